@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "frmmain.h"
+
+#include "previewcell.h"
+#include "statuspanels.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QMenuBar>
+
+namespace {
+
+// The design is in twips; at 15 twips per pixel they are Qt's logical pixels.
+constexpr int px(int twips) { return twips / 15; }
+
+constexpr int clientWidth = px(9450);
+constexpr int clientHeight = px(5730);
+constexpr int statusHeight = px(270);
+
+constexpr int cellLefts[3] = {px(2295), px(4680), px(7065)};
+constexpr int cellTops[4] = {px(90), px(1440), px(2790), px(4185)};
+
+} // namespace
+
+frmmain::frmmain(PageState& state, const QString& programFolder, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_state(state)
+    , m_programFolder(programFolder)
+{
+    setObjectName(QStringLiteral("frmmain"));
+    setWindowTitle(QStringLiteral("Hadrel"));
+    setWindowIcon(QIcon(QStringLiteral(":/hadrel/hadrel-128.png")));
+    buildControls();
+    buildMenus();
+    connectEvents();
+    // The menu bar sits above the client area, as it does outside it on the original
+    // desktop; the window never reflows.
+    setFixedSize(clientWidth, clientHeight + menuBar()->sizeHint().height());
+}
+
+frmmain::~frmmain() = default;
+
+void frmmain::buildControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(clientWidth, clientHeight - statusHeight);
+    setCentralWidget(client);
+
+    Skin_Lst = new QListWidget(client);
+    Skin_Lst->setObjectName(QStringLiteral("Skin_Lst"));
+    Skin_Lst->setGeometry(px(45), 0, px(2130), px(5460));
+    Skin_Lst->setSortingEnabled(false); // the scan adds the names already sorted, case-blind
+    Skin_Lst->setUniformItemSizes(true);
+    Skin_Lst->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    for (int i = 0; i < cellCount; ++i) {
+        const int left = cellLefts[i % 3];
+        const int top = cellTops[i / 3];
+
+        auto* preview = new PreviewCell(client);
+        preview->setObjectName(QStringLiteral("Skin_Preview_%1").arg(i));
+        preview->setGeometry(left, top, px(2190), px(900));
+        Skin_Preview[i] = preview;
+
+        auto* name = new NameBox(client);
+        name->setObjectName(QStringLiteral("Skin_Name_%1").arg(i));
+        name->setGeometry(left, top + px(900), px(2175), px(285));
+        name->setFrame(true);
+        if (i == 0) {
+            QPalette palette = name->palette();
+            palette.setColor(QPalette::Base, Qt::white);
+            name->setPalette(palette);
+        }
+        Skin_Name[i] = name;
+    }
+
+    SelectSq = new SelectFrame(client);
+    SelectSq->setObjectName(QStringLiteral("SelectSq"));
+    SelectSq->setGeometry(px(2295), px(90), px(2220), px(1230));
+    SelectSq->raise();
+
+    WINAMP_Path = new StatusPanels(this);
+    WINAMP_Path->setObjectName(QStringLiteral("WINAMP_Path"));
+    WINAMP_Path->setFixedHeight(statusHeight);
+    WINAMP_Path->addPanel(QStringLiteral("path"), QStringLiteral(" "), QStringLiteral("現在のSkinフォルダ"), 0);
+    WINAMP_Path->addPanel(QStringLiteral("skin"), QStringLiteral("Skin数:"), QStringLiteral("Skinの数"), px(1440));
+    setStatusBar(WINAMP_Path);
+
+    // Skin_Lst first, then the name boxes in index order; the pictures take no focus.
+    QWidget::setTabOrder(Skin_Lst, Skin_Name[0]);
+    for (int i = 1; i < cellCount; ++i)
+        QWidget::setTabOrder(Skin_Name[i - 1], Skin_Name[i]);
+}
+
+void frmmain::buildMenus()
+{
+    auto makeAction = [this](QMenu* menu, const QString& name, const QString& caption) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(name);
+        if (caption == QLatin1String("-"))
+            action->setSeparator(true);
+        menu->addAction(action);
+        return action;
+    };
+
+    FileMenu = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    FileMenu->setObjectName(QStringLiteral("FileMenu"));
+    Open_ = makeAction(FileMenu, QStringLiteral("Open_"), QStringLiteral("このﾌｫﾙﾀﾞを開く(&O)"));
+    const QString fileCaptions[8] = {
+        QStringLiteral("Skinを追加する"),
+        QStringLiteral("-"),
+        QStringLiteral("削除(&D)"),
+        QStringLiteral("名前の変更(&R)"),
+        QStringLiteral("-"),
+        QStringLiteral("WINAMPで使う(&U)"),
+        QStringLiteral("このSkinでWINAMPを起動する(&E)"),
+        QStringLiteral("Hadrelの終了(&X)"),
+    };
+    for (int i = 0; i < 8; ++i)
+        file[i] = makeAction(FileMenu, QStringLiteral("file_%1").arg(i), fileCaptions[i]);
+    // The skin commands appear only in the preview's context menu.
+    for (int i : {1, 2, 3, 5, 6})
+        file[i]->setVisible(false);
+
+    ViewMenu = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    ViewMenu->setObjectName(QStringLiteral("ViewMenu"));
+    view[0] = makeAction(ViewMenu, QStringLiteral("view_0"), QStringLiteral("最新の情報に更新(&R)"));
+    view[0]->setShortcut(QKeySequence(Qt::Key_F5));
+    view[0]->setShortcutContext(Qt::WindowShortcut);
+    RegMenu = ViewMenu->addMenu(QStringLiteral("登録フォルダ(&R)"));
+    RegMenu->setObjectName(QStringLiteral("RegMenu"));
+    view[1] = RegMenu->menuAction();
+    view[1]->setObjectName(QStringLiteral("view_1"));
+    for (int i = 0; i < 5; ++i) {
+        Reg[i] = makeAction(RegMenu, QStringLiteral("Reg_%1").arg(i), QString());
+        Reg[i]->setEnabled(i == 0);
+    }
+    view[2] = makeAction(ViewMenu, QStringLiteral("view_2"), QStringLiteral("-"));
+    view[3] = makeAction(ViewMenu, QStringLiteral("view_3"), QStringLiteral("Hadrel設定(&O)..."));
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpContents = makeAction(mnuHelp, QStringLiteral("mnuHelpContents"), QStringLiteral("目次(&C)"));
+    mnuHelpBar1 = makeAction(mnuHelp, QStringLiteral("mnuHelpBar1"), QStringLiteral("-"));
+    mnuHelpAbout = makeAction(mnuHelp, QStringLiteral("mnuHelpAbout"), QStringLiteral("Hadrelについて(&A)..."));
+}
+
+void frmmain::connectEvents()
+{
+    connect(Skin_Lst, &QListWidget::currentRowChanged, this, [this] { skinListSelectionChanged(); });
+    connect(Skin_Lst, &QListWidget::itemDoubleClicked, this, [this] { skinListDoubleClicked(); });
+
+    for (int i = 0; i < cellCount; ++i) {
+        connect(Skin_Preview[i], &PreviewCell::clicked, this, [this, i] { previewClicked(i); });
+        connect(Skin_Preview[i], &PreviewCell::doubleClicked, this, [this, i] { previewDoubleClicked(i); });
+        connect(Skin_Preview[i], &PreviewCell::rightPressed, this, [this, i] { previewRightPressed(i); });
+        connect(Skin_Name[i], &NameBox::clicked, this, [this, i] { nameClicked(i); });
+        connect(Skin_Name[i], &NameBox::focusGained, this, [this, i] { nameFocusGained(i); });
+        connect(Skin_Name[i], &NameBox::enterPressed, this, [this, i] { nameEnterPressed(i); });
+        connect(Skin_Name[i], &NameBox::focusLost, this, [this, i] { nameFocusLost(i); });
+    }
+
+    connect(Open_, &QAction::triggered, this, &frmmain::openFolderTriggered);
+    for (int i = 0; i < int(file.size()); ++i)
+        connect(file[i], &QAction::triggered, this, [this, i] { fileTriggered(i); });
+    for (int i = 0; i < int(view.size()); ++i)
+        connect(view[i], &QAction::triggered, this, [this, i] { viewTriggered(i); });
+    for (int i = 0; i < int(Reg.size()); ++i)
+        connect(Reg[i], &QAction::triggered, this, [this, i] { regTriggered(i); });
+    connect(mnuHelpContents, &QAction::triggered, this, &frmmain::helpContentsTriggered);
+    connect(mnuHelpAbout, &QAction::triggered, this, &frmmain::helpAboutTriggered);
+}
+
+QLabel* frmmain::panel(const QString& key) const
+{
+    return WINAMP_Path->panel(key);
+}
+
+QString frmmain::currentFolder() const
+{
+    const QString text = panel(QStringLiteral("path"))->text();
+    // The panel starts with one space, which stands for no folder.
+    return text == QLatin1String(" ") ? QString() : text;
+}
+
+void frmmain::makeCurrentFolder(const QString& folder)
+{
+    panel(QStringLiteral("path"))->setText(folder);
+    setWindowTitle(QStringLiteral("Hadrel - ") + folder);
+}
+
+void frmmain::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+}

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The skin list: rescanning the current folder.
+#include "frmmain.h"
+
+#include "hourglass.h"
+#include "previewcell.h"
+#include "skinscan.h"
+#include "statuspanels.h"
+
+#include <QListWidget>
+
+void frmmain::Skin_Rescan()
+{
+    m_state.reset();
+    Skin_Scan();
+}
+
+void frmmain::Skin_Scan()
+{
+    for (int i = 0; i < cellCount; ++i) {
+        Skin_Preview[i]->clear();
+        Skin_Name[i]->setText(QString());
+    }
+    SelectSq->move(Skin_Preview[0]->pos());
+
+    {
+        Hourglass hourglass;
+        const QStringList names = SkinScan::listSkins(currentFolder());
+        {
+            // Emptying and filling the list is no selection change.
+            const QSignalBlocker blocker(Skin_Lst);
+            Skin_Lst->clear();
+            Skin_Lst->addItems(names);
+        }
+        if (Skin_Lst->count() > 0) {
+            // Through the list's own signal, so the selection handling runs within the scan.
+            Skin_Lst->setCurrentRow(0);
+        }
+    }
+    panel(QStringLiteral("skin"))->setText(QStringLiteral("Skin数:") + QString::number(Skin_Lst->count()));
+}

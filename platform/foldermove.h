@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "runerror.h"
+
+#include <QString>
+
+namespace FolderMove {
+
+// One plain name: not empty, not "." or "..", no "/".
+bool isPlainName(const QString& name);
+
+// Moves or renames a folder in one call. Never replaces anything (58), never crosses
+// file systems (74); a missing source or path component is 53, anything else 75.
+RunError moveFolder(const QString& from, const QString& to);
+
+// Moves folder + "/" + name ... : folder (ending with a separator or empty) joined with a
+// name that must be one plain name, else 53 before the file system is touched.
+RunError moveInto(const QString& fromPath, const QString& toFolder, const QString& name);
+
+} // namespace FolderMove

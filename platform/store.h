@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "runerror.h"
+
+#include <QString>
+
+// The per-user settings store shared by hadrel and hadrelwipe: one INI file per
+// application under $XDG_CONFIG_HOME/hadrel-store/ (~/.config when unset).
+namespace Store {
+
+// The folder that holds the applications' files.
+QString folder();
+// The file of one application.
+QString fileFor(const QString& application);
+
+// The stored value, or defaultValue when the application, section or key is missing
+// (or the file cannot be read).
+QString get(const QString& application, const QString& section, const QString& key,
+            const QString& defaultValue = {});
+
+// Creates or overwrites one value. Fails with 75 when the file cannot be written.
+RunError save(const QString& application, const QString& section, const QString& key, const QString& value);
+
+// Removes the application's whole tree: 0 when removed, 5 when there was none,
+// 75 for any other failure.
+int remove(const QString& application);
+
+} // namespace Store

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What a skin is on disk, and the listing of a skin folder.
+namespace SkinScan {
+
+// True when the path names something that opens for reading and is not a directory.
+// One trailing separator is dropped first; an empty path is false.
+bool File_Exists(const QString& path);
+
+// The file of a skin folder named fileName, found without regard to case: the exact
+// name first, then the one entry whose name matches ignoring case. Empty when none.
+// skinFolder ends with a separator.
+QString findSkinFile(const QString& skinFolder, const QString& fileName);
+
+// The names of the skins of folder (which ends with a separator, or is empty), sorted
+// without regard to case. An empty folder text lists nothing.
+QStringList listSkins(const QString& folder);
+
+// Ascending, without regard to case; names equal but for case keep a fixed order.
+void sortCaseBlind(QStringList& names);
+
+} // namespace SkinScan

@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "skinscan.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace TestSupport;
+
+class TestSkinScan : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fileExists();
+    void listsOnlyPlainDirectoriesWithSkinFiles();
+    void findsSkinFilesWithoutRegardToCase();
+    void dotEntriesNeverCount();
+    void sortsWithoutRegardToCase();
+    void skipsNamesThatDoNotRoundTrip();
+    void emptyOrMissingFolderListsNothing();
+    void listsEveryRealSkin();
+    void findSkinFilePrefersTheExactName();
+
+private:
+    QTemporaryDir m_dir;
+    QString folder() const { return slashed(m_dir.path()); }
+};
+
+void TestSkinScan::fileExists()
+{
+    QTemporaryDir dir;
+    const QString root = slashed(dir.path());
+    QVERIFY(writeFile(root + "file.txt", "x"));
+    QVERIFY(writeFile(root + "empty.txt", ""));
+    QVERIFY(QDir().mkpath(root + "folder"));
+
+    QVERIFY(SkinScan::File_Exists(root + "file.txt"));
+    QVERIFY2(SkinScan::File_Exists(root + "empty.txt"), "an empty file still opens");
+    QVERIFY2(SkinScan::File_Exists(root + "file.txt/"), "one trailing separator is dropped");
+    QVERIFY(!SkinScan::File_Exists(root + "file.txt//"));
+    QVERIFY(!SkinScan::File_Exists(root + "missing.txt"));
+    QVERIFY2(!SkinScan::File_Exists(root + "folder"), "a directory is not a file");
+    QVERIFY(!SkinScan::File_Exists(root + "folder/"));
+    QVERIFY(!SkinScan::File_Exists(QString()));
+    QVERIFY(!SkinScan::File_Exists(QStringLiteral("/")));
+    QVERIFY(!SkinScan::File_Exists(root + "file.txt/inside"));
+}
+
+void TestSkinScan::listsOnlyPlainDirectoriesWithSkinFiles()
+{
+    QTemporaryDir dir;
+    const QString root = slashed(dir.path());
+    QVERIFY(makeSkin(root, "Plain"));
+    QVERIFY(makeSkin(root, "RegionOnly", "Region.txt"));
+    QVERIFY(makeSkin(root, ".Hidden"));
+    QVERIFY(makeSkin(root, "ReadOnly"));
+    QVERIFY(QFile::setPermissions(root + "ReadOnly",
+                                  QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                                      | QFileDevice::ExeGroup));
+    QVERIFY(makeSkin(root, "Target"));
+    QVERIFY(QFile::link(root + "Target", root + "Linked"));
+    QVERIFY(makeSkin(root, "Empty", QString()));
+    QVERIFY(makeSkin(root, "OtherFiles", "readme.txt"));
+    QVERIFY(makeSkin(root, "FolderNamedMain", QString()));
+    QVERIFY(QDir().mkpath(root + "FolderNamedMain/main.bmp"));
+    QVERIFY(makeSkin(root, "FolderNamedMainWithRegion", "Region.txt"));
+    QVERIFY(QDir().mkpath(root + "FolderNamedMainWithRegion/main.bmp"));
+    QVERIFY(writeFile(root + "PlainFile", "main.bmp"));
+    QVERIFY(makeSkin(root, "Nested", QString()));
+    QVERIFY(makeSkin(root + "Nested", "Inner"));
+    // A group-writable folder without the owner bit is still read-only to the owner.
+    QVERIFY(makeSkin(root, "GroupOnly"));
+    QVERIFY(QFile::setPermissions(root + "GroupOnly", QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                                          | QFileDevice::WriteGroup | QFileDevice::ReadGroup
+                                                          | QFileDevice::ExeGroup));
+
+    const QStringList expected = {"FolderNamedMainWithRegion", "Plain", "RegionOnly", "Target"};
+    QCOMPARE(SkinScan::listSkins(root), expected);
+
+    QFile::setPermissions(root + "ReadOnly", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(root + "GroupOnly", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void TestSkinScan::findsSkinFilesWithoutRegardToCase()
+{
+    QTemporaryDir dir;
+    const QString root = slashed(dir.path());
+    QVERIFY(makeSkin(root, "Upper", "MAIN.BMP"));
+    QVERIFY(makeSkin(root, "Mixed", "Main.bmp"));
+    QVERIFY(makeSkin(root, "RegionUpper", "REGION.TXT"));
+    QVERIFY(makeSkin(root, "RegionLower", "region.txt"));
+    QVERIFY(makeSkin(root, "WrongName", "main.bmp.bak"));
+    QVERIFY(makeSkin(root, "MainFolderUpper", QString()));
+    QVERIFY(QDir().mkpath(root + "MainFolderUpper/MAIN.BMP"));
+    const QStringList expected = {"Mixed", "RegionLower", "RegionUpper", "Upper"};
+    QCOMPARE(SkinScan::listSkins(root), expected);
+}
+
+void TestSkinScan::dotEntriesNeverCount()
+{
+    // Region.txt beside the listed folder and in its parent does not make "." or ".." a skin.
+    QTemporaryDir dir;
+    const QString parent = slashed(dir.path());
+    QVERIFY(writeFile(parent + "Region.txt", "1"));
+    QVERIFY(writeFile(parent + "main.bmp", "1"));
+    QVERIFY(QDir().mkpath(parent + "skins"));
+    QVERIFY(writeFile(parent + "skins/Region.txt", "1"));
+    QVERIFY(writeFile(parent + "skins/main.bmp", "1"));
+    QCOMPARE(SkinScan::listSkins(parent + "skins/"), QStringList());
+}
+
+void TestSkinScan::sortsWithoutRegardToCase()
+{
+    QTemporaryDir dir;
+    const QString root = slashed(dir.path());
+    for (const char* name : {"c", "b", "A", "_under", "Zed", "alpha", "Beta", "10", "9", "日本語", "a"})
+        QVERIFY(makeSkin(root, name));
+    const QStringList expected = {"10", "9", "_under", "A", "a", "alpha", "b", "Beta", "c", "Zed", "日本語"};
+    QCOMPARE(SkinScan::listSkins(root), expected);
+}
+
+void TestSkinScan::skipsNamesThatDoNotRoundTrip()
+{
+    QTemporaryDir dir;
+    const QString root = slashed(dir.path());
+    QVERIFY(makeSkin(root, "Good"));
+    // Latin-1 "é" is not valid UTF-8: the program could never address this folder again.
+    const QByteArray bad = QFile::encodeName(root) + QByteArray("Caf\xe9");
+    QCOMPARE(mkdir(bad.constData(), 0755), 0);
+    const QByteArray bmp = bad + "/main.bmp";
+    const int fd = open(bmp.constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(fd >= 0);
+    close(fd);
+    QCOMPARE(SkinScan::listSkins(root), QStringList {"Good"});
+}
+
+void TestSkinScan::emptyOrMissingFolderListsNothing()
+{
+    QTemporaryDir dir;
+    QCOMPARE(SkinScan::listSkins(slashed(dir.path())), QStringList());
+    QCOMPARE(SkinScan::listSkins(slashed(dir.path()) + "missing/"), QStringList());
+    // An empty current folder would mean the working directory: it lists nothing.
+    QVERIFY(makeSkin(dir.path(), "InWorkingDir"));
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const QStringList names = SkinScan::listSkins(QString());
+    QDir::setCurrent(cwd);
+    QCOMPARE(names, QStringList());
+    // A file given as the folder.
+    QVERIFY(writeFile(slashed(dir.path()) + "file", "x"));
+    QCOMPARE(SkinScan::listSkins(slashed(dir.path()) + "file/"), QStringList());
+}
+
+void TestSkinScan::listsEveryRealSkin()
+{
+    QTemporaryDir dir;
+    QVERIFY(copySharedSkins(dir.path()));
+    const QStringList expected = {"base-2.91",        "base-2.91-png",     "CR2JPN-DinoCity", "My_Funny_Valentine",
+                                  "Paper-Amp",        "TopazAmp1-2",       "XMMS-Turquoise",  "yaxay-crwhobbesw"};
+    QCOMPARE(SkinScan::listSkins(slashed(dir.path())), expected);
+}
+
+void TestSkinScan::findSkinFilePrefersTheExactName()
+{
+    QTemporaryDir dir;
+    QVERIFY(copySharedSkins(dir.path()));
+    const QString root = slashed(dir.path());
+    QCOMPARE(SkinScan::findSkinFile(root + "My_Funny_Valentine/", "main.bmp"), root + "My_Funny_Valentine/main.bmp");
+    QCOMPARE(SkinScan::findSkinFile(root + "base-2.91/", "main.bmp"), root + "base-2.91/MAIN.BMP");
+    QCOMPARE(SkinScan::findSkinFile(root + "TopazAmp1-2/", "main.bmp"), root + "TopazAmp1-2/Main.bmp");
+    QCOMPARE(SkinScan::findSkinFile(root + "base-2.91-png/", "main.bmp"), QString());
+    QCOMPARE(SkinScan::findSkinFile(root + "base-2.91-png/", "Region.txt"), root + "base-2.91-png/REGION.TXT");
+    QCOMPARE(SkinScan::findSkinFile(root + "missing/", "main.bmp"), QString());
+}
+
+QTEST_GUILESS_MAIN(TestSkinScan)
+#include "tst_skinscan.moc"

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "testsupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+
+namespace TestSupport {
+
+QString sharedSkinsFolder()
+{
+    return qEnvironmentVariable("HADREL_SHARED_SKINS");
+}
+
+QStringList sharedSkinNames()
+{
+    QStringList names = QDir(sharedSkinsFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    names.removeAll(QStringLiteral("wsz")); // the published archives, not a skin
+    return names;
+}
+
+bool copyTree(const QString& from, const QString& to)
+{
+    if (!QDir().mkpath(to))
+        return false;
+    const QDir source(from);
+    const auto entries = source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo& info : entries) {
+        const QString target = to + QLatin1Char('/') + info.fileName();
+        if (info.isDir()) {
+            if (!copyTree(info.filePath(), target))
+                return false;
+        } else if (!QFile::copy(info.filePath(), target)) {
+            return false;
+        } else {
+            QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+        }
+    }
+    return true;
+}
+
+bool copySharedSkins(const QString& folder)
+{
+    const QStringList names = sharedSkinNames();
+    for (const QString& name : names) {
+        if (!copyTree(sharedSkinsFolder() + QLatin1Char('/') + name, folder + QLatin1Char('/') + name))
+            return false;
+    }
+    return !names.isEmpty();
+}
+
+bool writeBitmap(const QString& path, const QColor& color, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB888);
+    image.fill(color);
+    return image.save(path, "BMP");
+}
+
+bool makeSkin(const QString& folder, const QString& name, const QString& file, const QColor& color)
+{
+    const QString dir = folder + QLatin1Char('/') + name;
+    if (!QDir().mkpath(dir))
+        return false;
+    if (file.isEmpty())
+        return true;
+    const QString path = dir + QLatin1Char('/') + file;
+    if (file.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
+        return writeBitmap(path, color);
+    return writeFile(path, QByteArrayLiteral("1\r\n"));
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size();
+}
+
+QString slashed(const QString& path)
+{
+    return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+}
+
+} // namespace TestSupport

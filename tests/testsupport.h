@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+
+namespace TestSupport {
+
+// The real skins of tests/data/skins (never modified; copy them first).
+QString sharedSkinsFolder();
+QStringList sharedSkinNames();
+
+// Copies a folder tree; false on the first failure.
+bool copyTree(const QString& from, const QString& to);
+
+// Copies every real skin into folder (which must exist).
+bool copySharedSkins(const QString& folder);
+
+// Writes a small 24-bit bitmap of one colour.
+bool writeBitmap(const QString& path, const QColor& color, int width = 275, int height = 116);
+
+// Makes folder/name as a skin holding file (main.bmp by default), filled with colour.
+bool makeSkin(const QString& folder, const QString& name, const QString& file = QStringLiteral("main.bmp"),
+              const QColor& color = Qt::darkGreen);
+
+// Writes bytes to a file, creating it.
+bool writeFile(const QString& path, const QByteArray& bytes);
+
+// A folder path ending with one "/".
+QString slashed(const QString& path);
+
+} // namespace TestSupport
