@@ -1,2 +1,78 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace Store {
+
+namespace {
+
+QString settingsKey(const QString& section, const QString& key)
+{
+    return section + QLatin1Char('/') + key;
+}
+
+} // namespace
+
+QString folder()
+{
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/hadrel-store");
+}
+
+QString fileFor(const QString& application)
+{
+    return folder() + QLatin1Char('/') + application + QStringLiteral(".ini");
+}
+
+QString get(const QString& application, const QString& section, const QString& key, const QString& defaultValue)
+{
+    const QSettings settings(fileFor(application), QSettings::IniFormat);
+    const QVariant value = settings.value(settingsKey(section, key));
+    return value.isValid() ? value.toString() : defaultValue;
+}
+
+RunError readStatus(const QString& application)
+{
+    const QString path = fileFor(application);
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return RunError::none();
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+        return RunError::fromNumber(75);
+    const QSettings settings(path, QSettings::IniFormat);
+    if (settings.status() == QSettings::FormatError)
+        return RunError::fromNumber(380);
+    return RunError::none();
+}
+
+RunError save(const QString& application, const QString& section, const QString& key, const QString& value)
+{
+    if (!QDir().mkpath(folder()))
+        return RunError::fromNumber(75);
+    QSettings settings(fileFor(application), QSettings::IniFormat);
+    settings.setValue(settingsKey(section, key), value);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        return RunError::fromNumber(75);
+    return RunError::none();
+}
+
+int remove(const QString& application)
+{
+    const QByteArray path = QFile::encodeName(fileFor(application));
+    if (::unlink(path.constData()) == 0)
+        return 0;
+    return errno == ENOENT ? 5 : 75;
+}
+
+} // namespace Store

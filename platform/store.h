@@ -19,6 +19,10 @@ QString fileFor(const QString& application);
 QString get(const QString& application, const QString& section, const QString& key,
             const QString& defaultValue = {});
 
+// Whether the application's file can be read: none when it can or does not exist,
+// 75 when it cannot be opened (or is a directory), 380 when it is not an INI file.
+RunError readStatus(const QString& application);
+
 // Creates or overwrites one value. Fails with 75 when the file cannot be written.
 RunError save(const QString& application, const QString& section, const QString& key, const QString& value);
 
