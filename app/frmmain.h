@@ -55,6 +55,9 @@ public:
     // Sets panel "path" and the caption "Hadrel - " plus the folder.
     void makeCurrentFolder(const QString& folder);
     QString programFolder() const { return m_programFolder; }
+    // The Winamp folder: the text of the settings dialog's Amp_Path (created from the
+    // store when it does not exist).
+    QString ampPath();
     PageState& state() { return m_state; }
 
     // Skin list and preview grid.

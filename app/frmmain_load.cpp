@@ -3,3 +3,8 @@
 #include "frmmain.h"
 
 void frmmain::load() {}
+
+QString frmmain::ampPath()
+{
+    return {};
+}

@@ -1,2 +1,59 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "foldermove.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+namespace FolderMove {
+
+bool isPlainName(const QString& name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
+        && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
+static QString withoutTrailingSlashes(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+RunError moveFolder(const QString& from, const QString& to)
+{
+    if (from.isEmpty() || to.isEmpty())
+        return RunError::fromNumber(53);
+    const QByteArray source = QFile::encodeName(withoutTrailingSlashes(from));
+    const QByteArray target = QFile::encodeName(withoutTrailingSlashes(to));
+    struct stat st;
+    if (lstat(source.constData(), &st) != 0)
+        return RunError::fromNumber(errno == ENOENT || errno == ENOTDIR ? 53 : 75);
+    // rename() would replace an empty directory silently.
+    if (renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return RunError::none();
+    switch (errno) {
+    case ENOENT:
+    case ENOTDIR:
+        return RunError::fromNumber(53);
+    case EEXIST:
+    case ENOTEMPTY:
+        return RunError::fromNumber(58);
+    case EXDEV:
+        return RunError::fromNumber(74);
+    default:
+        return RunError::fromNumber(75);
+    }
+}
+
+RunError moveInto(const QString& fromPath, const QString& toFolder, const QString& name)
+{
+    if (!isPlainName(name))
+        return RunError::fromNumber(53);
+    return moveFolder(fromPath, toFolder + name);
+}
+
+} // namespace FolderMove
