@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace Machine {
+
+// Processor, cores, memory, kernel, the file system holding folder, Qt and compiler:
+// what a reader needs to weigh the numbers.
+QString describe(const QString& folder);
+
+} // namespace Machine

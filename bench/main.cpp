@@ -1,0 +1,515 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Hadrel at the scale of the whole skin archive: generates skin folders, measures the
+// scan, the list, a page change and start-up on them, and prints one table.
+#include "cscan.h"
+#include "frmmain.h"
+#include "machine.h"
+#include "previewcell.h"
+#include "skingen.h"
+#include "skinscan.h"
+#include "startupprobe.h"
+#include "store.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
+namespace {
+
+QTextStream out(stdout);
+QTextStream err(stderr);
+
+struct Options
+{
+    int small = 10000;
+    int large = 100000;
+    int runs = 5;
+    bool smoke = false;
+    bool startup = true;
+    QString binary;
+    QString realSkins;
+    QString work;
+    QString report;
+    QString shots;
+};
+
+double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const qsizetype mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+template<class F> double timeMs(F&& f)
+{
+    QElapsedTimer timer;
+    timer.start();
+    f();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+QString thousands(qint64 n)
+{
+    return QLocale(QLocale::English).toString(n);
+}
+
+QString ms(double value)
+{
+    if (value <= 0)
+        return QStringLiteral("–");
+    return QString::number(value, 'f', value < 10 ? 2 : 1) + QStringLiteral(" ms");
+}
+
+QString ratio(double value)
+{
+    return value > 0 ? QString::number(value, 'f', 2) + QStringLiteral(" ×") : QStringLiteral("–");
+}
+
+// One line of the table.
+struct Row
+{
+    QString what;
+    qint64 skins = 0;
+    QString hadrel;
+    QString baseline;
+    QString ratio;
+    QString target;
+    QString met; // "yes", "no", or empty when the row has no target
+};
+
+class Bench
+{
+public:
+    explicit Bench(const Options& options)
+        : m_options(options)
+    {
+    }
+
+    int run();
+
+private:
+    bool prepare();
+    bool check(bool ok, const QString& what);
+    void measureScan(const QString& folder, const SkinGen::Made& made);
+    void measureList();
+    void measureRescan(const QString& folder, const SkinGen::Made& made);
+    void measurePageChange(const QString& folder);
+    void measureStartup();
+    QString writeConfig(const QString& name, const QString& skinFolder);
+    void print();
+
+    Options m_options;
+    QTemporaryDir m_temp;
+    QString m_root;
+    SkinGen::Pool m_pool;
+    SkinGen::Made m_small;
+    SkinGen::Made m_large;
+    QString m_smallFolder;
+    QString m_largeFolder;
+    double m_generateSeconds = 0;
+    QList<Row> m_rows;
+    QStringList m_notes;
+    int m_failures = 0;
+};
+
+bool Bench::check(bool ok, const QString& what)
+{
+    if (!ok) {
+        err << "FAIL: " << what << Qt::endl;
+        ++m_failures;
+    }
+    return ok;
+}
+
+bool Bench::prepare()
+{
+    m_root = m_options.work.isEmpty() ? m_temp.path() : m_options.work;
+    m_root = QDir(m_root).absolutePath() + QLatin1Char('/');
+    // No run touches the real user's settings, the program started below included.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root + QStringLiteral("config")));
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = m_root + QStringLiteral("runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    }
+
+    QString error;
+    for (const char* folder : { "pool", "small", "large", "empty", "winamp", "config" })
+        QDir().mkpath(m_root + QLatin1String(folder));
+    if (!m_options.shots.isEmpty())
+        QDir().mkpath(m_options.shots);
+    if (!check(SkinGen::makePool(m_pool, m_root + QStringLiteral("pool"), m_options.realSkins, &error), error))
+        return false;
+
+    m_smallFolder = m_root + QStringLiteral("small/");
+    m_largeFolder = m_root + QStringLiteral("large/");
+    err << "generating " << m_options.small << " and " << m_options.large << " skins in " << m_root << Qt::endl;
+    m_generateSeconds = timeMs([&] {
+        check(SkinGen::makeSkins(m_small, m_pool, m_smallFolder, m_options.small, 1, &error), error)
+            && check(SkinGen::makeSkins(m_large, m_pool, m_largeFolder, m_options.large, 2, &error), error);
+    }) / 1000;
+    return m_failures == 0;
+}
+
+// The scan against the C floor, on a warm cache; the two take turns so that neither
+// gets the quieter moments of the machine.
+void Bench::measureScan(const QString& folder, const SkinGen::Made& made)
+{
+    QStringList expected = made.skins;
+    SkinScan::sortCaseBlind(expected);
+    const QStringList listed = SkinScan::listSkins(folder);
+    check(listed == expected,
+        QStringLiteral("the scan of %1 skins lists %2 names, not the skins made")
+            .arg(made.skins.size())
+            .arg(listed.size()));
+    const QByteArray path = QFile::encodeName(folder);
+    const BaselineCount count = baselineScan(path.constData());
+    check(count.entries == made.skins.size() + made.nonSkins,
+        QStringLiteral("the baseline saw %1 entries, %2 were made")
+            .arg(count.entries)
+            .arg(made.skins.size() + made.nonSkins));
+
+    QList<double> scan, floor;
+    for (int i = 0; i < m_options.runs; ++i) {
+        floor << timeMs([&] { baselineScan(path.constData()); });
+        scan << timeMs([&] { SkinScan::listSkins(folder); });
+    }
+    const double s = median(scan);
+    const double b = median(floor);
+    m_rows << Row { QStringLiteral("Scan: `SkinScan::listSkins` against C (opendir, readdir, fstatat, open)"),
+        made.skins.size(), ms(s), ms(b), ratio(s / b), QStringLiteral("≤ 1.5 ×"),
+        s <= 1.5 * b ? QStringLiteral("yes") : QStringLiteral("no") };
+}
+
+// Sorting and filling the list the way the scan does, apart from the folder.
+void Bench::measureList()
+{
+    QStringList shuffled = m_large.skins;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    PageState state;
+    frmmain window(state, m_root);
+    window.show();
+    QApplication::processEvents();
+
+    QList<double> sort, fill;
+    for (int i = 0; i < m_options.runs; ++i) {
+        QStringList names = shuffled;
+        sort << timeMs([&] { SkinScan::sortCaseBlind(names); });
+        fill << timeMs([&] {
+            {
+                const QSignalBlocker blocker(window.Skin_Lst);
+                window.Skin_Lst->clear();
+                window.Skin_Lst->addItems(names);
+            }
+            QApplication::processEvents(); // lays the list out and paints it
+        });
+        check(window.Skin_Lst->count() == names.size(), QStringLiteral("the list holds every name"));
+    }
+    m_rows << Row { QStringLiteral("Sort the names case-blind (`SkinScan::sortCaseBlind`)"), m_large.skins.size(),
+        ms(median(sort)), {}, {}, {}, {} };
+    m_rows << Row { QStringLiteral("Fill `Skin_Lst`: clear, add, lay out, paint"), m_large.skins.size(),
+        ms(median(fill)), {}, {}, {}, {} };
+}
+
+// What the user waits for after F5: the scan, the list, the first page and its paint.
+void Bench::measureRescan(const QString& folder, const SkinGen::Made& made)
+{
+    PageState state;
+    frmmain window(state, m_root);
+    window.show();
+    window.makeCurrentFolder(folder);
+    window.Skin_Rescan();
+    QApplication::processEvents();
+    check(window.Skin_Lst->count() == made.skins.size(), QStringLiteral("Skin_Rescan lists every skin"));
+
+    const QByteArray path = QFile::encodeName(folder);
+    QList<double> rescan, floor;
+    for (int i = 0; i < m_options.runs; ++i) {
+        floor << timeMs([&] { baselineScan(path.constData()); });
+        rescan << timeMs([&] {
+            window.Skin_Rescan();
+            QApplication::processEvents();
+        });
+    }
+    const double r = median(rescan);
+    const double b = median(floor);
+    const bool large = made.skins.size() >= 100000;
+    m_rows << Row { QStringLiteral("`Skin_Rescan` on the shown window: scan, list, first page, paint"),
+        made.skins.size(), ms(r), ms(b), ratio(r / b), large ? QStringLiteral("< 1 s") : QString(),
+        large ? (r < 1000 ? QStringLiteral("yes") : QStringLiteral("no")) : QString() };
+}
+
+// Counts the paints a widget receives, so a page change is timed only when it painted.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+void Bench::measurePageChange(const QString& folder)
+{
+    PageState state;
+    frmmain window(state, m_root);
+    window.show();
+    window.makeCurrentFolder(folder);
+    window.Skin_Rescan();
+    QApplication::processEvents();
+    const int count = window.Skin_Lst->count();
+    const int pages = (count + 11) / 12;
+    const QString row = QStringLiteral("Page change: 12 cells reloaded and painted, against QImage decoding and "
+                                       "scaling the same 12 files");
+    if (pages < 3) {
+        m_notes << QStringLiteral("Page change: too few skins to change pages.");
+        return;
+    }
+
+    // Is the grid wired up? A page change must put item 12 into cell 0.
+    window.Skin_Lst->setCurrentRow(12);
+    QApplication::processEvents();
+    if (window.Skin_Name[0]->text() != window.Skin_Lst->item(12)->text()) {
+        m_rows << Row { row, count, QStringLiteral("not run"), {}, {}, QStringLiteral("≤ 1.3 ×, < 16 ms"), {} };
+        m_notes << QStringLiteral("Page change not measured: the selection handling does not reload the preview "
+                                  "grid in this build.");
+        return;
+    }
+
+    PaintCounter counter;
+    window.Skin_Preview[0]->installEventFilter(&counter);
+    const int samples = m_options.smoke ? 4 : 40;
+    const QSize cell = window.Skin_Preview[0]->contentsRect().size();
+    QList<double> change, floor;
+    for (int k = 0; k < samples; ++k) {
+        // Pages far apart, each different from the last, so each change reloads.
+        const int page = 2 + int((qint64(k) * (pages - 3)) / samples);
+        QStringList files;
+        for (int i = 0; i < 12 && page * 12 + i < count; ++i) {
+            const QString skin = folder + window.Skin_Lst->item(page * 12 + i)->text() + QLatin1Char('/');
+            const QString file = SkinScan::findSkinFile(skin, QStringLiteral("main.bmp"));
+            if (!file.isEmpty())
+                files << file;
+        }
+        auto decode = [&] {
+            for (const QString& file : files) {
+                const QImage image(file);
+                const QImage scaled = image.scaled(cell, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                check(!scaled.isNull(), QStringLiteral("%1 decodes").arg(file));
+            }
+        };
+        decode(); // the same warm cache for both
+        const int paintsBefore = counter.paints;
+        change << timeMs([&] {
+            window.Skin_Lst->setCurrentRow(page * 12 + 5);
+            QApplication::processEvents();
+        });
+        check(counter.paints > paintsBefore, QStringLiteral("the page change painted"));
+        check(window.Skin_Name[0]->text() == window.Skin_Lst->item(page * 12)->text(),
+            QStringLiteral("the page change shows its page"));
+        floor << timeMs(decode);
+    }
+    const double c = median(change);
+    const double b = median(floor);
+    m_rows << Row { row, count, ms(c), ms(b), ratio(c / b), QStringLiteral("≤ 1.3 ×, < 16 ms"),
+        c <= 1.3 * b && c < 16 ? QStringLiteral("yes") : QStringLiteral("no") };
+}
+
+QString Bench::writeConfig(const QString& name, const QString& skinFolder)
+{
+    const QString home = m_root + QStringLiteral("config-") + name;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home));
+    const QString app = QStringLiteral("Hadrel");
+    const QString section = QStringLiteral("Path");
+    const RunError amp = Store::save(app, section, QStringLiteral("Amp"), m_root + QStringLiteral("winamp/"));
+    const RunError slot = Store::save(app, section, QStringLiteral("0"), skinFolder);
+    check(!amp && !slot, QStringLiteral("settings for the start-up run"));
+    qputenv("XDG_CONFIG_HOME", saved);
+    return home;
+}
+
+void Bench::measureStartup()
+{
+    XvfbServer server;
+    const QString problem = server.start();
+    if (!problem.isEmpty()) {
+        check(false, QStringLiteral("start-up not measured: %1").arg(problem));
+        return;
+    }
+    struct Case
+    {
+        QString name;
+        QString folder;
+        qint64 skins;
+        int runs;
+    };
+    const int runs = m_options.smoke ? 1 : 3;
+    const QList<Case> cases = { { QStringLiteral("empty"), m_root + QStringLiteral("empty/"), 0, runs },
+        { QStringLiteral("small"), m_smallFolder, m_small.skins.size(), runs },
+        { QStringLiteral("large"), m_largeFolder, m_large.skins.size(), runs } };
+    for (const Case& c : cases) {
+        const QString home = writeConfig(c.name, c.folder);
+        QList<double> shown;
+        QList<double> peaks;
+        QString title;
+        for (int i = 0; i < c.runs; ++i) {
+            const QString shot = m_options.shots.isEmpty() || i > 0
+                ? QString()
+                : m_options.shots + QStringLiteral("/startup-") + c.name + QStringLiteral(".png");
+            const StartupRun run = runStartup(server.display(), m_options.binary, home, 60000, shot);
+            if (!check(run.error.isEmpty(), QStringLiteral("start-up with %1 skins: %2").arg(c.skins).arg(run.error)))
+                return;
+            shown << run.shownMs;
+            peaks << run.peakKb / 1024.0;
+            title = run.title;
+        }
+        if (title != QStringLiteral("Hadrel - ") + c.folder) {
+            m_notes << QStringLiteral("Start-up: the window's title was \"%1\", not \"Hadrel - %2\": the load step did "
+                                      "not make the stored folder current in this build, so no skins were scanned.")
+                           .arg(title, c.folder);
+        }
+        const double t = median(shown);
+        const double peak = median(peaks);
+        m_rows << Row { QStringLiteral("Start-up of `hadrel` under Xvfb until its window shows its first frame"),
+            c.skins, ms(t), {}, {}, {}, {} };
+        if (c.name == QLatin1String("large")) {
+            m_rows << Row { QStringLiteral("Peak resident memory of `hadrel` (VmHWM at its first frame)"), c.skins,
+                QString::number(peak, 'f', 1) + QStringLiteral(" MB"), {}, {}, QStringLiteral("< 150 MB"),
+                peak < 150 ? QStringLiteral("yes") : QStringLiteral("no") };
+        }
+    }
+}
+
+void Bench::print()
+{
+    QString table;
+    QTextStream t(&table);
+    t << "| Measurement | Skins | Hadrel | Baseline | Ratio | Target | Met |\n";
+    t << "|---|---:|---:|---:|---:|---|---|\n";
+    for (const Row& r : std::as_const(m_rows)) {
+        t << "| " << r.what << " | " << thousands(r.skins) << " | " << r.hadrel << " | " << r.baseline << " | "
+          << r.ratio << " | " << r.target << " | " << r.met << " |\n";
+    }
+    t << "\n";
+    t << "Machine: " << Machine::describe(m_root) << "\n\n";
+    const auto describe = [](const SkinGen::Made& made) {
+        QStringList kinds;
+        for (auto it = made.kinds.cbegin(); it != made.kinds.cend(); ++it)
+            kinds << QStringLiteral("%1 %2").arg(thousands(it.value()), it.key());
+        return QStringLiteral("%1 skins (%2 only Region.txt, %3 with main.bmp in another case, %4 Japanese names; "
+                              "pictures: %5) and %6 entries that are not skins")
+            .arg(thousands(made.skins.size()), thousands(made.regionOnly), thousands(made.notExact),
+                thousands(made.japanese), kinds.join(QStringLiteral(", ")), thousands(made.nonSkins));
+    };
+    t << "Folders: " << describe(m_large) << "; made with hard links to a pool of " << m_pool.pictures.size()
+      << " bitmaps in " << QString::number(m_generateSeconds, 'f', 1) << " s (both sets). Times are medians of "
+      << m_options.runs << " runs on a warm cache.\n";
+    for (const QString& note : std::as_const(m_notes))
+        t << "\n" << note << "\n";
+    t.flush();
+    out << table;
+    out.flush();
+    if (!m_options.report.isEmpty()) {
+        QFile file(m_options.report);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(table.toUtf8());
+    }
+}
+
+int Bench::run()
+{
+    if (!m_temp.isValid() && m_options.work.isEmpty()) {
+        err << "cannot make a temporary folder" << Qt::endl;
+        return 1;
+    }
+    if (prepare()) {
+        err << "scan..." << Qt::endl;
+        measureScan(m_smallFolder, m_small);
+        measureScan(m_largeFolder, m_large);
+        err << "list..." << Qt::endl;
+        measureList();
+        err << "rescan..." << Qt::endl;
+        measureRescan(m_smallFolder, m_small);
+        measureRescan(m_largeFolder, m_large);
+        err << "page change..." << Qt::endl;
+        measurePageChange(m_largeFolder);
+        if (m_options.startup) {
+            err << "start-up..." << Qt::endl;
+            measureStartup();
+        }
+        print();
+    }
+    SkinGen::restoreWritable(m_small);
+    SkinGen::restoreWritable(m_large);
+    if (m_failures)
+        err << m_failures << " check(s) failed" << Qt::endl;
+    return m_failures ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // The in-process measurements need no screen; the start-up run gets its own.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Measures Hadrel on generated skin folders."));
+    parser.addHelpOption();
+    const QCommandLineOption small(QStringLiteral("small"), QStringLiteral("Skins in the smaller set."),
+        QStringLiteral("n"), QStringLiteral("10000"));
+    const QCommandLineOption large(QStringLiteral("large"), QStringLiteral("Skins in the larger set."),
+        QStringLiteral("n"), QStringLiteral("100000"));
+    const QCommandLineOption runs(
+        QStringLiteral("runs"), QStringLiteral("Runs per measurement."), QStringLiteral("n"), QStringLiteral("5"));
+    const QCommandLineOption smoke(
+        QStringLiteral("smoke"), QStringLiteral("200 skins, one run each: does it all work?"));
+    const QCommandLineOption noStartup(QStringLiteral("no-startup"), QStringLiteral("Skip the start-up runs."));
+    const QCommandLineOption binary(QStringLiteral("hadrel"), QStringLiteral("The hadrel binary."),
+        QStringLiteral("path"), QStringLiteral(HADREL_BINARY));
+    const QCommandLineOption realSkins(QStringLiteral("real-skins"), QStringLiteral("Folder of real skins to mix in."),
+        QStringLiteral("folder"), QStringLiteral(HADREL_REAL_SKINS));
+    const QCommandLineOption work(QStringLiteral("work"),
+        QStringLiteral("Generate here (an empty folder) and keep it."), QStringLiteral("folder"));
+    const QCommandLineOption report(
+        QStringLiteral("report"), QStringLiteral("Also write the table to this file."), QStringLiteral("file"));
+    const QCommandLineOption shots(QStringLiteral("screenshots"),
+        QStringLiteral("Save the first frame of each start-up run in this folder."), QStringLiteral("folder"));
+    parser.addOptions({ small, large, runs, smoke, noStartup, binary, realSkins, work, report, shots });
+    parser.process(app);
+
+    Options options;
+    options.smoke = parser.isSet(smoke);
+    options.small = options.smoke ? 200 : parser.value(small).toInt();
+    options.large = options.smoke ? 200 : parser.value(large).toInt();
+    options.runs = options.smoke ? 1 : std::max(1, parser.value(runs).toInt());
+    options.startup = !parser.isSet(noStartup);
+    options.binary = parser.value(binary);
+    options.realSkins = parser.value(realSkins);
+    options.work = parser.value(work);
+    options.report = parser.value(report);
+    options.shots = parser.value(shots);
+    if (options.small < 1 || options.large < 1) {
+        err << "--small and --large take a number of skins" << Qt::endl;
+        return 2;
+    }
+    return Bench(options).run();
+}

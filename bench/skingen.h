@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// Skin folders the way an unpacked archive holds them, made fast: every file is a hard
+// link to one of a small pool of shared files, so 100,000 skins cost directory entries,
+// not 3 GB of bitmaps.
+namespace SkinGen {
+
+struct Picture
+{
+    QString path;
+    QString kind; // "RLE8", "8-bit", "24-bit", or the real skin it came from
+    bool real = false;
+};
+
+struct Pool
+{
+    QString folder; // ends with "/"
+    QList<Picture> pictures;
+    QString region;
+    QString other; // stands in for a skin's other bitmaps and texts
+};
+
+// Writes the shared files into folder (which exists): generated pictures of each kind,
+// plus the main bitmaps and a Region.txt of the real skins in realSkins when it is given.
+// Every picture is read back and compared, so a broken writer fails here.
+bool makePool(Pool& pool, const QString& folder, const QString& realSkins, QString* error);
+
+struct Made
+{
+    QStringList skins; // names of the folders that are skins, in the order made
+    int nonSkins = 0; // entries that must not be listed
+    int regionOnly = 0;
+    int notExact = 0; // skins whose main.bmp is named in another case
+    int japanese = 0;
+    QMap<QString, int> kinds; // pictures per kind
+    QStringList readOnly; // folders made read-only: cleaning up needs their write bit back
+};
+
+// Makes count skins in folder (which exists), plus about 2% entries that are not skins:
+// empty, hidden, read-only and symbolically linked folders, plain files, a folder named
+// main.bmp. The same seed makes the same folders.
+bool makeSkins(Made& made, const Pool& pool, const QString& folder, int count, quint32 seed, QString* error);
+
+// Gives the read-only folders their owner-write bit back, so the tree can be removed.
+void restoreWritable(const Made& made);
+
+} // namespace SkinGen
