@@ -23,6 +23,11 @@ bool isPlainDirectory(int dirFd, const char* name)
     return plainDirectoryStat(st);
 }
 
+bool isPlainDirectory(const char* name, const struct stat& st)
+{
+    return name[0] != '.' && plainDirectoryStat(st);
+}
+
 bool isPlainDirectory(const QString& path)
 {
     QString name = path;

@@ -9,9 +9,13 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <string>
+#include <string_view>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace SkinScan {
 
@@ -29,35 +33,118 @@ bool readableFileAt(int dirFd, const char* path)
     return ok;
 }
 
-// The entry of directory dirPath (relative to dirFd) whose name equals wanted ignoring
-// ASCII case and that opens as a file. Skins' file names are ASCII.
-bool caseVariantExistsAt(int dirFd, const char* dirPath, const char* wanted)
+// The spellings that real skins use, most common first. Trying them costs a failed
+// lookup each, far less than listing the skin folder.
+constexpr const char* mainSpellings[] = { "main.bmp", "MAIN.BMP", "Main.bmp" };
+
+bool opens(int dirFd, const char* path)
 {
-    const int fd = openat(dirFd, dirPath, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = openat(dirFd, path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return false;
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
-        close(fd);
-        return false;
-    }
-    bool found = false;
-    while (const dirent* entry = readdir(dir)) {
-        if (strcasecmp(entry->d_name, wanted) == 0 && entry->d_type != DT_DIR
-            && readableFileAt(dirfd(dir), entry->d_name)) {
-            found = true;
-            break;
-        }
-    }
-    closedir(dir);
-    return found;
+    close(fd);
+    return true;
 }
 
-bool hasSkinFile(int folderFd, const QByteArray& name, const char* fileName)
+// Whether a listing entry named like a skin file opens as a file. The listing's type
+// spares the fstat when it already says "regular file".
+bool entryOpensAsFile(int dirFd, const char* name, unsigned char type)
 {
-    const QByteArray exact = name + '/' + fileName;
-    return readableFileAt(folderFd, exact.constData())
-        || caseVariantExistsAt(folderFd, name.constData(), fileName);
+    return type == DT_REG ? opens(dirFd, name) : readableFileAt(dirFd, name);
+}
+
+enum class Listing { found, notFound, unlisted };
+
+// One listing of the skin folder looks for both files in any case at once. Read with
+// getdents64 into a buffer on the stack: opendir would add two system calls and a
+// 32 KB allocation per skin.
+Listing listSkinFiles(int folderFd, const char* name)
+{
+    const int fd = openat(folderFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return Listing::unlisted;
+    alignas(dirent64) char buffer[8192];
+    bool found = false;
+    while (!found) {
+        const ssize_t length = getdents64(fd, buffer, sizeof buffer);
+        if (length <= 0)
+            break;
+        for (ssize_t at = 0; at < length && !found;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            if (entry->d_type == DT_DIR)
+                continue;
+            if (strcasecmp(entry->d_name, "main.bmp") == 0 || strcasecmp(entry->d_name, "Region.txt") == 0)
+                found = entryOpensAsFile(fd, entry->d_name, entry->d_type);
+        }
+    }
+    close(fd);
+    return found ? Listing::found : Listing::notFound;
+}
+
+// folder/name holds a main.bmp or a Region.txt, either in any case, that opens as a file.
+// mayHoldFolders false: the folder has no subfolders, so whatever opens is a file.
+bool isSkinAt(int folderFd, const char* name, size_t length, bool mayHoldFolders)
+{
+    char path[PATH_MAX];
+    if (length + sizeof("/Region.txt") > sizeof(path))
+        return false;
+    memcpy(path, name, length);
+    path[length] = '/';
+    for (const char* spelling : mainSpellings) {
+        memcpy(path + length + 1, spelling, sizeof("main.bmp"));
+        if (mayHoldFolders ? readableFileAt(folderFd, path) : opens(folderFd, path))
+            return true;
+    }
+    switch (listSkinFiles(folderFd, name)) {
+    case Listing::found:
+        return true;
+    case Listing::notFound:
+        return false;
+    case Listing::unlisted:
+        break;
+    }
+    // A folder that may be searched but not listed still answers for its exact name.
+    memcpy(path + length + 1, "Region.txt", sizeof("Region.txt"));
+    return readableFileAt(folderFd, path);
+}
+
+// Appends value as UTF-8 would encode it (also for surrogate values): byte order of the
+// encodings is the numeric order of the values.
+void appendOrdered(std::string& out, char32_t value)
+{
+    if (value < 0x80) {
+        out.push_back(char(value));
+    } else if (value < 0x800) {
+        out.push_back(char(0xc0 | value >> 6));
+        out.push_back(char(0x80 | (value & 0x3f)));
+    } else if (value < 0x10000) {
+        out.push_back(char(0xe0 | value >> 12));
+        out.push_back(char(0x80 | (value >> 6 & 0x3f)));
+        out.push_back(char(0x80 | (value & 0x3f)));
+    } else {
+        out.push_back(char(0xf0 | value >> 18));
+        out.push_back(char(0x80 | (value >> 12 & 0x3f)));
+        out.push_back(char(0x80 | (value >> 6 & 0x3f)));
+        out.push_back(char(0x80 | (value & 0x3f)));
+    }
+}
+
+quint64 bigEndianAt(const std::string& bytes, size_t from, size_t end)
+{
+    quint64 v = 0;
+    for (size_t i = from; i < from + 8; ++i)
+        v = v << 8 | (i < end ? quint8(bytes[i]) : 0);
+    return v;
+}
+
+bool isAscii(const char* s, size_t length)
+{
+    for (size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(s[i]) >= 0x80)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -97,10 +184,53 @@ QString findSkinFile(const QString& skinFolder, const QString& fileName)
 
 void sortCaseBlind(QStringList& names)
 {
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = QString::compare(a, b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
+    // QString's case-blind comparison folds both names afresh on every comparison. Each
+    // name is folded once here, the way it folds (code unit by code unit, a low surrogate
+    // together with its high one), into bytes that compare in the same order; the first
+    // sixteen bytes sit in the key itself, so most comparisons never leave it.
+    struct Key
+    {
+        quint64 head[2];
+        quint32 offset; // of all folded bytes in the arena
+        quint32 length;
+        quint32 index;
+    };
+    std::vector<Key> keys(size_t(names.size()));
+    std::string arena;
+    arena.reserve(size_t(names.size()) * 24);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString& name = names.at(i);
+        const size_t offset = arena.size();
+        char16_t last = 0;
+        for (const QChar ch : name) {
+            const char16_t c = ch.unicode();
+            if (c < 0x80)
+                arena.push_back(char(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c));
+            else if (QChar::isLowSurrogate(c) && QChar::isHighSurrogate(last))
+                appendOrdered(arena, QChar::toCaseFolded(QChar::surrogateToUcs4(last, c)));
+            else
+                appendOrdered(arena, QChar::toCaseFolded(char32_t(c)));
+            last = c;
+        }
+        const size_t end = arena.size();
+        keys[size_t(i)] = { { bigEndianAt(arena, offset, end), bigEndianAt(arena, offset + 8, end) }, quint32(offset),
+            quint32(end - offset), quint32(i) };
+    }
+    const char* folded = arena.data();
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (a.head[0] != b.head[0])
+            return a.head[0] < b.head[0];
+        if (a.head[1] != b.head[1])
+            return a.head[1] < b.head[1];
+        const int c
+            = std::string_view(folded + a.offset, a.length).compare(std::string_view(folded + b.offset, b.length));
+        return c != 0 ? c < 0 : names.at(a.index) < names.at(b.index);
     });
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const Key& key : keys)
+        sorted.append(std::move(names[key.index]));
+    names.swap(sorted);
 }
 
 QStringList listSkins(const QString& folder)
@@ -119,15 +249,23 @@ QStringList listSkins(const QString& folder)
             continue;
         if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
             continue;
-        if (!Attributes::isPlainDirectory(fd, raw))
+        struct stat st;
+        if (fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0 || !Attributes::isPlainDirectory(raw, st))
             continue;
-        const QByteArray bytes(raw);
+        const size_t length = strlen(raw);
+        // A folder's link count is 2 plus its subfolders where the file system keeps it
+        // so (1 where it does not): at 2, a main.bmp that opens cannot be a folder.
+        if (!isSkinAt(fd, raw, length, st.st_nlink != 2))
+            continue;
+        if (isAscii(raw, length)) {
+            names.append(QString::fromLatin1(raw, qsizetype(length)));
+            continue;
+        }
+        const QByteArray bytes(raw, qsizetype(length));
         const QString name = QFile::decodeName(bytes);
         // A name that does not survive the trip through QString could not be moved or
         // renamed safely later.
-        if (QFile::encodeName(name) != bytes)
-            continue;
-        if (hasSkinFile(fd, bytes, "main.bmp") || hasSkinFile(fd, bytes, "Region.txt"))
+        if (QFile::encodeName(name) == bytes)
             names.append(name);
     }
     closedir(dir);

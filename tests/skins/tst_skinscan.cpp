@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,8 @@ private slots:
     void emptyOrMissingFolderListsNothing();
     void listsEveryRealSkin();
     void findSkinFilePrefersTheExactName();
+    void findsEverySpellingOfTheSkinFiles();
+    void sortAgreesWithQStringCaseBlindOrder();
 
 private:
     QTemporaryDir m_dir;
@@ -61,8 +64,7 @@ void TestSkinScan::listsOnlyPlainDirectoriesWithSkinFiles()
     QVERIFY(makeSkin(root, ".Hidden"));
     QVERIFY(makeSkin(root, "ReadOnly"));
     QVERIFY(QFile::setPermissions(root + "ReadOnly",
-                                  QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
-                                      | QFileDevice::ExeGroup));
+        QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup | QFileDevice::ExeGroup));
     QVERIFY(makeSkin(root, "Target"));
     QVERIFY(QFile::link(root + "Target", root + "Linked"));
     QVERIFY(makeSkin(root, "Empty", QString()));
@@ -76,11 +78,11 @@ void TestSkinScan::listsOnlyPlainDirectoriesWithSkinFiles()
     QVERIFY(makeSkin(root + "Nested", "Inner"));
     // A group-writable folder without the owner bit is still read-only to the owner.
     QVERIFY(makeSkin(root, "GroupOnly"));
-    QVERIFY(QFile::setPermissions(root + "GroupOnly", QFileDevice::ReadOwner | QFileDevice::ExeOwner
-                                                          | QFileDevice::WriteGroup | QFileDevice::ReadGroup
-                                                          | QFileDevice::ExeGroup));
+    QVERIFY(QFile::setPermissions(root + "GroupOnly",
+        QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteGroup | QFileDevice::ReadGroup
+            | QFileDevice::ExeGroup));
 
-    const QStringList expected = {"FolderNamedMainWithRegion", "Plain", "RegionOnly", "Target"};
+    const QStringList expected = { "FolderNamedMainWithRegion", "Plain", "RegionOnly", "Target" };
     QCOMPARE(SkinScan::listSkins(root), expected);
 
     QFile::setPermissions(root + "ReadOnly", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -98,7 +100,7 @@ void TestSkinScan::findsSkinFilesWithoutRegardToCase()
     QVERIFY(makeSkin(root, "WrongName", "main.bmp.bak"));
     QVERIFY(makeSkin(root, "MainFolderUpper", QString()));
     QVERIFY(QDir().mkpath(root + "MainFolderUpper/MAIN.BMP"));
-    const QStringList expected = {"Mixed", "RegionLower", "RegionUpper", "Upper"};
+    const QStringList expected = { "Mixed", "RegionLower", "RegionUpper", "Upper" };
     QCOMPARE(SkinScan::listSkins(root), expected);
 }
 
@@ -119,9 +121,9 @@ void TestSkinScan::sortsWithoutRegardToCase()
 {
     QTemporaryDir dir;
     const QString root = slashed(dir.path());
-    for (const char* name : {"c", "b", "A", "_under", "Zed", "alpha", "Beta", "10", "9", "日本語", "a"})
+    for (const char* name : { "c", "b", "A", "_under", "Zed", "alpha", "Beta", "10", "9", "日本語", "a" })
         QVERIFY(makeSkin(root, name));
-    const QStringList expected = {"10", "9", "_under", "A", "a", "alpha", "b", "Beta", "c", "Zed", "日本語"};
+    const QStringList expected = { "10", "9", "_under", "A", "a", "alpha", "b", "Beta", "c", "Zed", "日本語" };
     QCOMPARE(SkinScan::listSkins(root), expected);
 }
 
@@ -137,7 +139,7 @@ void TestSkinScan::skipsNamesThatDoNotRoundTrip()
     const int fd = open(bmp.constData(), O_CREAT | O_WRONLY, 0644);
     QVERIFY(fd >= 0);
     close(fd);
-    QCOMPARE(SkinScan::listSkins(root), QStringList {"Good"});
+    QCOMPARE(SkinScan::listSkins(root), QStringList { "Good" });
 }
 
 void TestSkinScan::emptyOrMissingFolderListsNothing()
@@ -161,8 +163,8 @@ void TestSkinScan::listsEveryRealSkin()
 {
     QTemporaryDir dir;
     QVERIFY(copySharedSkins(dir.path()));
-    const QStringList expected = {"base-2.91",        "base-2.91-png",     "CR2JPN-DinoCity", "My_Funny_Valentine",
-                                  "Paper-Amp",        "TopazAmp1-2",       "XMMS-Turquoise",  "yaxay-crwhobbesw"};
+    const QStringList expected = { "base-2.91", "base-2.91-png", "CR2JPN-DinoCity", "My_Funny_Valentine", "Paper-Amp",
+        "TopazAmp1-2", "XMMS-Turquoise", "yaxay-crwhobbesw" };
     QCOMPARE(SkinScan::listSkins(slashed(dir.path())), expected);
 }
 
@@ -177,6 +179,66 @@ void TestSkinScan::findSkinFilePrefersTheExactName()
     QCOMPARE(SkinScan::findSkinFile(root + "base-2.91-png/", "main.bmp"), QString());
     QCOMPARE(SkinScan::findSkinFile(root + "base-2.91-png/", "Region.txt"), root + "base-2.91-png/REGION.TXT");
     QCOMPARE(SkinScan::findSkinFile(root + "missing/", "main.bmp"), QString());
+}
+
+void TestSkinScan::findsEverySpellingOfTheSkinFiles()
+{
+    // Spellings the scan does not try by name are found by listing the skin folder;
+    // folders that carry a skin file's name never count, whichever way it is found.
+    QTemporaryDir dir;
+    const QString root = slashed(dir.path());
+    QVERIFY(makeSkin(root, "OddMain", "mAiN.BmP"));
+    QVERIFY(makeSkin(root, "OddRegion", "rEgIoN.tXt"));
+    QVERIFY(makeSkin(root, "UpperStem", "MAIN.bmp"));
+    QVERIFY(makeSkin(root, "FolderThenFile", "main.BMP"));
+    QVERIFY(QDir().mkpath(root + "FolderThenFile/MAIN.BMP"));
+    QVERIFY(makeSkin(root, "OnlyFolders", QString()));
+    for (const char* folder : { "Main.bmp", "MAIN.BMP", "maIN.bmp", "REGION.TXT" })
+        QVERIFY(QDir().mkpath(root + "OnlyFolders/" + folder));
+    QVERIFY(makeSkin(root, "LinkedMain", QString()));
+    QVERIFY(writeFile(root + "elsewhere.bmp", "BM"));
+    QVERIFY(QFile::link(root + "elsewhere.bmp", root + "LinkedMain/Main.BMP"));
+    QVERIFY(makeSkin(root, "DanglingLink", QString()));
+    QVERIFY(QFile::link(root + "missing.bmp", root + "DanglingLink/MAIN.BMP"));
+    // So many long-named files that the one that counts is almost surely listed past the
+    // first read of the listing.
+    QVERIFY(makeSkin(root, "Crowded", QString()));
+    const QString longName = QStringLiteral("Crowded/%1-") + QString(200, QLatin1Char('x'));
+    for (int i = 0; i < 500; ++i)
+        QVERIFY(writeFile(root + longName.arg(i), "x"));
+    QVERIFY(writeFile(root + "Crowded/MaIn.bMp", "BM"));
+
+    const QStringList expected = { "Crowded", "FolderThenFile", "LinkedMain", "OddMain", "OddRegion", "UpperStem" };
+    QCOMPARE(SkinScan::listSkins(root), expected);
+}
+
+void TestSkinScan::sortAgreesWithQStringCaseBlindOrder()
+{
+    // Names from pieces that fold in every way Qt knows: ASCII either side of the
+    // letters, Latin-1, Greek final sigma, the Kelvin sign that folds to "k", full-width
+    // and half-width forms, Japanese, a letter beyond the BMP that folds (Deseret) and
+    // lone surrogates, which sort by their code unit.
+    QStringList pieces = { "a", "A", "k", "K", "_", "@", "[", "9", "z", "Z", "é", "É", "ß", "ẞ", "σ", "ς", "Σ",
+        "\u212a", "Ａ", "ａ", "ｱ", "ア", "桜", "😀", "𐐀", "𐐨", "\uffff", "ÿ", "Ÿ" };
+    for (char16_t unit : { u'\xd801', u'\xdc00' })
+        pieces << QString(QChar(unit));
+    std::mt19937 random(11);
+    QStringList names;
+    for (int n = 0; n < 3000; ++n) {
+        QString name;
+        const int length = int(random() % 6);
+        for (int i = 0; i < length; ++i)
+            name += pieces.at(qsizetype(random() % pieces.size()));
+        names << name;
+    }
+    QStringList expected = names;
+    std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+        const int c = QString::compare(a, b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    QStringList sorted = names;
+    SkinScan::sortCaseBlind(sorted);
+    QCOMPARE(sorted, expected);
 }
 
 QTEST_GUILESS_MAIN(TestSkinScan)
