@@ -96,6 +96,15 @@ inline void whenOpen(QObject* context, std::function<void(QWidget*)> answer)
     timer->start();
 }
 
+// A double-click as the window system delivers it: a click, then the second press as a
+// double-click event, then its release. (QTest::mouseDClick alone sends only the middle.)
+inline void doubleClick(QWidget* widget, QPoint pos = QPoint())
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {}, pos);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, pos);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
+}
+
 // The entries a menu shows, separators as "-".
 inline QStringList visibleEntries(const QMenu* menu)
 {
