@@ -202,6 +202,10 @@ QImage readUncompressed(const Bytes& in, const Layout& layout)
     if (bits <= 8)
         image.setColorTable(layout.colours);
 
+    // 24 bits, and 32 bits laid out the same way: bytes blue, green, red (and alpha).
+    const bool standardMasks = bits == 24
+        || (bits == 32 && layout.red.mask == 0xff0000 && layout.green.mask == 0xff00 && layout.blue.mask == 0xff);
+
     for (int row = 0; row < h; ++row) {
         const uchar* src = in.at(layout.dataStart + row * stride);
         const int y = layout.topDown ? row : h - 1 - row;
@@ -218,13 +222,15 @@ QImage readUncompressed(const Bytes& in, const Layout& layout)
             continue;
         }
         auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
+        if (standardMasks) {
+            for (int x = 0; x < w; ++x) {
+                const uchar* p = src + (bits == 24 ? 3 : 4) * x;
+                dst[x] = qRgb(p[2], p[1], p[0]);
+            }
+            continue;
+        }
         for (int x = 0; x < w; ++x) {
             quint32 pixel = 0;
-            if (bits == 24) {
-                const uchar* p = src + 3 * x;
-                dst[x] = qRgb(p[2], p[1], p[0]);
-                continue;
-            }
             if (bits == 16) {
                 const uchar* p = src + 2 * x;
                 pixel = quint32(p[0] | p[1] << 8);
@@ -250,9 +256,13 @@ QImage readRunLength(const Bytes& in, const Layout& layout)
     image.setColorTable(layout.colours);
     image.fill(0); // pixels the stream skips (deltas, early ends) are colour 0
 
+    // Rows from the bottom; bits() once, as scanLine() on a mutable image checks for
+    // sharing at every call.
+    uchar* const bits = image.bits();
+    const qsizetype bytesPerLine = image.bytesPerLine();
     auto put = [&](qint64 x, qint64 y, uint index) {
         if (x < w && y < h)
-            image.scanLine(int(h - 1 - y))[x] = uchar(index);
+            bits[(h - 1 - y) * bytesPerLine + x] = uchar(index);
     };
 
     qint64 pos = layout.dataStart;
@@ -355,7 +365,12 @@ QPixmap stretched(const QImage& image, const QSize& size, qreal devicePixelRatio
     if (image.isNull() || size.isEmpty())
         return {};
     const QSize pixels = (QSizeF(size) * devicePixelRatio).toSize();
-    QPixmap pixmap = QPixmap::fromImage(image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    // Smooth scaling works on 32-bit pixels; converting a palette picture first is the
+    // cheaper way there.
+    const QImage source = image.format() == QImage::Format_Indexed8 && !image.hasAlphaChannel()
+        ? image.convertToFormat(QImage::Format_RGB32)
+        : image;
+    QPixmap pixmap = QPixmap::fromImage(source.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     pixmap.setDevicePixelRatio(devicePixelRatio);
     return pixmap;
 }
