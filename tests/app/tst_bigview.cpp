@@ -21,6 +21,7 @@ struct Seen
     QString caption;
     QImage picture;
     bool modal = false;
+    bool buttonFocused = false;
     QWidget* owner = nullptr;
 };
 
@@ -84,6 +85,7 @@ Seen TestBigView::openAndRead(const std::function<void()>& open, const std::func
         seen.picture = view->Big_Skin->pixmap().toImage();
         seen.modal = view->isModal() && QApplication::activeModalWidget() == view;
         seen.owner = view->parentWidget();
+        seen.buttonFocused = view->Close_Button->hasFocus();
         if (meanwhile)
             meanwhile(view);
         view->Close_Button->click();
@@ -123,7 +125,6 @@ void TestBigView::onlyTheButtonOrTheCloseBoxCloses()
     int answered = 0;
 
     whenOpen(this, [&](QWidget* open) {
-        QVERIFY(open->hasFocus() || view.Close_Button->hasFocus());
         QTest::keyClick(open, Qt::Key_Escape);
         QTest::keyClick(view.Close_Button, Qt::Key_Escape);
         answered += view.isVisible() ? 1 : 0;
@@ -157,6 +158,7 @@ void TestBigView::listDoubleClickShowsThatSkin()
 
     QCOMPARE(seen.caption, QStringLiteral("拡大表示 - Skin02"));
     QVERIFY(seen.modal);
+    QVERIFY(seen.buttonFocused);
     QCOMPARE(seen.picture.size(), QSize(411, 172));
     QCOMPARE(seen.picture.pixel(200, 80), numberedSkinColour(2).rgb());
     QCOMPARE(grid.loaded.last(), slashed(m_dir->path()) + "Skin02/main.bmp");
