@@ -2,10 +2,12 @@
 #pragma once
 
 #include "pagestate.h"
+#include "previewimage.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -59,6 +61,10 @@ public:
     // store when it does not exist).
     QString ampPath();
     PageState& state() { return m_state; }
+
+    // Reads a skin picture for a preview cell or the enlarged view; tests swap it to
+    // count the files read.
+    std::function<QImage(const QString& path)> loadPicture = &PreviewImage::load;
 
     // Skin list and preview grid.
     void Skin_Rescan();
