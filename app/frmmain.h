@@ -59,6 +59,8 @@ public:
     // store when it does not exist).
     QString ampPath();
     PageState& state() { return m_state; }
+    // Shows the settings dialog Opt_Frm modally, creating it from the store if needed.
+    void showSettingsDialog();
 
     // Skin list and preview grid.
     void Skin_Rescan();
