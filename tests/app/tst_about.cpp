@@ -75,6 +75,7 @@ private slots:
     void anyClickClosesTheAboutWindow_data();
     void anyClickClosesTheAboutWindow();
     void everyShowingStartsAfresh();
+    void escapeClosesItForKeyboardUsers();
 
 private:
     void expectAboutRole(const Showing& showing);
@@ -154,6 +155,28 @@ void TestAbout::everyShowingStartsAfresh()
         window.mnuHelpAbout->trigger();
         expectAboutRole(showing);
     }
+}
+
+void TestAbout::escapeClosesItForKeyboardUsers()
+{
+    PageState state;
+    QTemporaryDir dir;
+    frmmain window(state, dir.path());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    bool closed = false;
+    QTimer::singleShot(0, qApp, [&closed] {
+        auto* about = qobject_cast<frmSplash*>(QApplication::activeModalWidget());
+        if (!about)
+            return;
+        QTest::keyClick(about, Qt::Key_Escape);
+        closed = !about->isVisible();
+        if (!closed)
+            about->reject();
+    });
+    window.mnuHelpAbout->trigger();
+    QVERIFY(closed);
 }
 
 QTEST_MAIN(TestAbout)
