@@ -59,8 +59,8 @@ public:
     // store when it does not exist).
     QString ampPath();
     PageState& state() { return m_state; }
-    // Shows the settings dialog Opt_Frm modally, creating it from the store if needed.
-    void showSettingsDialog();
+    // The View menu's settings command: Opt_Frm shown modally.
+    void openSettings();
 
     // Skin list and preview grid.
     void Skin_Rescan();

@@ -3,4 +3,4 @@
 #include "frmmain.h"
 
 // Placeholder until Opt_Frm exists: replace this file with the dialog's own opener.
-void frmmain::showSettingsDialog() { }
+void frmmain::openSettings() { }

@@ -15,7 +15,7 @@ void frmmain::viewTriggered(int index)
         Skin_Rescan();
         break;
     case 3:
-        showSettingsDialog();
+        openSettings();
         break;
     default:
         // 1 only opens the submenu of registered folders, 2 is a separator.
