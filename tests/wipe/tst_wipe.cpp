@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "realwindow.h"
 #include "store.h"
 #include "testsupport.h"
 #include "wipe.h"
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -54,54 +54,6 @@ void answerWithOk(Box& box)
             shown->reject();
     });
 }
-
-// An X server of our own for the real binary, on a display number it chooses itself.
-class XServer
-{
-public:
-    ~XServer()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            m_process.waitForFinished(5000);
-        }
-    }
-
-    bool start()
-    {
-        m_process.setProgram(QStringLiteral("Xvfb"));
-        m_process.setArguments({ QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-            QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("800x600x24") });
-        m_process.start();
-        if (!m_process.waitForStarted())
-            return false;
-        while (!m_process.canReadLine()) {
-            if (!m_process.waitForReadyRead(10000))
-                return false;
-        }
-        m_display = QLatin1Char(':') + QString::fromLatin1(m_process.readLine().trimmed());
-        return m_display.size() > 1;
-    }
-
-    QString display() const { return m_display; }
-
-    // Runs xdotool on this display; its output, or nothing when it failed.
-    QString xdotool(const QStringList& arguments) const
-    {
-        QProcess tool;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), m_display);
-        tool.setProcessEnvironment(env);
-        tool.start(QStringLiteral("xdotool"), arguments);
-        if (!tool.waitForFinished(10000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
-            return {};
-        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
-    }
-
-private:
-    QProcess m_process;
-    QString m_display;
-};
 
 } // namespace
 
@@ -243,7 +195,7 @@ void TestWipe::anyOtherFailureIsUnexpected()
 void TestWipe::realProgramUnderX_data()
 {
     QTest::addColumn<QString>("morvane"); // "file", "none" or "directory"
-    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("expected");
     QTest::newRow("deleted") << QStringLiteral("file") << 0;
     QTest::newRow("nothing there") << QStringLiteral("none") << 1;
     QTest::newRow("other failure") << QStringLiteral("directory") << 2;
@@ -252,46 +204,33 @@ void TestWipe::realProgramUnderX_data()
 void TestWipe::realProgramUnderX()
 {
     QFETCH(QString, morvane);
-    QFETCH(int, status);
-    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
-        || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
-        QSKIP("Xvfb or xdotool is not installed");
+    QFETCH(int, expected);
+    if (const QString missing = RealWindowSession::missingTools(); !missing.isEmpty())
+        QSKIP(qPrintable(missing + QStringLiteral(" not installed")));
 
     fillStore(morvane == QLatin1String("file"));
     if (morvane == QLatin1String("directory"))
         QVERIFY(QDir().mkpath(storeFile("Morvane")));
 
-    XServer x;
-    QVERIFY2(x.start(), "Xvfb did not start");
-
-    QProcess wipe;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), x.display());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->path());
-    wipe.setProcessEnvironment(env);
-    wipe.start(QStringLiteral(HADRELWIPE_PATH), QStringList());
-    QVERIFY2(wipe.waitForStarted(), qPrintable(wipe.errorString()));
+    RealWindowSession session;
+    QVERIFY2(session.startServer(), "Xvfb did not start");
+    QVERIFY(session.startProgram(QStringLiteral(HADRELWIPE_PATH), m_home->path()));
 
     // The box appears; the program waits for it and does nothing else.
-    QString window;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        !(window = x.xdotool({ QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("Morvane") }))
-             .isEmpty(),
-        30000);
-    window = window.section(QLatin1Char('\n'), 0, 0);
-    QCOMPARE(x.xdotool({ QStringLiteral("getwindowname"), window }), QStringLiteral("Hadrel Morvane の設定"));
-    QCOMPARE(wipe.state(), QProcess::Running);
+    const QString box = session.waitForWindow(QStringLiteral("Morvane"), 30000);
+    QVERIFY2(!box.isEmpty(), qPrintable(session.programOutput()));
+    QCOMPARE(session.windowName(box), QStringLiteral("Hadrel Morvane の設定"));
+    QVERIFY(session.programRunning());
 
     // Return presses OK; a key sent before the box took the focus is lost, so send again.
-    for (int i = 0; i < 40 && wipe.state() != QProcess::NotRunning; ++i) {
-        x.xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), window });
-        x.xdotool({ QStringLiteral("key"), QStringLiteral("Return") });
-        wipe.waitForFinished(500);
+    int status = -1;
+    for (int i = 0; i < 20 && session.programRunning(); ++i) {
+        session.focus(box);
+        session.key(QStringLiteral("Return"));
+        status = session.waitForExit(500);
     }
-    QCOMPARE(wipe.state(), QProcess::NotRunning);
-    QCOMPARE(wipe.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(wipe.exitCode(), status);
+    QVERIFY2(!session.programRunning(), "the message box was not answered");
+    QCOMPARE(status, expected);
 
     QCOMPARE(QFileInfo(storeFile("Morvane")).isDir(), morvane == QLatin1String("directory"));
     QVERIFY(!QFileInfo(storeFile("Morvane")).isFile());
