@@ -61,6 +61,8 @@ public:
     // store when it does not exist).
     QString ampPath();
     PageState& state() { return m_state; }
+    // The View menu's settings command: Opt_Frm shown modally.
+    void openSettings();
 
     // Reads a skin picture for a preview cell or the enlarged view; tests swap it to
     // count the files read.
