@@ -159,7 +159,8 @@ bool isHiddenDetritus(const QStringList& components)
 
 // Writes the entries of an open archive below rootFd, a fresh folder of our own. Every
 // path is walked one component at a time, never following a link, so nothing can land
-// outside it.
+// outside it. With rootFd -1 it only checks the headers, so that a hostile archive is
+// refused before anything is written.
 class Writer
 {
 public:
@@ -208,6 +209,13 @@ private:
             return {};
         if (archive_entry_is_encrypted(entry))
             return { Problem::Encrypted, {} };
+        if (archive_entry_size_is_set(entry)) {
+            m_declared += archive_entry_size(entry);
+            if (m_declared > maxBytes)
+                return { Problem::TooLarge, {} };
+        }
+        if (m_rootFd < 0)
+            return {};
 
         const bool directory = type == AE_IFDIR;
         const qsizetype folderCount = directory ? components.size() : components.size() - 1;
@@ -241,8 +249,6 @@ private:
         const QString key = filePath.toCaseFolded();
         if (m_known.contains(key))
             return {}; // a case duplicate: the first entry is kept
-        if (archive_entry_size_is_set(entry) && archive_entry_size(entry) > maxBytes - m_written)
-            return { Problem::TooLarge, {} };
         const QByteArray bytes = QFile::encodeName(components.last());
         Fd file(openat(folder.get(), bytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
         if (!file.valid())
@@ -294,6 +300,7 @@ private:
     archive* m_reader;
     int m_rootFd;
     qint64 m_written = 0;
+    qint64 m_declared = 0;
     QHash<QString, Known> m_known; // by case-folded path
 };
 
@@ -400,13 +407,15 @@ Result unpack(const QString& archivePath, const QString& skinFolder)
     const Fd folderFd(open(QFile::encodeName(skinFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folderFd.valid())
         return failed({ Problem::Unreadable, {} }, 53);
+    Failure failure = unpackInto(archivePath, -1);
+    if (failure.problem != Problem::None)
+        return failed(failure);
+
     const QString workName = makeWorkFolder(folderFd.get());
     if (workName.isEmpty())
         return failed({ Problem::WriteFailed, writeErrorText(errno) });
     const QString workPath = skinFolder + workName;
     auto discard = [&workPath] { QDir(workPath).removeRecursively(); };
-
-    Failure failure;
     {
         const Fd rootFd(openat(
             folderFd.get(), QFile::encodeName(workName).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));

@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "zipwriter.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+ZipWriter::ZipWriter(const QString& path, const char* nameCharset)
+    : m_writer(archive_write_new())
+{
+    m_ok = archive_write_set_format_zip(m_writer) == ARCHIVE_OK;
+    if (nameCharset)
+        m_ok = m_ok && archive_write_set_format_option(m_writer, "zip", "hdrcharset", nameCharset) == ARCHIVE_OK;
+    m_ok = m_ok && archive_write_open_filename(m_writer, QFile::encodeName(path).constData()) == ARCHIVE_OK;
+}
+
+ZipWriter::~ZipWriter()
+{
+    if (m_writer)
+        close();
+}
+
+namespace {
+
+archive_entry* newEntry(const QString& name, mode_t type, qint64 size)
+{
+    archive_entry* entry = archive_entry_new();
+    archive_entry_copy_pathname_w(entry, name.toStdWString().c_str());
+    archive_entry_set_filetype(entry, type);
+    archive_entry_set_perm(entry, type == AE_IFDIR ? 0755 : 0644);
+    archive_entry_set_mtime(entry, 1000000000, 0);
+    if (size >= 0)
+        archive_entry_set_size(entry, size);
+    return entry;
+}
+
+} // namespace
+
+void ZipWriter::addFile(const QString& name, const QByteArray& data)
+{
+    archive_entry* entry = newEntry(name, AE_IFREG, data.size());
+    m_ok = m_ok && archive_write_header(m_writer, entry) == ARCHIVE_OK;
+    m_ok = m_ok && archive_write_data(m_writer, data.constData(), size_t(data.size())) == data.size();
+    archive_entry_free(entry);
+}
+
+void ZipWriter::addZeros(const QString& name, qint64 zeroBytes)
+{
+    archive_entry* entry = newEntry(name, AE_IFREG, zeroBytes);
+    m_ok = m_ok && archive_write_header(m_writer, entry) == ARCHIVE_OK;
+    const QByteArray chunk(1024 * 1024, '\0');
+    for (qint64 left = zeroBytes; m_ok && left > 0; left -= chunk.size()) {
+        const size_t size = size_t(std::min<qint64>(left, chunk.size()));
+        m_ok = archive_write_data(m_writer, chunk.constData(), size) == la_ssize_t(size);
+    }
+    archive_entry_free(entry);
+}
+
+void ZipWriter::addFolder(const QString& name)
+{
+    archive_entry* entry = newEntry(name, AE_IFDIR, 0);
+    m_ok = m_ok && archive_write_header(m_writer, entry) == ARCHIVE_OK;
+    archive_entry_free(entry);
+}
+
+void ZipWriter::addSymlink(const QString& name, const QString& target)
+{
+    archive_entry* entry = newEntry(name, AE_IFLNK, 0);
+    archive_entry_copy_symlink(entry, QFile::encodeName(target).constData());
+    m_ok = m_ok && archive_write_header(m_writer, entry) == ARCHIVE_OK;
+    archive_entry_free(entry);
+}
+
+void ZipWriter::addHardlink(const QString& name, const QString& target)
+{
+    archive_entry* entry = newEntry(name, AE_IFREG, 0);
+    archive_entry_copy_hardlink(entry, QFile::encodeName(target).constData());
+    m_ok = m_ok && archive_write_header(m_writer, entry) >= ARCHIVE_WARN;
+    archive_entry_free(entry);
+}
+
+void ZipWriter::addDevice(const QString& name)
+{
+    archive_entry* entry = newEntry(name, AE_IFCHR, 0);
+    archive_entry_set_rdev(entry, makedev(1, 3));
+    m_ok = m_ok && archive_write_header(m_writer, entry) >= ARCHIVE_WARN;
+    archive_entry_free(entry);
+}
+
+bool ZipWriter::close()
+{
+    if (!m_writer)
+        return m_ok;
+    m_ok = archive_write_close(m_writer) == ARCHIVE_OK && m_ok;
+    archive_write_free(m_writer);
+    m_writer = nullptr;
+    return m_ok;
+}
+
+QByteArray tinyBitmap()
+{
+    QImage image(8, 4, QImage::Format_RGB888);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
