@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace TestSupport;
 using WszUnpack::Problem;
 
@@ -190,6 +192,8 @@ void TestWszUnpack::refusesHostileArchives_data()
     QTest::newRow("absolute path") << "absolute" << Problem::Unsafe;
     QTest::newRow("drive letter") << "drive" << Problem::Unsafe;
     QTest::newRow("symbolic link") << "symlink" << Problem::Unsafe;
+    QTest::newRow("device") << "device" << Problem::Unsafe;
+    QTest::newRow("encrypted") << "encrypted" << Problem::Encrypted;
     QTest::newRow("too many entries") << "entries" << Problem::TooLarge;
     QTest::newRow("too many bytes in one file") << "bytes" << Problem::TooLarge;
     QTest::newRow("too many bytes in all") << "bytes in all" << Problem::TooLarge;
@@ -209,7 +213,7 @@ void TestWszUnpack::refusesHostileArchives()
     QVERIFY(box.make());
     const QString archive = box.archive("Hostile.wsz");
     {
-        ZipWriter zip(archive);
+        ZipWriter zip(archive, nullptr, kind == "encrypted" ? "secret" : nullptr);
         if (kind != "no entries" && kind != "no skin" && kind != "folder main")
             zip.addFile("main.bmp", tinyBitmap());
         if (kind == "dot-dot") {
@@ -223,8 +227,9 @@ void TestWszUnpack::refusesHostileArchives()
         } else if (kind == "drive") {
             zip.addFile("C:\\evil.txt", "x");
         } else if (kind == "symlink") {
-            zip.addSymlink("link", box.outside());
-            zip.addFile("link/evil.txt", "x");
+            zip.addSymlink("evil.txt", box.outside());
+        } else if (kind == "device") {
+            zip.addFile("evil.txt", {});
         } else if (kind == "entries") {
             for (int i = 0; i < WszUnpack::maxEntries; ++i)
                 zip.addFile(QStringLiteral("f%1.txt").arg(i), {});
@@ -245,7 +250,10 @@ void TestWszUnpack::refusesHostileArchives()
         }
         QVERIFY(zip.close());
     }
-    if (kind == "truncated") {
+    if (kind == "device") {
+        // Zip has no devices of its own, but a Unix mode in the attributes can claim one.
+        QCOMPARE(patchZipEntry(archive, "evil.txt", ZipField::CentralAttributes, quint32(S_IFCHR | 0644) << 16), 1);
+    } else if (kind == "truncated") {
         QFile file(archive);
         QVERIFY(file.resize(file.size() / 2));
     } else if (kind == "text") {
@@ -278,33 +286,10 @@ void TestWszUnpack::countsTheBytesReallyWritten()
     zip.addZeros("liar.bmp", WszUnpack::maxBytes + 4096);
     QVERIFY(zip.close());
 
-    QFile file(archive);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QByteArray bytes = file.readAll();
-    const QByteArray name("liar.bmp");
-    const quint32 claimed = 1000;
-    const auto patch = [&bytes, claimed](qsizetype at) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = char((claimed >> (8 * i)) & 0xff);
-    };
-    int patched = 0;
-    // Local header: size at 22, name at 30; central directory entry: size at 24, name at 46.
-    for (qsizetype at = bytes.indexOf("PK\x03\x04"); at >= 0; at = bytes.indexOf("PK\x03\x04", at + 1)) {
-        if (bytes.mid(at + 30, name.size()) == name) {
-            patch(at + 22);
-            ++patched;
-        }
-    }
-    for (qsizetype at = bytes.indexOf("PK\x01\x02"); at >= 0; at = bytes.indexOf("PK\x01\x02", at + 1)) {
-        if (bytes.mid(at + 46, name.size()) == name) {
-            patch(at + 24);
-            ++patched;
-        }
-    }
-    QCOMPARE(patched, 2);
-    QVERIFY(file.seek(0));
-    QCOMPARE(file.write(bytes), bytes.size());
-    file.close();
+    // Every copy of the size: the local header's and the central directory's.
+    QCOMPARE(patchZipEntry(archive, "liar.bmp", ZipField::LocalSize, 1000)
+            + patchZipEntry(archive, "liar.bmp", ZipField::CentralSize, 1000),
+        2);
 
     const QStringList before = tree(box.root());
     const WszUnpack::Result result = WszUnpack::unpack(archive, box.skins());

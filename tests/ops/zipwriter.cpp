@@ -9,14 +9,17 @@
 #include <archive_entry.h>
 
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 
-ZipWriter::ZipWriter(const QString& path, const char* nameCharset)
+ZipWriter::ZipWriter(const QString& path, const char* nameCharset, const char* passphrase)
     : m_writer(archive_write_new())
 {
     m_ok = archive_write_set_format_zip(m_writer) == ARCHIVE_OK;
     if (nameCharset)
         m_ok = m_ok && archive_write_set_format_option(m_writer, "zip", "hdrcharset", nameCharset) == ARCHIVE_OK;
+    if (passphrase) {
+        m_ok = m_ok && archive_write_set_format_option(m_writer, "zip", "encryption", "zipcrypt") == ARCHIVE_OK
+            && archive_write_set_passphrase(m_writer, passphrase) == ARCHIVE_OK;
+    }
     m_ok = m_ok && archive_write_open_filename(m_writer, QFile::encodeName(path).constData()) == ARCHIVE_OK;
 }
 
@@ -77,22 +80,6 @@ void ZipWriter::addSymlink(const QString& name, const QString& target)
     archive_entry_free(entry);
 }
 
-void ZipWriter::addHardlink(const QString& name, const QString& target)
-{
-    archive_entry* entry = newEntry(name, AE_IFREG, 0);
-    archive_entry_copy_hardlink(entry, QFile::encodeName(target).constData());
-    m_ok = m_ok && archive_write_header(m_writer, entry) >= ARCHIVE_WARN;
-    archive_entry_free(entry);
-}
-
-void ZipWriter::addDevice(const QString& name)
-{
-    archive_entry* entry = newEntry(name, AE_IFCHR, 0);
-    archive_entry_set_rdev(entry, makedev(1, 3));
-    m_ok = m_ok && archive_write_header(m_writer, entry) >= ARCHIVE_WARN;
-    archive_entry_free(entry);
-}
-
 bool ZipWriter::close()
 {
     if (!m_writer)
@@ -112,4 +99,29 @@ QByteArray tinyBitmap()
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "BMP");
     return bytes;
+}
+
+int patchZipEntry(const QString& archivePath, const QByteArray& name, ZipField field, quint32 value)
+{
+    QFile file(archivePath);
+    if (!file.open(QIODevice::ReadWrite))
+        return 0;
+    QByteArray bytes = file.readAll();
+    // Local header: name at 30, size at 22. Central directory: name at 46, size at 24,
+    // external attributes at 38.
+    const bool local = field == ZipField::LocalSize;
+    const QByteArray signature = local ? QByteArray("PK\x03\x04") : QByteArray("PK\x01\x02");
+    const qsizetype nameAt = local ? 30 : 46;
+    const qsizetype fieldAt = field == ZipField::LocalSize ? 22 : field == ZipField::CentralSize ? 24 : 38;
+    int patched = 0;
+    for (qsizetype at = bytes.indexOf(signature); at >= 0; at = bytes.indexOf(signature, at + 1)) {
+        if (bytes.mid(at + nameAt, name.size()) != name)
+            continue;
+        for (int i = 0; i < 4; ++i)
+            bytes[at + fieldAt + i] = char((value >> (8 * i)) & 0xff);
+        ++patched;
+    }
+    if (!file.seek(0) || file.write(bytes) != bytes.size())
+        return 0;
+    return patched;
 }

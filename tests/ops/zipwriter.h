@@ -11,8 +11,9 @@ struct archive;
 class ZipWriter
 {
 public:
-    // nameCharset: how names not in UTF-8 are stored ("CP932"), or empty for UTF-8.
-    explicit ZipWriter(const QString& path, const char* nameCharset = nullptr);
+    // nameCharset: how names not in UTF-8 are stored ("CP932"), or null for UTF-8;
+    // passphrase: encrypts every entry with it.
+    explicit ZipWriter(const QString& path, const char* nameCharset = nullptr, const char* passphrase = nullptr);
     ~ZipWriter();
     ZipWriter(const ZipWriter&) = delete;
     ZipWriter& operator=(const ZipWriter&) = delete;
@@ -22,8 +23,6 @@ public:
     void addZeros(const QString& name, qint64 zeroBytes);
     void addFolder(const QString& name);
     void addSymlink(const QString& name, const QString& target);
-    void addHardlink(const QString& name, const QString& target);
-    void addDevice(const QString& name);
     // Finishes the archive; false when libarchive reported a failure on the way.
     bool close();
 
@@ -34,3 +33,13 @@ private:
 
 // A main.bmp small enough for hand-made archives; any bytes would do for the unpacker.
 QByteArray tinyBitmap();
+
+// Fields of a written archive's records that a hostile archive may set to anything.
+enum class ZipField {
+    LocalSize, // uncompressed size in the local header
+    CentralSize, // uncompressed size in the central directory
+    CentralAttributes, // external attributes (Unix mode in the high half)
+};
+
+// Overwrites field of every record of the entry named name; the number of records changed.
+int patchZipEntry(const QString& archivePath, const QByteArray& name, ZipField field, quint32 value);
