@@ -348,6 +348,21 @@ QString makeWorkFolder(int skinFolderFd)
     return {};
 }
 
+// Why a file the zip reader could not open is no skin: a zip starts with a local header,
+// or, when empty, with the end record.
+Problem unopenedZip(const QString& archivePath)
+{
+    QFile file(archivePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return Problem::Unreadable;
+    const QByteArray magic = file.read(4);
+    if (magic == QByteArrayLiteral("PK\x03\x04"))
+        return Problem::Damaged;
+    if (magic == QByteArrayLiteral("PK\x05\x06"))
+        return Problem::NotASkin;
+    return Problem::NotZip;
+}
+
 Result failed(const Failure& failure, int number = 75)
 {
     Result result;
@@ -356,17 +371,19 @@ Result failed(const Failure& failure, int number = 75)
     return result;
 }
 
+// A zip is read by its central directory, as every unzipper on Windows does: reading the
+// local headers one after another would take an archive cut short for a complete one,
+// and can be led to entries the directory does not list.
 Failure unpackInto(const QString& archivePath, int rootFd)
 {
     const Utf8Names utf8Names;
     archive* reader = archive_read_new();
-    archive_read_support_format_zip(reader);
-    archive_read_support_filter_none(reader);
+    archive_read_support_format_zip_seekable(reader);
     // Names not marked as UTF-8 are in the code page of the Windows that zipped them.
     archive_read_set_format_option(reader, "zip", "hdrcharset", "CP932");
     Failure failure;
     if (archive_read_open_filename(reader, QFile::encodeName(archivePath).constData(), 64 * 1024) != ARCHIVE_OK)
-        failure = { Problem::NotZip, {} };
+        failure = { unopenedZip(archivePath), {} };
     else
         failure = Writer(reader, rootFd).run();
     archive_read_free(reader);

@@ -198,6 +198,7 @@ void TestWszUnpack::refusesHostileArchives_data()
     QTest::newRow("too many bytes in one file") << "bytes" << Problem::TooLarge;
     QTest::newRow("too many bytes in all") << "bytes in all" << Problem::TooLarge;
     QTest::newRow("truncated") << "truncated" << Problem::Damaged;
+    QTest::newRow("central directory cut") << "cut directory" << Problem::Damaged;
     QTest::newRow("not a zip") << "text" << Problem::NotZip;
     QTest::newRow("empty file") << "empty" << Problem::NotZip;
     QTest::newRow("no skin files") << "no skin" << Problem::NotASkin;
@@ -244,7 +245,7 @@ void TestWszUnpack::refusesHostileArchives()
         } else if (kind == "folder main") {
             zip.addFolder("main.bmp/");
             zip.addFile("Region.txt/inside.txt", "x");
-        } else if (kind == "truncated") {
+        } else if (kind == "truncated" || kind == "cut directory") {
             for (int i = 0; i < 8; ++i)
                 zip.addFile(QStringLiteral("file%1.bmp").arg(i), tinyBitmap().repeated(50));
         }
@@ -256,6 +257,10 @@ void TestWszUnpack::refusesHostileArchives()
     } else if (kind == "truncated") {
         QFile file(archive);
         QVERIFY(file.resize(file.size() / 2));
+    } else if (kind == "cut directory") {
+        // Every entry whole, the directory that lists them cut short.
+        QFile file(archive);
+        QVERIFY(file.resize(file.size() - 30));
     } else if (kind == "text") {
         QVERIFY(writeFile(archive, "This is a readme, not an archive.\n"));
     } else if (kind == "empty") {
