@@ -21,6 +21,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace WszUnpack {
@@ -210,7 +211,7 @@ private:
         if (archive_entry_is_encrypted(entry))
             return { Problem::Encrypted, {} };
         if (archive_entry_size_is_set(entry)) {
-            m_declared += archive_entry_size(entry);
+            m_declared += std::max<la_int64_t>(archive_entry_size(entry), 0);
             if (m_declared > maxBytes)
                 return { Problem::TooLarge, {} };
         }

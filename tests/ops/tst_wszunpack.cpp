@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <clocale>
 #include <sys/stat.h>
 
 using namespace TestSupport;
@@ -342,7 +343,13 @@ void TestWszUnpack::readsUnmarkedNamesInTheWindowsCodePage()
     QVERIFY(zip.close());
     QVERIFY2(readAll(archive).contains("\x83\x5c\x83\x74\x83\x67"), "the name is stored in CP932");
 
+    // Whatever the user's locale: here the plain C locale, which knows no Japanese.
+    const locale_t plainC = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    QVERIFY(plainC);
+    const locale_t previous = uselocale(plainC);
     const WszUnpack::Result result = WszUnpack::unpack(archive, box.skins());
+    uselocale(previous);
+    freelocale(plainC);
     QVERIFY2(result.ok(), qPrintable(result.error.description));
     QCOMPARE(tree(box.skins() + "Japanese"), QStringList({ "main.bmp", name }));
 }

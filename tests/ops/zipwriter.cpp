@@ -8,10 +8,13 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <clocale>
 #include <sys/stat.h>
 
 ZipWriter::ZipWriter(const QString& path, const char* nameCharset, const char* passphrase)
-    : m_writer(archive_write_new())
+    : m_utf8(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr)))
+    , m_previous(m_utf8 ? uselocale(m_utf8) : nullptr)
+    , m_writer(archive_write_new())
 {
     m_ok = archive_write_set_format_zip(m_writer) == ARCHIVE_OK;
     if (nameCharset)
@@ -87,6 +90,11 @@ bool ZipWriter::close()
     m_ok = archive_write_close(m_writer) == ARCHIVE_OK && m_ok;
     archive_write_free(m_writer);
     m_writer = nullptr;
+    if (m_utf8) {
+        uselocale(m_previous);
+        freelocale(m_utf8);
+        m_utf8 = nullptr;
+    }
     return m_ok;
 }
 

@@ -27,6 +27,10 @@ public:
     bool close();
 
 private:
+    // Names are handed over as wide strings, which libarchive converts through the
+    // thread's locale: UTF-8 whatever the test runs under.
+    struct __locale_struct* m_utf8 = nullptr;
+    struct __locale_struct* m_previous = nullptr;
     archive* m_writer = nullptr;
     bool m_ok = true;
 };
