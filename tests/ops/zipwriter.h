@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <clocale>
+
 struct archive;
 
 // Writes zip archives entry by entry with libarchive, including the hostile kinds a
@@ -29,8 +31,8 @@ public:
 private:
     // Names are handed over as wide strings, which libarchive converts through the
     // thread's locale: UTF-8 whatever the test runs under.
-    struct __locale_struct* m_utf8 = nullptr;
-    struct __locale_struct* m_previous = nullptr;
+    locale_t m_utf8 = nullptr;
+    locale_t m_previous = nullptr;
     archive* m_writer = nullptr;
     bool m_ok = true;
 };
