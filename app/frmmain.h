@@ -89,14 +89,22 @@ public:
     void regTriggered(int index);
     void helpContentsTriggered();
     void helpAboutTriggered();
+    // Adds dropped folders and skin archives, rescans once, selects the last added skin
+    // and reports each failure in a message box.
+    void addDroppedSkins(const QStringList& paths);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Folders and skin archives dropped onto the window are added to the current folder.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();
     void buildMenus();
     void connectEvents();
+    void setupDrops();
     QLabel* panel(const QString& key) const;
 
     PageState& m_state;
