@@ -194,5 +194,6 @@ void frmmain::makeCurrentFolder(const QString& folder)
 
 void frmmain::closeEvent(QCloseEvent* event)
 {
+    saveSettingsAtExit();
     event->accept();
 }
