@@ -20,3 +20,28 @@ template<typename T> void answerModal(std::function<void(T*)> answer, int attemp
             answerModal<T>(answer, attempts - 1);
     });
 }
+
+// While it lives, answers every modal window of type T that opens (by answer), and
+// counts them; for the steps that must, or must not, ask the user anything.
+template<typename T> class ModalWatcher
+{
+public:
+    explicit ModalWatcher(std::function<void(T*)> answer)
+        : m_answer(std::move(answer))
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
+                ++m_count;
+                m_answer(modal);
+            }
+        });
+        m_timer.start();
+    }
+    int count() const { return m_count; }
+
+private:
+    std::function<void(T*)> m_answer;
+    QTimer m_timer;
+    int m_count = 0;
+};
