@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -122,6 +123,20 @@ void Opt_Frm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     cmdOK->setFocus(Qt::OtherFocusReason);
+}
+
+void Opt_Frm::keyPressEvent(QKeyEvent* event)
+{
+    // With no default button Qt ignores Enter everywhere; a focused button still takes it,
+    // as it does on the desktop this dialog comes from. Fields pass it on to nothing.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->modifiers() == Qt::NoModifier) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->hasFocus()) {
+            button->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void Opt_Frm::ampLocateClicked()

@@ -49,6 +49,7 @@ private slots:
     void discardingKeepsEverything_data();
     void discardingKeepsEverything();
     void enterInAFieldDoesNotPressOk();
+    void enterOnAFocusedButtonPressesIt();
     void browseButtonsFillTheirFieldThroughTheChooser();
     void failedSaveOnOkIsReportedAndKeepsTheWorkingCopy();
 
@@ -269,8 +270,11 @@ void TestOptFrm::enterInAFieldDoesNotPressOk()
 {
     openSettings([](Opt_Frm* dialog) {
         QVERIFY(QTest::qWaitForWindowActive(dialog));
+        // Keys go where the focus is, as the user's typing does.
+        dialog->Amp_Path->setFocus();
         QTest::keyClicks(dialog->Amp_Path, "/typed");
         QTest::keyClick(dialog->Amp_Path, Qt::Key_Return);
+        dialog->Skin_Path[2]->setFocus();
         QTest::keyClick(dialog->Skin_Path[2], Qt::Key_Enter);
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
@@ -278,6 +282,29 @@ void TestOptFrm::enterInAFieldDoesNotPressOk()
     });
     QVERIFY(!QFile::exists(Store::fileFor("Hadrel")));
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Hadrel"));
+}
+
+void TestOptFrm::enterOnAFocusedButtonPressesIt()
+{
+    store("Amp", "/opt/winamp/");
+    store("0", m_skins);
+    openSettings([](Opt_Frm* dialog) {
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClicks(dialog->Skin_Path[1], "/one");
+        QCOMPARE(QApplication::focusWidget(), dialog->cmdOK);
+        QTest::keyClick(dialog->cmdOK, Qt::Key_Return);
+    });
+    QCOMPARE(stored("1"), QStringLiteral("/one/"));
+    QCOMPARE(m_window->currentFolder(), m_skins + "/");
+
+    openSettings([](Opt_Frm* dialog) {
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClicks(dialog->Skin_Path[1], "/two");
+        dialog->cmdCancel->setFocus();
+        QTest::keyClick(dialog->cmdCancel, Qt::Key_Enter);
+        QVERIFY(!dialog->isVisible());
+    });
+    QCOMPARE(stored("1"), QStringLiteral("/one/"));
 }
 
 void TestOptFrm::browseButtonsFillTheirFieldThroughTheChooser()
