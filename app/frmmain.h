@@ -3,11 +3,13 @@
 
 #include "optfrmholder.h"
 #include "pagestate.h"
+#include "previewimage.h"
 #include "settingshost.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -62,6 +64,10 @@ public:
     // store when it does not exist).
     QString ampPath();
     PageState& state() { return m_state; }
+
+    // Reads a skin picture for a preview cell or the enlarged view; tests swap it to
+    // count the files read.
+    std::function<QImage(const QString& path)> loadPicture = &PreviewImage::load;
 
     // The settings dialog and the folder settings it holds.
     OptFrmHolder& settings();

@@ -1,19 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The load step at start-up, and the folder settings the window keeps.
+// The load step at start-up.
 #include "frmmain.h"
 
 #include "optfrm.h"
-#include "store.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
-
-OptFrmHolder& frmmain::settings()
-{
-    if (!m_settings)
-        m_settings = std::make_unique<OptFrmHolder>(*this, this);
-    return *m_settings;
-}
 
 void frmmain::load()
 {
@@ -53,27 +45,4 @@ void frmmain::loadFailed(const RunError& error)
         + QStringLiteral("製作者に連絡してね(^^;");
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Hadrel"), text, QMessageBox::Ok, this);
     box.exec();
-}
-
-QString frmmain::ampPath()
-{
-    return settings().ampPath();
-}
-
-void frmmain::openSettings()
-{
-    if (settings().showModal())
-        reportUnsavedSettings();
-}
-
-void frmmain::saveSettingsAtExit()
-{
-    if (settings().Settings_Save())
-        reportUnsavedSettings();
-}
-
-void frmmain::reportUnsavedSettings()
-{
-    QMessageBox::warning(this, QStringLiteral("Hadrel"),
-        QStringLiteral("設定を保存できませんでした。\n保存先のフォルダ: %1").arg(Store::folder()));
 }

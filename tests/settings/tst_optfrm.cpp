@@ -99,7 +99,7 @@ void TestOptFrm::openSettings(std::function<void(Opt_Frm*)> answer)
         if (guard && guard->isVisible())
             guard->reject();
     });
-    m_window->openSettings();
+    m_window->view[3]->trigger(); // "Hadrel設定(&O)..."
     QVERIFY(answered);
 }
 
