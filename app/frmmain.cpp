@@ -195,5 +195,6 @@ void frmmain::makeCurrentFolder(const QString& folder)
 
 void frmmain::closeEvent(QCloseEvent* event)
 {
+    saveSettingsAtExit();
     event->accept();
 }

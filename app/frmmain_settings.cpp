@@ -1,6 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The settings dialog as the main window opens it.
+// The folder settings the window keeps in the settings dialog, and their saving.
 #include "frmmain.h"
 
-// Placeholder until Opt_Frm exists: replace this file with the dialog's own opener.
-void frmmain::openSettings() { }
+#include "store.h"
+
+#include <QMessageBox>
+
+OptFrmHolder& frmmain::settings()
+{
+    if (!m_settings)
+        m_settings = std::make_unique<OptFrmHolder>(*this, this);
+    return *m_settings;
+}
+
+QString frmmain::ampPath()
+{
+    return settings().ampPath();
+}
+
+void frmmain::openSettings()
+{
+    if (settings().showModal())
+        reportUnsavedSettings();
+}
+
+void frmmain::saveSettingsAtExit()
+{
+    if (settings().Settings_Save())
+        reportUnsavedSettings();
+}
+
+void frmmain::reportUnsavedSettings()
+{
+    QMessageBox::warning(this, QStringLiteral("Hadrel"),
+        QStringLiteral("設定を保存できませんでした。\n保存先のフォルダ: %1").arg(Store::folder()));
+}
