@@ -121,7 +121,5 @@ private:
 
     PageState& m_state;
     QString m_programFolder;
-    // While the scan clears the list, its selection signals must not reach the grid.
-    bool m_scanning = false;
     std::unique_ptr<OptFrmHolder> m_settings;
 };
