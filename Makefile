@@ -21,6 +21,12 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Measures the scan, the list, a page change and start-up on 10,000 and 100,000 generated
+# skins (a few minutes; about 1 GB of directory entries in $TMPDIR while it runs).
+bench: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target hadrel_bench hadrel
+	./$(BUILD)/bench/hadrel_bench --report $(BUILD)/bench/last.md
+
 # PREFIX defaults to ~/.local; e.g. make install PREFIX=/usr/local (as root) for everyone.
 PREFIX ?= $(HOME)/.local
 

@@ -39,4 +39,12 @@ QString describe(const QString& folder)
             QStringLiteral("g++ " __VERSION__));
 }
 
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(file.readAll().split(' ').value(0));
+}
+
 } // namespace Machine

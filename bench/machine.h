@@ -9,4 +9,7 @@ namespace Machine {
 // what a reader needs to weigh the numbers.
 QString describe(const QString& folder);
 
+// The 1-minute load average: other work on the machine stretches wall-clock times.
+QString loadAverage();
+
 } // namespace Machine

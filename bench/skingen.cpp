@@ -213,7 +213,8 @@ bool makePool(Pool& pool, const QString& folder, const QString& realSkins, QStri
     return true;
 }
 
-bool makeSkins(Made& made, const Pool& pool, const QString& folder, int count, quint32 seed, QString* error)
+bool makeSkins(
+    Made& made, const Pool& pool, const QString& folder, int count, quint32 seed, QString* error, Spelling spelling)
 {
     made = Made();
     if (pool.pictures.isEmpty())
@@ -301,8 +302,12 @@ bool makeSkins(Made& made, const Pool& pool, const QString& folder, int count, q
             return false;
 
         const unsigned roll = rng() % 100;
-        const Case c = roll < 55 ? Case::Lower : roll < 85 ? Case::Upper : roll < 95 ? Case::Capital : Case::UpperStem;
-        const bool regionOnly = rng() % 100 < 3;
+        const Case c = spelling == Spelling::exact ? Case::Lower
+            : roll < 55                            ? Case::Lower
+            : roll < 85                            ? Case::Upper
+            : roll < 95                            ? Case::Capital
+                                                   : Case::UpperStem;
+        const bool regionOnly = spelling == Spelling::mixed && rng() % 100 < 3;
         const bool withRegion = regionOnly || rng() % 100 < 20;
         // Pictures: generated kinds nine times in ten, the real skins' bitmaps the rest.
         const int picture

@@ -41,10 +41,16 @@ struct Made
     QStringList readOnly; // folders made read-only: cleaning up needs their write bit back
 };
 
+enum class Spelling {
+    mixed, // main.bmp 55%, MAIN.BMP 30%, Main.bmp 10%, MAIN.bmp 5%; 3% of skins by Region.txt alone
+    exact, // every skin has a main.bmp spelled so
+};
+
 // Makes count skins in folder (which exists), plus about 2% entries that are not skins:
 // empty, hidden, read-only and symbolically linked folders, plain files, a folder named
 // main.bmp. The same seed makes the same folders.
-bool makeSkins(Made& made, const Pool& pool, const QString& folder, int count, quint32 seed, QString* error);
+bool makeSkins(Made& made, const Pool& pool, const QString& folder, int count, quint32 seed, QString* error,
+    Spelling spelling = Spelling::mixed);
 
 // Gives the read-only folders their owner-write bit back, so the tree can be removed.
 void restoreWritable(const Made& made);
