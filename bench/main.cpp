@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <random>
 
 namespace {
@@ -53,12 +54,57 @@ double median(QList<double> values)
     return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
+// Wall clock, and the CPU time of this thread: all the work measured here runs on the
+// one thread and never waits for the disk (the cache is warm), so on an idle machine the
+// two agree, and on a busy one the CPU time still tells what the code costs.
+struct Time
+{
+    double wall = 0;
+    double cpu = 0;
+};
+
+double threadCpuMs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+class Stopwatch
+{
+public:
+    Stopwatch()
+        : m_cpu(threadCpuMs())
+    {
+        m_wall.start();
+    }
+    Time elapsed() const { return { m_wall.nsecsElapsed() / 1e6, threadCpuMs() - m_cpu }; }
+
+private:
+    QElapsedTimer m_wall;
+    double m_cpu;
+};
+
+template<class F> Time timeOf(F&& f)
+{
+    const Stopwatch watch;
+    f();
+    return watch.elapsed();
+}
+
 template<class F> double timeMs(F&& f)
 {
-    QElapsedTimer timer;
-    timer.start();
-    f();
-    return timer.nsecsElapsed() / 1e6;
+    return timeOf(f).wall;
+}
+
+Time median(const QList<Time>& times)
+{
+    QList<double> wall, cpu;
+    for (const Time& t : times) {
+        wall << t.wall;
+        cpu << t.cpu;
+    }
+    return { median(wall), median(cpu) };
 }
 
 QString thousands(qint64 n)
@@ -71,6 +117,17 @@ QString ms(double value)
     if (value <= 0)
         return QStringLiteral("–");
     return QString::number(value, 'f', value < 10 ? 2 : 1) + QStringLiteral(" ms");
+}
+
+QString ms(const Time& time)
+{
+    return ms(time.wall) + QStringLiteral(" (") + ms(time.cpu) + QLatin1Char(')');
+}
+
+// Ratios and targets go by CPU time, which other work on the machine does not stretch.
+double cpuRatio(const Time& a, const Time& b)
+{
+    return b.cpu > 0 ? a.cpu / b.cpu : 0;
 }
 
 QString ratio(double value)
@@ -191,15 +248,15 @@ void Bench::measureScan(const QString& folder, const SkinGen::Made& made, const 
             .arg(count.entries)
             .arg(made.skins.size() + made.nonSkins));
 
-    QList<double> scan, floor;
+    QList<Time> scan, floor;
     for (int i = 0; i < m_options.runs; ++i) {
-        floor << timeMs([&] { baselineScan(path.constData()); });
-        scan << timeMs([&] { SkinScan::listSkins(folder); });
+        floor << timeOf([&] { baselineScan(path.constData()); });
+        scan << timeOf([&] { SkinScan::listSkins(folder); });
     }
-    const double s = median(scan);
-    const double b = median(floor);
-    m_rows << Row { what, made.skins.size(), ms(s), ms(b), ratio(s / b), QStringLiteral("≤ 1.5 ×"),
-        s <= 1.5 * b ? QStringLiteral("yes") : QStringLiteral("no") };
+    const Time s = median(scan);
+    const Time b = median(floor);
+    m_rows << Row { what, made.skins.size(), ms(s), ms(b), ratio(cpuRatio(s, b)), QStringLiteral("≤ 1.5 ×"),
+        s.cpu <= 1.5 * b.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
 }
 
 // Sorting and filling the list the way the scan does, apart from the folder.
@@ -212,11 +269,11 @@ void Bench::measureList()
     window.show();
     QApplication::processEvents();
 
-    QList<double> sort, fill;
+    QList<Time> sort, fill;
     for (int i = 0; i < m_options.runs; ++i) {
         QStringList names = shuffled;
-        sort << timeMs([&] { SkinScan::sortCaseBlind(names); });
-        fill << timeMs([&] {
+        sort << timeOf([&] { SkinScan::sortCaseBlind(names); });
+        fill << timeOf([&] {
             {
                 const QSignalBlocker blocker(window.Skin_Lst);
                 window.Skin_Lst->clear();
@@ -244,20 +301,20 @@ void Bench::measureRescan(const QString& folder, const SkinGen::Made& made)
     check(window.Skin_Lst->count() == made.skins.size(), QStringLiteral("Skin_Rescan lists every skin"));
 
     const QByteArray path = QFile::encodeName(folder);
-    QList<double> rescan, floor;
+    QList<Time> rescan, floor;
     for (int i = 0; i < m_options.runs; ++i) {
-        floor << timeMs([&] { baselineScan(path.constData()); });
-        rescan << timeMs([&] {
+        floor << timeOf([&] { baselineScan(path.constData()); });
+        rescan << timeOf([&] {
             window.Skin_Rescan();
             QApplication::processEvents();
         });
     }
-    const double r = median(rescan);
-    const double b = median(floor);
+    const Time r = median(rescan);
+    const Time b = median(floor);
     const bool large = made.skins.size() >= 100000;
     m_rows << Row { QStringLiteral("`Skin_Rescan` on the shown window: scan, list, first page, paint"),
-        made.skins.size(), ms(r), ms(b), ratio(r / b), large ? QStringLiteral("< 1 s") : QString(),
-        large ? (r < 1000 ? QStringLiteral("yes") : QStringLiteral("no")) : QString() };
+        made.skins.size(), ms(r), ms(b), ratio(cpuRatio(r, b)), large ? QStringLiteral("< 1 s") : QString(),
+        large ? (r.cpu < 1000 ? QStringLiteral("yes") : QStringLiteral("no")) : QString() };
 }
 
 // Counts the paints a widget receives, so a page change is timed only when it painted.
@@ -304,7 +361,7 @@ void Bench::measurePageChange(const QString& folder)
     window.Skin_Preview[0]->installEventFilter(&counter);
     const int samples = m_options.smoke ? 4 : 40;
     const QSize cell = window.Skin_Preview[0]->contentsRect().size();
-    QList<double> change, handler, floor;
+    QList<Time> change, handler, floor;
     for (int k = 0; k < samples; ++k) {
         // Pages far apart, each different from the last, so each change reloads.
         const int page = 2 + int((qint64(k) * (pages - 3)) / samples);
@@ -324,28 +381,25 @@ void Bench::measurePageChange(const QString& folder)
         };
         decode(); // the same warm cache for both
         const int paintsBefore = counter.paints;
-        QElapsedTimer timer;
-        timer.start();
+        const Stopwatch watch;
         window.Skin_Lst->setCurrentRow(page * 12 + 5);
-        const qint64 handled = timer.nsecsElapsed();
+        handler << watch.elapsed();
         QApplication::processEvents();
-        const qint64 painted = timer.nsecsElapsed();
-        handler << handled / 1e6;
-        change << painted / 1e6;
+        change << watch.elapsed();
         check(counter.paints > paintsBefore, QStringLiteral("the page change painted"));
         check(window.Skin_Name[0]->text() == window.Skin_Lst->item(page * 12)->text(),
             QStringLiteral("the page change shows its page"));
-        floor << timeMs(decode);
+        floor << timeOf(decode);
     }
-    const double c = median(change);
-    const double b = median(floor);
-    const double h = median(handler);
+    const Time c = median(change);
+    const Time b = median(floor);
+    const Time h = median(handler);
     m_rows << Row { QStringLiteral("Page change: the selection handler, 12 cells reloaded, against QImage decoding and "
                                    "scaling the same 12 files"),
-        count, ms(h), ms(b), ratio(h / b), QStringLiteral("≤ 1.3 ×"),
-        h <= 1.3 * b ? QStringLiteral("yes") : QStringLiteral("no") };
+        count, ms(h), ms(b), ratio(cpuRatio(h, b)), QStringLiteral("≤ 1.3 ×"),
+        h.cpu <= 1.3 * b.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
     m_rows << Row { QStringLiteral("Page change until painted: handler, then the window's paint"), count, ms(c), ms(b),
-        ratio(c / b), QStringLiteral("< 16 ms"), c < 16 ? QStringLiteral("yes") : QStringLiteral("no") };
+        ratio(cpuRatio(c, b)), QStringLiteral("< 16 ms"), c.cpu < 16 ? QStringLiteral("yes") : QStringLiteral("no") };
 
     // Where the paint goes: each part drawn on its own, as the page change left it.
     QImage canvas(window.size(), QImage::Format_RGB32);
@@ -439,6 +493,7 @@ void Bench::print()
 {
     QString table;
     QTextStream t(&table);
+    t << "Times: wall clock (CPU time of the thread), medians; ratios and targets by CPU time.\n\n";
     t << "| Measurement | Skins | Hadrel | Baseline | Ratio | Target | Met |\n";
     t << "|---|---:|---:|---:|---:|---|---|\n";
     for (const Row& r : std::as_const(m_rows)) {

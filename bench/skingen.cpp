@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <cerrno>
+#include <cstring>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,18 +85,22 @@ public:
     {
     }
 
+    // Copies made by an earlier source may be full already: those are passed over.
     bool linkTo(const QByteArray& target)
     {
-        if (m_used >= linksPerCopy && !nextCopy())
-            return false;
-        if (::link(m_current.constData(), target.constData()) == 0) {
-            ++m_used;
-            return true;
+        for (int copies = 0; copies < 1000; ++copies) {
+            if (m_used < linksPerCopy) {
+                if (::link(m_current.constData(), target.constData()) == 0) {
+                    ++m_used;
+                    return true;
+                }
+                if (errno != EMLINK)
+                    return false;
+            }
+            if (!nextCopy())
+                return false;
         }
-        if (errno != EMLINK || !nextCopy() || ::link(m_current.constData(), target.constData()) != 0)
-            return false;
-        ++m_used;
-        return true;
+        return false;
     }
 
 private:

@@ -35,7 +35,7 @@ bool readableFileAt(int dirFd, const char* path)
 
 // The spellings that real skins use, most common first. Trying them costs a failed
 // lookup each, far less than listing the skin folder.
-constexpr const char* mainSpellings[] = { "main.bmp", "MAIN.BMP", "Main.bmp" };
+constexpr const char* mainSpellings[] = { "main.bmp", "MAIN.BMP", "Main.bmp", "MAIN.bmp" };
 
 bool opens(int dirFd, const char* path)
 {
