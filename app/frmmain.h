@@ -60,6 +60,14 @@ public:
     QString ampPath();
     PageState& state() { return m_state; }
 
+    // The cell the selection frame stands on (first match by position), or -1.
+    int selectedCell() const;
+    // The name a name box held when it gained the focus, or after a rename its new name.
+    QString Rename_Old;
+    // The add command's folder chooser: the chosen folder's path, "" when cancelled.
+    // Tests swap it; it stands in for the shared chooser until that is merged.
+    static QString (*addFolderChooser)(QWidget* owner, const QString& title);
+
     // Skin list and preview grid.
     void Skin_Rescan();
     void Skin_Scan();
@@ -90,9 +98,16 @@ private:
     void buildMenus();
     void connectEvents();
     QLabel* panel(const QString& key) const;
+    void addSkinCommand(const QString& folder);
+    void selectNameSkin(int cell);
+    void commitName(int cell);
+    bool focusAwayFromWindow() const;
 
     PageState& m_state;
     QString m_programFolder;
     // While the scan clears the list, its selection signals must not reach the grid.
     bool m_scanning = false;
+    // The name box Rename_Old belongs to; a commit's message box must not start another.
+    int m_renameCell = -1;
+    bool m_committing = false;
 };

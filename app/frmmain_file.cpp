@@ -2,14 +2,172 @@
 // The File menu commands and the inline rename.
 #include "frmmain.h"
 
-void frmmain::fileTriggered(int index)
+#include "filecommands.h"
+#include "previewcell.h"
+#include "winampini.h"
+#include "winamplaunch.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+static QString chooseFolder(QWidget* owner, const QString& title)
 {
-    if (index == 7)
-        close();
+    QString start = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (!QFileInfo(start).isDir())
+        start = QDir::homePath();
+    return QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly);
 }
 
-void frmmain::openFolderTriggered() {}
-void frmmain::nameClicked(int) {}
-void frmmain::nameFocusGained(int) {}
-void frmmain::nameEnterPressed(int) {}
-void frmmain::nameFocusLost(int) {}
+QString (*frmmain::addFolderChooser)(QWidget*, const QString&) = chooseFolder;
+
+// Number, carriage return, description: no icon, titled with the program's name.
+static void showFailure(QWidget* parent, const RunError& error)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Hadrel"),
+        QString::number(error.number) + QLatin1Char('\r') + error.description, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+int frmmain::selectedCell() const
+{
+    for (int k = 0; k < cellCount; ++k) {
+        if (Skin_Preview[k]->pos() == SelectSq->pos())
+            return k;
+    }
+    return -1;
+}
+
+// Each step that fails is skipped without a word and the next one runs.
+void frmmain::fileTriggered(int index)
+{
+    const int cell = selectedCell();
+    const QString folder = currentFolder();
+    const QString trash = FileCommands::trashFolder(programFolder());
+
+    switch (index) {
+    case 0:
+        addSkinCommand(folder);
+        break;
+    case 2:
+        if (cell < 0)
+            return;
+        FileCommands::deleteSkin(folder, Skin_Name[cell]->text(), trash);
+        Skin_Rescan();
+        skinListSelectionChanged();
+        break;
+    case 3:
+        if (cell >= 0)
+            Skin_Name[cell]->setFocus(Qt::OtherFocusReason);
+        break;
+    case 5:
+        Winamp_Ini_Update(ampPath(), folder, m_state.Selected_Skin);
+        break;
+    case 6:
+        WinampLaunch::applyAndStart(ampPath(), folder, m_state.Selected_Skin);
+        break;
+    case 7:
+        close();
+        break;
+    default:
+        break; // the separators
+    }
+}
+
+void frmmain::addSkinCommand(const QString& folder)
+{
+    const QString chosen = addFolderChooser(this, QStringLiteral("追加するSkinのﾌｫﾙﾀﾞを指定してください"));
+    if (chosen.isEmpty())
+        return;
+    FileCommands::addSkin(chosen, folder);
+    Skin_Rescan();
+    skinListSelectionChanged();
+}
+
+void frmmain::openFolderTriggered()
+{
+    // Nothing else would tell the user why no file manager appeared.
+    if (const RunError error = WinampLaunch::openFolder(currentFolder()))
+        showFailure(this, error);
+}
+
+void frmmain::selectNameSkin(int cell)
+{
+    SelectSq_Place();
+    const QString name = Skin_Name[cell]->text();
+    for (int row = 0; row < Skin_Lst->count(); ++row) {
+        if (Skin_Lst->item(row)->text() == name) {
+            Skin_Lst->setCurrentRow(row);
+            return;
+        }
+    }
+}
+
+void frmmain::nameClicked(int cell)
+{
+    selectNameSkin(cell);
+}
+
+void frmmain::nameFocusGained(int cell)
+{
+    // Back in a box that still holds typed text (after a message box, a pop-up or a
+    // failed rename): the name to rename from is still the one it had before the typing.
+    if (cell == m_renameCell && Skin_Name[cell]->isModified())
+        return;
+    m_renameCell = cell;
+    selectNameSkin(cell);
+    Rename_Old = Skin_Name[cell]->text();
+}
+
+void frmmain::nameEnterPressed(int cell)
+{
+    commitName(cell);
+}
+
+void frmmain::nameFocusLost(int cell)
+{
+    if (focusAwayFromWindow())
+        return;
+    commitName(cell);
+}
+
+// Focus lent to a pop-up, a message box or another program comes back to the box, so
+// the edit is not over yet.
+bool frmmain::focusAwayFromWindow() const
+{
+    const QWidget* now = QApplication::focusWidget();
+    return QApplication::activePopupWidget() || !now || now->window() != this;
+}
+
+void frmmain::commitName(int cell)
+{
+    NameBox* box = Skin_Name[cell];
+    // Text the program put there (a rebuilt grid) is no rename.
+    if (m_committing || cell != m_renameCell || !box->isModified())
+        return;
+    const QString name = box->text();
+    if (name == Rename_Old) {
+        box->setModified(false);
+        return;
+    }
+
+    m_committing = true;
+    const RunError error = FileCommands::renameSkin(currentFolder(), Rename_Old, name);
+    if (!error) {
+        Skin_Rescan();
+        skinListSelectionChanged();
+    } else if (error.number == 53) {
+        QMessageBox::critical(this, windowTitle(), QStringLiteral("このファイル名は使えません"));
+        Skin_Rescan();
+    } else {
+        showFailure(this, error);
+    }
+    // A rebuilt grid may show another skin in this box: that is the one it renames next.
+    if (!box->isModified())
+        Rename_Old = box->text();
+    m_committing = false;
+}
