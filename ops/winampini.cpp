@@ -118,11 +118,9 @@ RunError Winamp_Ini_Update(const QString& ampFolder, const QString& skinFolder, 
         out.cancelWriting();
         return RunError::fromNumber(75);
     }
-    // The new file takes the old one's owner where that is allowed (only root may give a
-    // file away; a user's own file is theirs already) and its mode.
+    // QSaveFile keeps the mode; the owner too where that is allowed (only root may give
+    // a file away, and a user's own file is theirs already).
     [[maybe_unused]] const int owned = fchown(out.handle(), st.st_uid, st.st_gid);
-    if (fchmod(out.handle(), st.st_mode & 07777) != 0)
-        return RunError::fromNumber(75);
     if (!out.commit())
         return RunError::fromNumber(75);
     return RunError::none();
