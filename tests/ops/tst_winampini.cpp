@@ -74,15 +74,14 @@ void TestWinampIni::rewritesOnlyTheFirstMatchingLines_data()
 
     QTest::newRow("skin line only") << QByteArray("[Winamp]\r\nskin=Old\r\n") << "New"
                                     << QByteArray("[Winamp]\r\nskin=New\r\n");
-    QTest::newRow("neither line, LF ends") << QByteArray("[Winamp]\nvolume=1\n") << "New"
-                                           << QByteArray("[Winamp]\r\nvolume=1\r\n");
+    QTest::newRow("neither line, LF ends")
+        << QByteArray("[Winamp]\nvolume=1\n") << "New" << QByteArray("[Winamp]\r\nvolume=1\r\n");
     QTest::newRow("skinmode before skin")
         << QByteArray("skinmode=1\r\nskin=Base\r\n") << "New" << QByteArray("skin=New\r\nskin=Base\r\n");
     QTest::newRow("other letter case") << QByteArray("Cwd=a\r\nSKIN=b\r\n") << "New"
                                        << QByteArray("Cwd=a\r\nSKIN=b\r\n");
-    QTest::newRow("raw line, no blanks skipped, short lines")
-        << QByteArray(" cwd=a\r\ncw\r\nski\r\n\tskin=b\r\n") << "New"
-        << QByteArray(" cwd=a\r\ncw\r\nski\r\n\tskin=b\r\n");
+    QTest::newRow("raw line, no blanks skipped, short lines") << QByteArray(
+        " cwd=a\r\ncw\r\nski\r\n\tskin=b\r\n") << "New" << QByteArray(" cwd=a\r\ncw\r\nski\r\n\tskin=b\r\n");
     QTest::newRow("two cwd lines") << QByteArray("cwd=a\r\ncwd=b\r\n") << "New"
                                    << QByteArray("cwd=/skins/\r\ncwd=b\r\n");
     QTest::newRow("prefix without =") << QByteArray("cwdx\r\nskinny\r\n") << "New"
@@ -96,8 +95,8 @@ void TestWinampIni::rewritesOnlyTheFirstMatchingLines_data()
         << QByteArray("\r\na\n\rb\r\r\nc") << "New" << QByteArray("\r\na\r\n\r\nb\r\n\r\nc\r\n");
     QTest::newRow("a lone empty line") << QByteArray("\r\n") << "New" << QByteArray("\r\n");
     QTest::newRow("bytes that are not UTF-8 and control characters")
-        << QByteArrayLiteral("title=\x83\x45\x83\x42\x83\x93\xff\xfe\r\nskin=x\r\nctl=\x01\x1b\x7f\t\0z\r\n")
-        << "New" << QByteArrayLiteral("title=\x83\x45\x83\x42\x83\x93\xff\xfe\r\nskin=New\r\nctl=\x01\x1b\x7f\t\0z\r\n");
+        << QByteArrayLiteral("title=\x83\x45\x83\x42\x83\x93\xff\xfe\r\nskin=x\r\nctl=\x01\x1b\x7f\t\0z\r\n") << "New"
+        << QByteArrayLiteral("title=\x83\x45\x83\x42\x83\x93\xff\xfe\r\nskin=New\r\nctl=\x01\x1b\x7f\t\0z\r\n");
     QTest::newRow("japanese skin name") << QByteArray("skin=x\r\n") << "緑のスキン"
                                         << QByteArray("skin=") + QFile::encodeName("緑のスキン") + "\r\n";
 }
@@ -176,7 +175,7 @@ void TestWinampIni::keepsModeAndLeavesNoTemporaryFile()
     }
     QCOMPARE(read(iniPath()), QByteArray("skin=Green\r\n"));
     QCOMPARE(QDir(ampFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList {"winamp.ini"});
+        QStringList { "winamp.ini" });
 }
 
 void TestWinampIni::writesThroughASymbolicLink()
@@ -191,8 +190,8 @@ void TestWinampIni::writesThroughASymbolicLink()
     QVERIFY2(QFileInfo(iniPath()).isSymLink(), "the link is kept");
     QCOMPARE(QFile::symLinkTarget(iniPath()), realFolder + "winamp.ini");
     QCOMPARE(read(realFolder + "winamp.ini"), QByteArray("cwd=/skins/\r\nskin=Green\r\n"));
-    QCOMPARE(QFileInfo(realFolder + "winamp.ini").permissions() & 0x7777, QFile::ReadOwner | QFile::WriteOwner
-                 | QFile::ReadUser | QFile::WriteUser);
+    QCOMPARE(QFileInfo(realFolder + "winamp.ini").permissions() & 0x7777,
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 }
 
 void TestWinampIni::findsTheFileWithoutRegardToCase()
@@ -216,7 +215,7 @@ void TestWinampIni::failedWriteLeavesTheOldFileWhole()
     QCOMPARE(error.number, 75);
     QCOMPARE(read(iniPath()), contents);
     QCOMPARE(QDir(ampFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList {"winamp.ini"});
+        QStringList { "winamp.ini" });
 }
 
 void TestWinampIni::cwdIsTheFolderAsWineSeesIt()
@@ -245,7 +244,7 @@ void TestWinampIni::cwdIsTheFolderAsWineSeesIt()
     QCOMPARE(Wine::prefixOf(amp), QDir::cleanPath(prefix));
     QCOMPARE(Wine::windowsFolder(Wine::prefixOf(amp), prefix + "drive_c/"), "C:\\");
     QCOMPARE(Wine::windowsFolder(Wine::prefixOf(amp), prefix + "drive_cx/"),
-             "Z:" + QString(QFileInfo(prefix).canonicalFilePath() + "/drive_cx/").replace('/', '\\'));
+        "Z:" + QString(QFileInfo(prefix).canonicalFilePath() + "/drive_cx/").replace('/', '\\'));
 
     // Outside a prefix the folder goes in as it stands.
     QVERIFY(Wine::prefixOf(ampFolder()).isEmpty());

@@ -13,7 +13,9 @@ using namespace TestSupport;
 
 static dev_t deviceOf(const QString& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     stat(QFile::encodeName(path).constData(), &st);
     return st.st_dev;
 }
@@ -167,12 +169,12 @@ void TestFolderMove::namesThatAreNotPlainNeverReachTheDisk()
 {
     QVERIFY(makeSkin(root() + "skins", "Green"));
     const QString skins = root() + "skins/";
-    for (const QString& name : {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("../Green"),
-                                QStringLiteral("a/b"), QStringLiteral("/tmp")}) {
+    for (const QString& name : { QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("../Green"),
+             QStringLiteral("a/b"), QStringLiteral("/tmp") }) {
         QCOMPARE(FolderMove::moveInto(skins + "Green", skins, name).number, 53);
     }
-    QCOMPARE(QDir(root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList {"skins"});
-    QCOMPARE(QDir(skins).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList {"Green"});
+    QCOMPARE(QDir(root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList { "skins" });
+    QCOMPARE(QDir(skins).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList { "Green" });
 }
 
 QTEST_GUILESS_MAIN(TestFolderMove)

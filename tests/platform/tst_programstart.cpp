@@ -69,7 +69,7 @@ void TestProgramStart::cleanup()
 void TestProgramStart::startsFromPathWithArgumentsWhole()
 {
     QVERIFY(installRecorder("recorder", bin()));
-    const QStringList arguments = {"/a b/c  d/", "", "-x", "*", "$HOME", "'q\"", "緑"};
+    const QStringList arguments = { "/a b/c  d/", "", "-x", "*", "$HOME", "'q\"", "緑" };
     QCOMPARE(ProgramStart::startDetached("recorder", arguments).number, 0);
     QTRY_VERIFY(!recorded(bin(), "recorder").isEmpty());
     QCOMPARE(recorded(bin(), "recorder"), "[/a b/c  d/]\n[]\n[-x]\n[*]\n[$HOME]\n['q\"]\n[緑]\nMARK=unset\n");
@@ -87,7 +87,7 @@ void TestProgramStart::passesTheEnvironmentGiven()
     QVERIFY(installRecorder("recorder", bin()));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("MARK", "set here");
-    QCOMPARE(ProgramStart::startDetached("recorder", {"x"}, environment).number, 0);
+    QCOMPARE(ProgramStart::startDetached("recorder", { "x" }, environment).number, 0);
     QTRY_VERIFY(!recorded(bin(), "recorder").isEmpty());
     QCOMPARE(recorded(bin(), "recorder"), "[x]\nMARK=set here\n");
 }
