@@ -99,6 +99,7 @@ private:
     void connectEvents();
     QLabel* panel(const QString& key) const;
     void addSkinCommand(const QString& folder);
+    QString cellSkinName(int cell) const;
     void selectNameSkin(int cell);
     void commitName(int cell);
     bool focusAwayFromWindow() const;

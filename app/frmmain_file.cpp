@@ -42,6 +42,14 @@ int frmmain::selectedCell() const
     return -1;
 }
 
+// The skin a cell stands for: text typed into its box and not yet committed is no
+// skin's name, so the box's old name counts until then.
+QString frmmain::cellSkinName(int cell) const
+{
+    const NameBox* box = Skin_Name[cell];
+    return cell == m_renameCell && box->isModified() ? Rename_Old : box->text();
+}
+
 // Each step that fails is skipped without a word and the next one runs.
 void frmmain::fileTriggered(int index)
 {
@@ -56,7 +64,7 @@ void frmmain::fileTriggered(int index)
     case 2:
         if (cell < 0)
             return;
-        FileCommands::deleteSkin(folder, Skin_Name[cell]->text(), trash);
+        FileCommands::deleteSkin(folder, cellSkinName(cell), trash);
         Skin_Rescan();
         skinListSelectionChanged();
         break;

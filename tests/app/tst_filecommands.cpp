@@ -83,6 +83,7 @@ private slots:
     void deleteLeavesTheSkinWhenTheMoveFails_data();
     void deleteLeavesTheSkinWhenTheMoveFails();
     void deleteWithoutASelectedCellDoesNothing();
+    void deleteTakesTheSkinNotTextTypedOverIt();
     void deleteIntoTrashOnAnotherFileSystemFails();
     void addMovesTheChosenFolderIn();
     void addLeavesTheFolderWhenTheMoveFails();
@@ -244,6 +245,16 @@ void TestFileCommands::deleteWithoutASelectedCellDoesNothing()
     QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "Late" }));
     QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green" }));
     QCOMPARE(m_window->selectedCell(), -1);
+}
+
+void TestFileCommands::deleteTakesTheSkinNotTextTypedOverIt()
+{
+    showAndActivate();
+    showGrid(2);
+    typeInto(2, "Blue"); // not committed: the box still stands for Green
+    m_window->file[2]->trigger();
+    QCOMPARE(onDisk(trash()), QStringList { "Green" });
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue" }));
 }
 
 void TestFileCommands::deleteIntoTrashOnAnotherFileSystemFails()
