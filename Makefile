@@ -21,5 +21,14 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# PREFIX defaults to ~/.local; e.g. make install PREFIX=/usr/local (as root) for everyone.
+PREFIX ?= $(HOME)/.local
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+uninstall: configure
+	cmake --build $(BUILD) --target uninstall
+
 clean:
 	rm -rf $(BUILD)

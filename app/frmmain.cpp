@@ -35,6 +35,7 @@ frmmain::frmmain(PageState& state, const QString& programFolder, QWidget* parent
     buildControls();
     buildMenus();
     connectEvents();
+    setupDrops();
     // The menu bar sits above the client area, as it does outside it on the original
     // desktop; the window never reflows.
     setFixedSize(clientWidth, clientHeight + menuBar()->sizeHint().height());
@@ -194,5 +195,6 @@ void frmmain::makeCurrentFolder(const QString& folder)
 
 void frmmain::closeEvent(QCloseEvent* event)
 {
+    saveSettingsAtExit();
     event->accept();
 }

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "optfrmholder.h"
 #include "pagestate.h"
+#include "previewimage.h"
+#include "settingshost.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -18,7 +23,7 @@ class StatusPanels;
 
 // The one main window. Its controls keep their design names, so a reader holding the
 // window's description finds each by name; the handlers live in one file per area.
-class frmmain : public QMainWindow
+class frmmain : public QMainWindow, public SettingsHost
 {
     Q_OBJECT
 public:
@@ -53,7 +58,7 @@ public:
     // The current skin folder: the text of panel "path", and nowhere else.
     QString currentFolder() const;
     // Sets panel "path" and the caption "Hadrel - " plus the folder.
-    void makeCurrentFolder(const QString& folder);
+    void makeCurrentFolder(const QString& folder) override;
     QString programFolder() const { return m_programFolder; }
     // The Winamp folder: the text of the settings dialog's Amp_Path (created from the
     // store when it does not exist).
@@ -64,12 +69,21 @@ public:
     int selectedCell() const;
     // The name a name box held when it gained the focus, or after a rename its new name.
     QString Rename_Old;
-    // The add command's folder chooser: the chosen folder's path, "" when cancelled.
-    // Tests swap it; it stands in for the shared chooser until that is merged.
-    static QString (*addFolderChooser)(QWidget* owner, const QString& title);
+
+    // Reads a skin picture for a preview cell or the enlarged view; tests swap it to
+    // count the files read.
+    std::function<QImage(const QString& path)> loadPicture = &PreviewImage::load;
+
+    // The settings dialog and the folder settings it holds.
+    OptFrmHolder& settings();
+    std::array<QAction*, 5> regEntries() override { return Reg; }
+    // The View menu's settings command: the dialog modally, a failed save reported.
+    void openSettings();
+    // The failure trap of the load step, by the failure's number.
+    void loadFailed(const RunError& error);
 
     // Skin list and preview grid.
-    void Skin_Rescan();
+    void Skin_Rescan() override;
     void Skin_Scan();
     void SelectSq_Place();
 
@@ -89,25 +103,35 @@ public:
     void regTriggered(int index);
     void helpContentsTriggered();
     void helpAboutTriggered();
+    // Adds dropped folders and skin archives, rescans once, selects the last added skin
+    // and reports each failure in a message box.
+    void addDroppedSkins(const QStringList& paths);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Folders and skin archives dropped onto the window are added to the current folder.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();
     void buildMenus();
     void connectEvents();
+    void setupDrops();
     QLabel* panel(const QString& key) const;
     void addSkinCommand(const QString& folder);
     QString cellSkinName(int cell) const;
     void selectNameSkin(int cell);
     void commitName(int cell);
     bool focusAwayFromWindow() const;
+    RunError loadSteps();
+    void saveSettingsAtExit();
+    void reportUnsavedSettings();
 
     PageState& m_state;
     QString m_programFolder;
-    // While the scan clears the list, its selection signals must not reach the grid.
-    bool m_scanning = false;
+    std::unique_ptr<OptFrmHolder> m_settings;
     // The name box Rename_Old belongs to; a commit's message box must not start another.
     int m_renameCell = -1;
     bool m_committing = false;

@@ -3,27 +3,14 @@
 #include "frmmain.h"
 
 #include "filecommands.h"
+#include "folderchooser.h"
 #include "previewcell.h"
 #include "winampini.h"
 #include "winamplaunch.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QStandardPaths>
-
-static QString chooseFolder(QWidget* owner, const QString& title)
-{
-    QString start = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (!QFileInfo(start).isDir())
-        start = QDir::homePath();
-    return QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly);
-}
-
-QString (*frmmain::addFolderChooser)(QWidget*, const QString&) = chooseFolder;
 
 // Number, carriage return, description: no icon, titled with the program's name.
 static void showFailure(QWidget* parent, const RunError& error)
@@ -88,7 +75,7 @@ void frmmain::fileTriggered(int index)
 
 void frmmain::addSkinCommand(const QString& folder)
 {
-    const QString chosen = addFolderChooser(this, QStringLiteral("追加するSkinのﾌｫﾙﾀﾞを指定してください"));
+    const QString chosen = Folder_Browse_Main(this, QStringLiteral("追加するSkinのﾌｫﾙﾀﾞを指定してください"));
     if (chosen.isEmpty())
         return;
     FileCommands::addSkin(chosen, folder);
@@ -122,6 +109,10 @@ void frmmain::nameClicked(int cell)
 
 void frmmain::nameFocusGained(int cell)
 {
+    // The rebuilt grid of a commit disables its boxes, which hands the focus on through
+    // them: that is nobody entering a box.
+    if (m_committing)
+        return;
     // Back in a box that still holds typed text (after a message box, a pop-up or a
     // failed rename): the name to rename from is still the one it had before the typing.
     if (cell == m_renameCell && Skin_Name[cell]->isModified())
@@ -164,6 +155,7 @@ void frmmain::commitName(int cell)
     }
 
     m_committing = true;
+    const bool typing = box->hasFocus(); // Enter, not leaving the box
     const RunError error = FileCommands::renameSkin(currentFolder(), Rename_Old, name);
     if (!error) {
         Skin_Rescan();
@@ -174,8 +166,12 @@ void frmmain::commitName(int cell)
     } else {
         showFailure(this, error);
     }
-    // A rebuilt grid may show another skin in this box: that is the one it renames next.
-    if (!box->isModified())
+    if (!box->isModified()) {
+        // The rebuilt grid may show another skin in this box: that is the one it renames
+        // next. After Enter the focus stays where the user typed.
         Rename_Old = box->text();
+        if (typing && box->isEnabled())
+            box->setFocus(Qt::OtherFocusReason);
+    }
     m_committing = false;
 }

@@ -2,9 +2,47 @@
 // The load step at start-up.
 #include "frmmain.h"
 
-void frmmain::load() {}
+#include "optfrm.h"
 
-QString frmmain::ampPath()
+#include <QLineEdit>
+#include <QMessageBox>
+
+void frmmain::load()
 {
+    loadFailed(loadSteps());
+}
+
+RunError frmmain::loadSteps()
+{
+    if (const RunError error = settings().Settings_Load())
+        return error;
+    Opt_Frm& form = settings().form();
+    if (form.Amp_Path->text().isEmpty()) {
+        // First run: OK makes slot 0 current, saves and rescans by itself; Cancel leaves
+        // the window as designed.
+        return settings().showModal();
+    }
+    makeCurrentFolder(form.Skin_Path[0]->text());
+    Skin_Rescan();
     return {};
+}
+
+void frmmain::loadFailed(const RunError& error)
+{
+    switch (error.number) {
+    case 0:
+    case 380:
+        return;
+    case 75:
+        Skin_Rescan();
+        // A save that fails here is tried, and reported, again at exit.
+        settings().Settings_Save();
+        return;
+    default:
+        break;
+    }
+    const QString text = QString::number(error.number) + QLatin1Char('\r') + error.description + QLatin1Char('\r')
+        + QStringLiteral("製作者に連絡してね(^^;");
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Hadrel"), text, QMessageBox::Ok, this);
+    box.exec();
 }

@@ -2,12 +2,48 @@
 // The View menu, the registered folders and the Help menu.
 #include "frmmain.h"
 
+#include "frmsplash.h"
+#include "pathslash.h"
+#include "programstart.h"
+
+#include <QAction>
+
 void frmmain::viewTriggered(int index)
 {
-    if (index == 0)
+    switch (index) {
+    case 0:
         Skin_Rescan();
+        break;
+    case 3:
+        openSettings();
+        break;
+    default:
+        // 1 only opens the submenu of registered folders, 2 is a separator.
+        break;
+    }
 }
 
-void frmmain::regTriggered(int) {}
-void frmmain::helpContentsTriggered() {}
-void frmmain::helpAboutTriggered() {}
+void frmmain::regTriggered(int index)
+{
+    // The caption is the registered folder; readers append names to the current
+    // folder directly, so it must end with exactly one separator. Nothing is stored:
+    // the next run starts with folder 0 again.
+    makeCurrentFolder(Path_Slash(Reg[index]->text()));
+    Skin_Rescan();
+}
+
+void frmmain::helpContentsTriggered()
+{
+    QString folder = programFolder();
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    // No check that the page exists: the opener shows its own message for a missing file.
+    ProgramStart::openWithDesktop(folder + QStringLiteral("/html/index.html"));
+}
+
+void frmmain::helpAboutTriggered()
+{
+    // A new window each time, so every showing starts from the design state.
+    frmSplash about;
+    about.execAbout();
+}

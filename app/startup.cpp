@@ -3,11 +3,32 @@
 
 #include "frmmain.h"
 #include "frmsplash.h"
+#include "settingskeys.h"
 
 #include <QApplication>
+
+#include <cmath>
 #include <memory>
 
 namespace Startup {
+
+int pixelsFromTwips(const QString& twips)
+{
+    constexpr int twipsPerPixel = 15;
+    bool ok = false;
+    const double value = twips.trimmed().toDouble(&ok);
+    // Far beyond any screen is as unusable as no number at all.
+    if (!ok || !std::isfinite(value) || std::abs(value) > 1e8)
+        return QString::fromLatin1(SettingsKeys::mainLeft.defaultValue).toInt() / twipsPerPixel;
+    return int(std::trunc(value)) / twipsPerPixel;
+}
+
+void placeWindow(QWidget& window)
+{
+    const int left = pixelsFromTwips(SettingsKeys::read(SettingsKeys::mainLeft));
+    const int top = pixelsFromTwips(SettingsKeys::read(SettingsKeys::mainTop));
+    window.move(left, top);
+}
 
 int run(QApplication& app)
 {
@@ -23,6 +44,7 @@ int run(QApplication& app)
 
     splash.reset();
     window.show();
+    placeWindow(window);
 
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
     return app.exec();

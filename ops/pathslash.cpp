@@ -6,7 +6,7 @@ QString Path_Slash(const QString& path, QChar separator)
     QString result = path;
     if (result.endsWith(separator)) {
         while (result.size() >= 2 && result.at(result.size() - 1) == separator
-               && result.at(result.size() - 2) == separator)
+            && result.at(result.size() - 2) == separator)
             result.chop(1);
     } else {
         result.append(separator);

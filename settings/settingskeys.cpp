@@ -1,2 +1,46 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settingskeys.h"
+
+#include "pathslash.h"
+#include "store.h"
+
+namespace SettingsKeys {
+
+QString read(const Key& key)
+{
+    return Store::get(QLatin1String(application), QLatin1String(key.section), QLatin1String(key.name),
+        QLatin1String(key.defaultValue));
+}
+
+RunError write(const Key& key, const QString& value)
+{
+    if (key.readOnly)
+        return RunError::fromNumber(5);
+    return Store::save(QLatin1String(application), QLatin1String(key.section), QLatin1String(key.name), value);
+}
+
+RunError readStatus()
+{
+    return Store::readStatus(QLatin1String(application));
+}
+
+Folders readFolders()
+{
+    Folders values;
+    for (size_t i = 0; i < folders.size(); ++i)
+        values[i] = Path_Slash(read(folders[i]));
+    return values;
+}
+
+RunError writeFolders(const Folders& values)
+{
+    RunError first;
+    for (size_t i = 0; i < folders.size(); ++i) {
+        const RunError error = write(folders[i], Path_Slash(values[i]));
+        if (error && !first)
+            first = error;
+    }
+    return first;
+}
+
+} // namespace SettingsKeys

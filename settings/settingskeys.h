@@ -1,2 +1,59 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+
+#include "runerror.h"
+
+#include <QString>
+
+#include <array>
+
+// What Hadrel keeps in the per-user store, with the defaults: every read and every write
+// goes through this one table, so no key is spelled twice.
+namespace SettingsKeys {
+
+struct Key
+{
+    const char* section;
+    const char* name;
+    const char* defaultValue;
+    bool readOnly; // nothing in the program writes it
+};
+
+inline constexpr char application[] = "Hadrel";
+
+// The six folder values, in the order of the dialog: the Winamp folder, then slots 0 to 4.
+inline constexpr int slotCount = 5;
+inline constexpr std::array<Key, 1 + slotCount> folders = { {
+    { "Path", "Amp", "", false },
+    { "Path", "0", "", false },
+    { "Path", "1", "", false },
+    { "Path", "2", "", false },
+    { "Path", "3", "", false },
+    { "Path", "4", "", false },
+} };
+inline constexpr const Key& amp = folders[0];
+constexpr const Key& slot(int index)
+{
+    return folders[1 + index];
+}
+
+// The main window's position in twips. Read once at start-up, never written.
+inline constexpr Key mainLeft { "Settings", "MainLeft", "1000", true };
+inline constexpr Key mainTop { "Settings", "MainTop", "1000", true };
+
+// The stored value, or the key's default when it is missing.
+QString read(const Key& key);
+// Stores one value; a read-only key is refused with 5.
+RunError write(const Key& key, const QString& value);
+// Whether the stored values could be read: none, 75 (unreadable) or 380 (not an INI file).
+RunError readStatus();
+
+using Folders = std::array<QString, 1 + slotCount>;
+// The six folder values as stored, each with exactly one trailing separator or empty.
+// The store itself is left as it is.
+Folders readFolders();
+// Stores the six values, each with exactly one trailing separator or empty; all six are
+// written even when one fails, and the first failure is returned.
+RunError writeFolders(const Folders& values);
+
+} // namespace SettingsKeys

@@ -22,4 +22,18 @@ struct PageState
         Cell_Last = 11;
         Page_Shown = -1;
     }
+
+    // Records a selection change: row `selected` (-1 for none) named `name` of a list
+    // of `count` items. Sets Selected_Skin, Page_Last, Page_Current and Cell_Last;
+    // Page_Shown is left to the caller, which sets it once the grid shows the page.
+    void select(const QString& name, int selected, int count);
+
+    // The grid holds another page than the selected item's.
+    bool needsReload() const { return Page_Shown != Page_Current; }
+
+    // The list row that cell `cell` of page `page` shows.
+    static int rowOf(int page, int cell) { return page * cellCount + cell; }
 };
+
+// Division rounded down, so that row -1 (nothing selected) lies on page -1.
+int floorDiv(int numerator, int denominator);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "folderchooser.h"
 #include "frmmain.h"
 #include "previewcell.h"
 #include "store.h"
@@ -112,7 +113,7 @@ private:
     {
         return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     }
-    // Stands in for the grid: names into the boxes in list order, frame on cell.
+    // The first page as the grid shows it, with the frame moved onto cell.
     void showGrid(int selectedCell);
     void showAndActivate();
     // Gives box cell the focus as a click does, then types text over its contents.
@@ -136,7 +137,7 @@ void TestFileCommands::init()
     m_window->makeCurrentFolder(skins());
     m_window->Skin_Rescan();
     QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green" }));
-    frmmain::addFolderChooser = fakeChooser;
+    FolderChooser::setFunction(fakeChooser);
     chooserAnswer.clear();
     chooserTitle.clear();
     chooserCalls = 0;
@@ -145,6 +146,7 @@ void TestFileCommands::init()
 
 void TestFileCommands::cleanup()
 {
+    FolderChooser::setFunction({});
     qputenv("PATH", m_path);
     delete m_window;
     m_window = nullptr;

@@ -18,7 +18,7 @@ void TestPathSlash::normalises_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected");
 
-    const QList<QChar> separators = {QLatin1Char('/'), QLatin1Char('\\')};
+    const QList<QChar> separators = { QLatin1Char('/'), QLatin1Char('\\') };
     for (QChar sep : separators) {
         // Written with "/" and turned into the separator under test.
         auto s = [sep](const char* text) { return QString::fromUtf8(text).replace(QLatin1Char('/'), sep); };
@@ -30,12 +30,14 @@ void TestPathSlash::normalises_data()
         QTest::newRow((tag + "empty").constData()) << sep << QString() << QString();
         QTest::newRow((tag + "lone separator").constData()) << sep << s("/") << QString();
         QTest::newRow((tag + "only separators").constData()) << sep << s("////") << QString();
-        QTest::newRow((tag + "inner doubles stay").constData()) << sep << s("/home//me//skins") << s("/home//me//skins/");
+        QTest::newRow((tag + "inner doubles stay").constData())
+            << sep << s("/home//me//skins") << s("/home//me//skins/");
         QTest::newRow((tag + "japanese").constData()) << sep << s("/ホーム/スキン") << s("/ホーム/スキン/");
         QTest::newRow((tag + "blank").constData()) << sep << s(" ") << s(" /");
     }
     // The other separator is an ordinary character.
-    QTest::newRow("backslash under slash") << QChar(QLatin1Char('/')) << QStringLiteral("C:\\") << QStringLiteral("C:\\/");
+    QTest::newRow("backslash under slash")
+        << QChar(QLatin1Char('/')) << QStringLiteral("C:\\") << QStringLiteral("C:\\/");
 }
 
 void TestPathSlash::normalises()

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QDialog>
+
+class QImage;
+class QLabel;
+class QPushButton;
+
+// The enlarged view of one skin's main.bmp: the picture and a close button, nothing
+// else. Made afresh for every opening, so no picture or caption outlives it.
+class Big_View : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Big_View(QWidget* parent = nullptr);
+
+    // Stretches picture over Big_Skin; a null image leaves it empty.
+    void setPicture(const QImage& picture);
+
+    QLabel* Big_Skin = nullptr;
+    QPushButton* Close_Button = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "dropadd.h"
+
+#include "foldermove.h"
+#include "wszunpack.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace DropAdd {
+
+Kind classify(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return Kind::Folder;
+    const QString suffix = info.suffix();
+    if (info.isFile()
+        && (suffix.compare(QLatin1String("wsz"), Qt::CaseInsensitive) == 0
+            || suffix.compare(QLatin1String("zip"), Qt::CaseInsensitive) == 0))
+        return Kind::Archive;
+    return Kind::Other;
+}
+
+bool anyAddable(const QStringList& paths)
+{
+    return std::any_of(paths.cbegin(), paths.cend(), [](const QString& path) { return classify(path) != Kind::Other; });
+}
+
+static QString withoutTrailingSlashes(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+QList<Added> addDropped(const QStringList& paths, const QString& skinFolder)
+{
+    QList<Added> results;
+    for (const QString& dropped : paths) {
+        const QString path = withoutTrailingSlashes(dropped);
+        Added added;
+        added.path = path;
+        switch (classify(path)) {
+        case Kind::Other:
+            continue;
+        case Kind::Folder: {
+            const QString name = QFileInfo(path).fileName();
+            // Without a skin folder the target would be relative to wherever we run.
+            added.error
+                = skinFolder.isEmpty() ? RunError::fromNumber(53) : FolderMove::moveInto(path, skinFolder, name);
+            if (!added.error)
+                added.skinName = name;
+            break;
+        }
+        case Kind::Archive: {
+            const WszUnpack::Result result = WszUnpack::unpack(path, skinFolder);
+            added.skinName = result.skinName;
+            added.error = result.error;
+            break;
+        }
+        }
+        results.append(added);
+    }
+    return results;
+}
+
+QString lastAdded(const QList<Added>& results)
+{
+    for (auto it = results.crbegin(); it != results.crend(); ++it) {
+        if (!it->error)
+            return it->skinName;
+    }
+    return {};
+}
+
+} // namespace DropAdd

@@ -1,0 +1,466 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "wszunpack.h"
+
+#include "foldermove.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cerrno>
+#include <clocale>
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace WszUnpack {
+
+namespace {
+
+struct Failure
+{
+    Problem problem = Problem::None;
+    QString detail;
+};
+
+QString reason(const Failure& failure)
+{
+    switch (failure.problem) {
+    case Problem::None:
+        return {};
+    case Problem::Unreadable:
+        return QStringLiteral("ファイルを開けません。");
+    case Problem::NotZip:
+        return QStringLiteral("ZIP形式のファイルではありません。");
+    case Problem::Damaged:
+        return QStringLiteral("ファイルが壊れています。");
+    case Problem::Encrypted:
+        return QStringLiteral("暗号化されたファイルは展開できません。");
+    case Problem::Unsafe:
+        return QStringLiteral("安全でない項目（絶対パス、「..」、リンクなど）が含まれています: ") + failure.detail;
+    case Problem::TooLarge:
+        return QStringLiteral("展開後の大きさが上限（%1項目、%2MB）を超えています。")
+            .arg(maxEntries)
+            .arg(maxBytes / (1024 * 1024));
+    case Problem::NotASkin:
+        return QStringLiteral("Skinではありません（main.bmp も Region.txt もありません）。");
+    case Problem::WriteFailed:
+        return QStringLiteral("展開したファイルを書き込めません（%1）。").arg(failure.detail);
+    }
+    return {};
+}
+
+QString writeErrorText(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ディスクの空き容量が不足しています");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return QStringLiteral("書き込みの権限がありません");
+    case ENAMETOOLONG:
+        return QStringLiteral("名前が長すぎます");
+    default:
+        return QStringLiteral("エラー番号 %1").arg(error);
+    }
+}
+
+// libarchive converts names to the locale's encoding; under the C locale non-ASCII names
+// would be lost, so the unpacking thread reads them as UTF-8 whatever the user's locale.
+class Utf8Names
+{
+public:
+    Utf8Names()
+        : m_utf8(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr)))
+    {
+        if (m_utf8)
+            m_previous = uselocale(m_utf8);
+    }
+    ~Utf8Names()
+    {
+        if (m_utf8) {
+            uselocale(m_previous);
+            freelocale(m_utf8);
+        }
+    }
+    Utf8Names(const Utf8Names&) = delete;
+    Utf8Names& operator=(const Utf8Names&) = delete;
+
+private:
+    locale_t m_utf8;
+    locale_t m_previous = nullptr;
+};
+
+class Fd
+{
+public:
+    explicit Fd(int fd = -1)
+        : m_fd(fd)
+    {
+    }
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    void swap(Fd& other) { std::swap(m_fd, other.m_fd); }
+
+private:
+    int m_fd;
+};
+
+bool isDriveLetter(const QString& component)
+{
+    return component.size() == 2 && component[1] == QLatin1Char(':') && component[0].isLetter();
+}
+
+// The components of an entry's name, "\" and "/" both separating; "." and empty ones
+// dropped. False for an absolute path, a drive letter or a ".." anywhere.
+bool splitEntryName(QString name, QStringList& components)
+{
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (name.startsWith(QLatin1Char('/')))
+        return false;
+    const QStringList parts = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    components.clear();
+    for (const QString& part : parts) {
+        if (part == QLatin1String(".."))
+            return false;
+        if (part == QLatin1String("."))
+            continue;
+        components.append(part);
+    }
+    if (!components.isEmpty() && isDriveLetter(components.first()))
+        return false;
+    return true;
+}
+
+bool isHiddenDetritus(const QStringList& components)
+{
+    // Resource forks that macOS adds beside every file it zips: never part of a skin.
+    return components.first() == QLatin1String("__MACOSX");
+}
+
+// Writes the entries of an open archive below rootFd, a fresh folder of our own. Every
+// path is walked one component at a time, never following a link, so nothing can land
+// outside it. With rootFd -1 it only checks the headers, so that a hostile archive is
+// refused before anything is written.
+class Writer
+{
+public:
+    Writer(archive* reader, int rootFd)
+        : m_reader(reader)
+        , m_rootFd(rootFd)
+    {
+    }
+
+    Failure run()
+    {
+        int entries = 0;
+        for (;;) {
+            archive_entry* entry = nullptr;
+            const int status = archive_read_next_header(m_reader, &entry);
+            if (status == ARCHIVE_EOF)
+                return {};
+            if (status < ARCHIVE_WARN)
+                return { Problem::Damaged, {} };
+            if (++entries > maxEntries)
+                return { Problem::TooLarge, {} };
+            const Failure failure = writeEntry(entry);
+            if (failure.problem != Problem::None)
+                return failure;
+        }
+    }
+
+private:
+    struct Known
+    {
+        QString path; // the spelling of the first entry
+        bool directory;
+    };
+
+    Failure writeEntry(archive_entry* entry)
+    {
+        const char* utf8 = archive_entry_pathname_utf8(entry);
+        const QString name = utf8 ? QString::fromUtf8(utf8) : QString::fromLocal8Bit(archive_entry_pathname(entry));
+        const auto type = archive_entry_filetype(entry);
+        if (archive_entry_hardlink(entry) || archive_entry_symlink(entry) || (type != AE_IFREG && type != AE_IFDIR))
+            return { Problem::Unsafe, name };
+        QStringList components;
+        if (!splitEntryName(name, components))
+            return { Problem::Unsafe, name };
+        if (components.isEmpty() || isHiddenDetritus(components))
+            return {};
+        if (archive_entry_is_encrypted(entry))
+            return { Problem::Encrypted, {} };
+        if (archive_entry_size_is_set(entry)) {
+            m_declared += std::max<la_int64_t>(archive_entry_size(entry), 0);
+            if (m_declared > maxBytes)
+                return { Problem::TooLarge, {} };
+        }
+        if (m_rootFd < 0)
+            return {};
+
+        const bool directory = type == AE_IFDIR;
+        const qsizetype folderCount = directory ? components.size() : components.size() - 1;
+        Fd folder(dup(m_rootFd));
+        QString path;
+        for (qsizetype i = 0; i < folderCount; ++i) {
+            path = extend(path, components[i]);
+            const QString key = path.toCaseFolded();
+            const auto known = m_known.constFind(key);
+            if (known != m_known.cend()) {
+                // Names equal but for case: the first entry's spelling wins.
+                if (!known->directory)
+                    return {};
+                path = known->path;
+            } else {
+                const QByteArray bytes = QFile::encodeName(components[i]);
+                if (mkdirat(folder.get(), bytes.constData(), 0777) != 0)
+                    return { Problem::WriteFailed, writeErrorText(errno) };
+                m_known.insert(key, { path, true });
+            }
+            const QByteArray bytes = QFile::encodeName(path.section(QLatin1Char('/'), -1));
+            Fd next(openat(folder.get(), bytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!next.valid())
+                return { Problem::WriteFailed, writeErrorText(errno) };
+            folder.swap(next);
+        }
+        if (directory)
+            return {};
+
+        const QString filePath = extend(path, components.last());
+        const QString key = filePath.toCaseFolded();
+        if (m_known.contains(key))
+            return {}; // a case duplicate: the first entry is kept
+        const QByteArray bytes = QFile::encodeName(components.last());
+        Fd file(openat(folder.get(), bytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!file.valid())
+            return { Problem::WriteFailed, writeErrorText(errno) };
+        m_known.insert(key, { filePath, false });
+        const Failure failure = copyData(file.get());
+        if (failure.problem != Problem::None)
+            return failure;
+        if (archive_entry_mtime_is_set(entry)) {
+            const struct timespec times[2] = { { 0, UTIME_OMIT }, { archive_entry_mtime(entry), 0 } };
+            futimens(file.get(), times);
+        }
+        return {};
+    }
+
+    // Counts the bytes really written: a header may claim anything.
+    Failure copyData(int fd)
+    {
+        char buffer[64 * 1024];
+        for (;;) {
+            const la_ssize_t got = archive_read_data(m_reader, buffer, sizeof buffer);
+            if (got == 0)
+                return {};
+            if (got < 0)
+                return { Problem::Damaged, {} };
+            if (got > maxBytes - m_written)
+                return { Problem::TooLarge, {} };
+            m_written += got;
+            const char* at = buffer;
+            la_ssize_t left = got;
+            while (left > 0) {
+                const ssize_t done = ::write(fd, at, size_t(left));
+                if (done < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    return { Problem::WriteFailed, writeErrorText(errno) };
+                }
+                at += done;
+                left -= done;
+            }
+        }
+    }
+
+    static QString extend(const QString& path, const QString& component)
+    {
+        return path.isEmpty() ? component : path + QLatin1Char('/') + component;
+    }
+
+    archive* m_reader;
+    int m_rootFd;
+    qint64 m_written = 0;
+    qint64 m_declared = 0;
+    QHash<QString, Known> m_known; // by case-folded path
+};
+
+// The one entry of folder, when it holds exactly one and that is a directory.
+QString singleSubfolder(const QString& folder)
+{
+    const QDir dir(folder);
+    const QFileInfoList entries
+        = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (entries.size() == 1 && entries.first().isDir() && !entries.first().isSymLink())
+        return entries.first().fileName();
+    return {};
+}
+
+bool holdsSkinFile(const QString& folder)
+{
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return false;
+    bool found = false;
+    while (const dirent* entry = readdir(dir)) {
+        if (strcasecmp(entry->d_name, "main.bmp") != 0 && strcasecmp(entry->d_name, "region.txt") != 0)
+            continue;
+        struct stat st;
+        if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+            found = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+// A hidden working folder of skinFolder: the scan never lists it.
+QString makeWorkFolder(int skinFolderFd)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name = QStringLiteral(".hadrel-unpack-%1")
+                                 .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+        if (mkdirat(skinFolderFd, QFile::encodeName(name).constData(), 0777) == 0)
+            return name;
+        if (errno != EEXIST)
+            return {};
+    }
+    return {};
+}
+
+// Why a file the zip reader could not open is no skin: a zip starts with a local header,
+// or, when empty, with the end record.
+Problem unopenedZip(const QString& archivePath)
+{
+    QFile file(archivePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return Problem::Unreadable;
+    const QByteArray magic = file.read(4);
+    if (magic == QByteArrayLiteral("PK\x03\x04"))
+        return Problem::Damaged;
+    if (magic == QByteArrayLiteral("PK\x05\x06"))
+        return Problem::NotASkin;
+    return Problem::NotZip;
+}
+
+Result failed(const Failure& failure, int number = 75)
+{
+    Result result;
+    result.problem = failure.problem;
+    result.error = RunError::fromNumber(number, reason(failure));
+    return result;
+}
+
+// A zip is read by its central directory, as every unzipper on Windows does: reading the
+// local headers one after another would take an archive cut short for a complete one,
+// and can be led to entries the directory does not list.
+Failure unpackInto(const QString& archivePath, int rootFd)
+{
+    const Utf8Names utf8Names;
+    archive* reader = archive_read_new();
+    archive_read_support_format_zip_seekable(reader);
+    // Names not marked as UTF-8 are in the code page of the Windows that zipped them.
+    archive_read_set_format_option(reader, "zip", "hdrcharset", "CP932");
+    Failure failure;
+    if (archive_read_open_filename(reader, QFile::encodeName(archivePath).constData(), 64 * 1024) != ARCHIVE_OK)
+        failure = { unopenedZip(archivePath), {} };
+    else
+        failure = Writer(reader, rootFd).run();
+    archive_read_free(reader);
+    return failure;
+}
+
+} // namespace
+
+QString baseSkinName(const QString& archivePath)
+{
+    QString name = QFileInfo(archivePath).completeBaseName();
+    // A leading dot would hide the skin from the list.
+    while (name.startsWith(QLatin1Char('.')))
+        name.remove(0, 1);
+    return name.isEmpty() ? QStringLiteral("Skin") : name;
+}
+
+Placed moveToFreeName(const QString& from, const QString& toFolder, const QString& name)
+{
+    for (int n = 1; n <= maxEntries; ++n) {
+        const QString candidate = n == 1 ? name : QStringLiteral("%1 (%2)").arg(name).arg(n);
+        const RunError error = FolderMove::moveInto(from, toFolder, candidate);
+        if (!error)
+            return { candidate, {} };
+        if (error.number != 58)
+            return { {}, error };
+    }
+    return { {}, RunError::fromNumber(58) };
+}
+
+Result unpack(const QString& archivePath, const QString& skinFolder)
+{
+    QFile archiveFile(archivePath);
+    if (skinFolder.isEmpty() || !archiveFile.open(QIODevice::ReadOnly) || QFileInfo(archivePath).isDir())
+        return failed({ Problem::Unreadable, {} }, 53);
+    archiveFile.close();
+
+    const Fd folderFd(open(QFile::encodeName(skinFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folderFd.valid())
+        return failed({ Problem::Unreadable, {} }, 53);
+    Failure failure = unpackInto(archivePath, -1);
+    if (failure.problem != Problem::None)
+        return failed(failure);
+
+    const QString workName = makeWorkFolder(folderFd.get());
+    if (workName.isEmpty())
+        return failed({ Problem::WriteFailed, writeErrorText(errno) });
+    const QString workPath = skinFolder + workName;
+    auto discard = [&workPath] { QDir(workPath).removeRecursively(); };
+    {
+        const Fd rootFd(openat(
+            folderFd.get(), QFile::encodeName(workName).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!rootFd.valid())
+            failure = { Problem::WriteFailed, writeErrorText(errno) };
+        else
+            failure = unpackInto(archivePath, rootFd.get());
+    }
+    if (failure.problem != Problem::None) {
+        discard();
+        return failed(failure);
+    }
+
+    const QString inner = singleSubfolder(workPath);
+    const QString skinRoot = inner.isEmpty() ? workPath : workPath + QLatin1Char('/') + inner;
+    if (!holdsSkinFile(skinRoot)) {
+        discard();
+        return failed({ Problem::NotASkin, {} });
+    }
+
+    const Placed placed = moveToFreeName(skinRoot, skinFolder, baseSkinName(archivePath));
+    discard(); // the empty working folder when flattened, everything when the move failed
+    if (placed.error)
+        return failed({ Problem::WriteFailed, placed.error.description }, placed.error.number);
+    Result result;
+    result.skinName = placed.name;
+    return result;
+}
+
+} // namespace WszUnpack

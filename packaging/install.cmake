@@ -1,0 +1,25 @@
+# Installation: the program's folder as the build lays it out (the program finds its trash
+# and help beside itself), a command on the PATH, a menu entry and the icon.
+# By default for the current user under ~/.local.
+include(GNUInstallDirs)
+
+set(HADREL_INSTALL_DIR lib/hadrel)
+
+install(TARGETS hadrel hadrelwipe RUNTIME DESTINATION ${HADREL_INSTALL_DIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/html/ DESTINATION ${HADREL_INSTALL_DIR}/html
+        FILES_MATCHING PATTERN "*.html" PATTERN "*.css")
+install(FILES ${CMAKE_SOURCE_DIR}/app/art/hadrel-128.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps
+        RENAME hadrel.png)
+install(FILES ${CMAKE_SOURCE_DIR}/app/art/hadrel-32.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps
+        RENAME hadrel.png)
+
+# The trash, the command links and the menu entry depend on the prefix given at install
+# time (cmake --install --prefix), so they are made then.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/install-links.cmake.in ${CMAKE_BINARY_DIR}/install-links.cmake @ONLY)
+install(SCRIPT ${CMAKE_BINARY_DIR}/install-links.cmake)
+
+# Removes exactly what was installed; a trash folder that holds skins is kept.
+add_custom_target(uninstall
+    COMMAND ${CMAKE_COMMAND} -DMANIFEST=${CMAKE_BINARY_DIR}/install_manifest.txt
+            -P ${CMAKE_CURRENT_LIST_DIR}/uninstall.cmake
+    VERBATIM)

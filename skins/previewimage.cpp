@@ -1,0 +1,378 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "previewimage.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QList>
+
+#include <bit>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace PreviewImage {
+
+namespace {
+
+// Our own reader, because Qt's accepts a truncated bitmap and leaves the rows it could
+// not read (and the pixels an RLE stream skips) as whatever memory held.
+
+enum Compression : quint32 { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
+
+constexpr qint64 fileHeaderSize = 14;
+constexpr qint64 coreHeaderSize = 12;
+constexpr qint64 infoHeaderSize = 40;
+// A skin's main.bmp is 275 x 116; anything near these limits is no skin picture.
+constexpr qint64 maxSide = 16384;
+constexpr qint64 maxPixels = qint64(32) * 1024 * 1024;
+constexpr qint64 maxFileSize = qint64(256) * 1024 * 1024;
+
+class Bytes
+{
+public:
+    explicit Bytes(const QByteArray& bytes)
+        : m_data(reinterpret_cast<const uchar*>(bytes.constData()))
+        , m_size(bytes.size())
+    {
+    }
+    bool has(qint64 pos, qint64 length) const
+    {
+        return pos >= 0 && length >= 0 && pos <= m_size && length <= m_size - pos;
+    }
+    const uchar* at(qint64 pos) const { return m_data + pos; }
+    uchar u8(qint64 pos) const { return m_data[pos]; }
+    quint16 u16(qint64 pos) const { return quint16(m_data[pos] | m_data[pos + 1] << 8); }
+    quint32 u32(qint64 pos) const { return quint32(u16(pos)) | quint32(u16(pos + 2)) << 16; }
+    qint32 i32(qint64 pos) const { return qint32(u32(pos)); }
+
+private:
+    const uchar* m_data;
+    qint64 m_size;
+};
+
+// One colour channel of a 16- or 32-bit pixel, scaled to 8 bits.
+struct Channel
+{
+    quint32 mask = 0;
+    int shift = 0;
+    int bits = 0;
+
+    // False for a mask whose bits are not one contiguous run.
+    bool set(quint32 value)
+    {
+        mask = value;
+        shift = value ? std::countr_zero(value) : 0;
+        bits = std::popcount(value);
+        return value == 0 || std::countr_one(value >> shift) == bits;
+    }
+    int value(quint32 pixel) const
+    {
+        if (bits == 0)
+            return 0;
+        const quint32 v = (pixel & mask) >> shift;
+        if (bits >= 8)
+            return int(v >> (bits - 8));
+        return int(v * 255 / ((quint32(1) << bits) - 1));
+    }
+};
+
+struct Layout
+{
+    int width = 0;
+    int height = 0;
+    bool topDown = false;
+    int bitCount = 0;
+    quint32 compression = Rgb;
+    QList<QRgb> colours; // always 256 entries for indexed pictures
+    Channel red, green, blue;
+    qint64 dataStart = 0;
+};
+
+bool readLayout(const Bytes& in, Layout& out)
+{
+    if (!in.has(0, fileHeaderSize + 4) || in.u8(0) != 'B' || in.u8(1) != 'M')
+        return false;
+    const qint64 offBits = in.u32(10);
+    const qint64 headerSize = in.u32(fileHeaderSize);
+    if (!in.has(fileHeaderSize, headerSize))
+        return false;
+
+    const qint64 h = fileHeaderSize;
+    qint64 width = 0;
+    qint64 height = 0;
+    int planes = 0;
+    quint32 coloursUsed = 0;
+    int entrySize = 4;
+    if (headerSize == coreHeaderSize) {
+        width = in.u16(h + 4);
+        height = in.u16(h + 6);
+        planes = in.u16(h + 8);
+        out.bitCount = in.u16(h + 10);
+        out.compression = Rgb;
+        entrySize = 3;
+    } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 || headerSize == 124) {
+        width = in.i32(h + 4);
+        height = in.i32(h + 8);
+        planes = in.u16(h + 12);
+        out.bitCount = in.u16(h + 14);
+        out.compression = in.u32(h + 16);
+        coloursUsed = in.u32(h + 32);
+    } else {
+        return false;
+    }
+
+    const int bits = out.bitCount;
+    const quint32 comp = out.compression;
+    if (planes != 1 || !(bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32))
+        return false;
+    const bool fits = comp == Rgb || (comp == Rle8 && bits == 8) || (comp == Rle4 && bits == 4)
+        || ((comp == BitFields || comp == AlphaBitFields) && (bits == 16 || bits == 32));
+    if (!fits)
+        return false;
+
+    out.topDown = height < 0;
+    if (out.topDown)
+        height = -height;
+    if (width <= 0 || height <= 0 || width > maxSide || height > maxSide || width * height > maxPixels)
+        return false;
+    if (out.topDown && (comp == Rle8 || comp == Rle4))
+        return false;
+    out.width = int(width);
+    out.height = int(height);
+
+    // Bit field masks sit in the larger headers, or follow the 40-byte one.
+    qint64 headersEnd = h + headerSize;
+    quint32 masks[3] = { 0, 0, 0 };
+    if (comp == BitFields || comp == AlphaBitFields) {
+        qint64 maskPos = h + infoHeaderSize;
+        if (headerSize == infoHeaderSize) {
+            const qint64 maskBytes = comp == AlphaBitFields ? 16 : 12;
+            if (!in.has(maskPos, maskBytes))
+                return false;
+            headersEnd += maskBytes;
+        }
+        for (quint32& mask : masks) {
+            mask = in.u32(maskPos);
+            maskPos += 4;
+        }
+    } else if (bits == 16) {
+        masks[0] = 0x7c00;
+        masks[1] = 0x03e0;
+        masks[2] = 0x001f;
+    } else {
+        masks[0] = 0xff0000;
+        masks[1] = 0x00ff00;
+        masks[2] = 0x0000ff;
+    }
+    if (!out.red.set(masks[0]) || !out.green.set(masks[1]) || !out.blue.set(masks[2]))
+        return false;
+
+    qint64 paletteEnd = headersEnd;
+    if (bits <= 8) {
+        const qint64 count = coloursUsed ? qint64(coloursUsed) : qint64(1) << bits;
+        if (count > 256 || !in.has(headersEnd, count * entrySize))
+            return false;
+        // Indices past the table show black rather than anything undefined.
+        out.colours = QList<QRgb>(256, qRgb(0, 0, 0));
+        for (qint64 i = 0; i < count; ++i) {
+            const qint64 p = headersEnd + i * entrySize;
+            out.colours[i] = qRgb(in.u8(p + 2), in.u8(p + 1), in.u8(p));
+        }
+        paletteEnd += count * entrySize;
+    }
+    // An offset pointing into the headers is bogus; the pixels then follow the table.
+    out.dataStart = offBits >= headersEnd ? offBits : paletteEnd;
+    return true;
+}
+
+QImage readUncompressed(const Bytes& in, const Layout& layout)
+{
+    const int w = layout.width;
+    const int h = layout.height;
+    const int bits = layout.bitCount;
+    const qint64 stride = (qint64(w) * bits + 31) / 32 * 4;
+    if (!in.has(layout.dataStart, stride * h))
+        return {};
+
+    QImage image(w, h, bits <= 8 ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    if (bits <= 8)
+        image.setColorTable(layout.colours);
+
+    // 24 bits, and 32 bits laid out the same way: bytes blue, green, red (and alpha).
+    const bool standardMasks = bits == 24
+        || (bits == 32 && layout.red.mask == 0xff0000 && layout.green.mask == 0xff00 && layout.blue.mask == 0xff);
+
+    for (int row = 0; row < h; ++row) {
+        const uchar* src = in.at(layout.dataStart + row * stride);
+        const int y = layout.topDown ? row : h - 1 - row;
+        if (bits <= 8) {
+            uchar* dst = image.scanLine(y);
+            for (int x = 0; x < w; ++x) {
+                if (bits == 8)
+                    dst[x] = src[x];
+                else if (bits == 4)
+                    dst[x] = (x & 1) ? src[x / 2] & 0x0f : src[x / 2] >> 4;
+                else
+                    dst[x] = (src[x / 8] >> (7 - (x & 7))) & 1;
+            }
+            continue;
+        }
+        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
+        if (standardMasks) {
+            for (int x = 0; x < w; ++x) {
+                const uchar* p = src + (bits == 24 ? 3 : 4) * x;
+                dst[x] = qRgb(p[2], p[1], p[0]);
+            }
+            continue;
+        }
+        for (int x = 0; x < w; ++x) {
+            quint32 pixel = 0;
+            if (bits == 16) {
+                const uchar* p = src + 2 * x;
+                pixel = quint32(p[0] | p[1] << 8);
+            } else {
+                const uchar* p = src + 4 * x;
+                pixel = quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+            }
+            dst[x] = qRgb(layout.red.value(pixel), layout.green.value(pixel), layout.blue.value(pixel));
+        }
+    }
+    return image;
+}
+
+QImage readRunLength(const Bytes& in, const Layout& layout)
+{
+    const int w = layout.width;
+    const int h = layout.height;
+    const bool eightBit = layout.compression == Rle8;
+
+    QImage image(w, h, QImage::Format_Indexed8);
+    if (image.isNull())
+        return {};
+    image.setColorTable(layout.colours);
+    image.fill(0); // pixels the stream skips (deltas, early ends) are colour 0
+
+    // Rows from the bottom; bits() once, as scanLine() on a mutable image checks for
+    // sharing at every call.
+    uchar* const bits = image.bits();
+    const qsizetype bytesPerLine = image.bytesPerLine();
+    auto put = [&](qint64 x, qint64 y, uint index) {
+        if (x < w && y < h)
+            bits[(h - 1 - y) * bytesPerLine + x] = uchar(index);
+    };
+
+    qint64 pos = layout.dataStart;
+    qint64 x = 0;
+    qint64 y = 0;
+    while (y < h) {
+        if (!in.has(pos, 2))
+            return {}; // the stream ends before the picture does
+        const uint count = in.u8(pos);
+        const uint code = in.u8(pos + 1);
+        pos += 2;
+        if (count > 0) {
+            for (uint k = 0; k < count && x + k < w; ++k)
+                put(x + k, y, eightBit ? code : (k & 1) ? code & 0x0f : code >> 4);
+            x += count;
+            continue;
+        }
+        switch (code) {
+        case 0: // end of line
+            x = 0;
+            ++y;
+            break;
+        case 1: // end of bitmap
+            return image;
+        case 2: // delta
+            if (!in.has(pos, 2))
+                return {};
+            x += in.u8(pos);
+            y += in.u8(pos + 1);
+            pos += 2;
+            break;
+        default: { // absolute run, padded to 16 bits
+            const qint64 bytes = eightBit ? code : (code + 1) / 2;
+            const qint64 padded = (bytes + 1) & ~qint64(1);
+            if (!in.has(pos, padded))
+                return {};
+            for (uint k = 0; k < code && x + k < w; ++k) {
+                const uchar b = in.u8(pos + (eightBit ? k : k / 2));
+                put(x + k, y, eightBit ? b : (k & 1) ? b & 0x0f : b >> 4);
+            }
+            pos += padded;
+            x += code;
+            break;
+        }
+        }
+    }
+    return image;
+}
+
+QByteArray readRegularFile(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    // Non-blocking, so that a FIFO named main.bmp cannot hang the window.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size > maxFileSize) {
+        ::close(fd);
+        return {};
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    return file.readAll();
+}
+
+} // namespace
+
+QImage decodeBmp(const QByteArray& bytes)
+{
+    const Bytes in(bytes);
+    Layout layout;
+    if (!readLayout(in, layout))
+        return {};
+    if (layout.compression == Rle8 || layout.compression == Rle4)
+        return readRunLength(in, layout);
+    return readUncompressed(in, layout);
+}
+
+QImage load(const QString& path)
+{
+    QByteArray bytes = readRegularFile(path);
+    if (bytes.isEmpty())
+        return {};
+    if (bytes.startsWith("BM"))
+        return decodeBmp(bytes);
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&buffer);
+    return reader.read();
+}
+
+QPixmap stretched(const QImage& image, const QSize& size, qreal devicePixelRatio)
+{
+    if (image.isNull() || size.isEmpty())
+        return {};
+    const QSize pixels = (QSizeF(size) * devicePixelRatio).toSize();
+    // Smooth scaling works on 32-bit pixels; converting a palette picture first is the
+    // cheaper way there.
+    const QImage source = image.format() == QImage::Format_Indexed8 && !image.hasAlphaChannel()
+        ? image.convertToFormat(QImage::Format_RGB32)
+        : image;
+    QPixmap pixmap = QPixmap::fromImage(source.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
+}
+
+} // namespace PreviewImage

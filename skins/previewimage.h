@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+// Skin pictures for the preview grid and the enlarged view.
+namespace PreviewImage {
+
+// Decodes the picture file at path. Windows bitmaps are read by decodeBmp; anything else
+// goes through QImageReader, judged by its content. A null image when the file is
+// missing, empty, not a regular file, damaged or not a picture.
+QImage load(const QString& path);
+
+// Decodes a Windows bitmap file (file header included): 1, 4, 8, 16, 24 and 32 bits per
+// pixel, RLE4, RLE8 and bit fields. The alpha byte is ignored, as Winamp ignores it, so
+// 16- and 32-bit pictures come out opaque. A bitmap whose headers, colour table, pixel
+// data or compressed stream are shorter than they claim, or that is otherwise damaged,
+// gives a null image: no picture ever shows memory the file did not fill.
+QImage decodeBmp(const QByteArray& bytes);
+
+// The picture stretched to size (device-independent pixels) without keeping its aspect
+// ratio, smoothly; a null pixmap for a null image.
+QPixmap stretched(const QImage& image, const QSize& size, qreal devicePixelRatio = 1.0);
+
+} // namespace PreviewImage

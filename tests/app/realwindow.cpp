@@ -1,0 +1,181 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "realwindow.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace {
+
+void pause(int ms)
+{
+    QThread::msleep(ms);
+    QCoreApplication::processEvents();
+}
+
+void endProcess(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(3000)) {
+        process.kill();
+        process.waitForFinished(3000);
+    }
+}
+
+} // namespace
+
+RealWindowSession::RealWindowSession() = default;
+
+RealWindowSession::~RealWindowSession()
+{
+    endProcess(m_program);
+    endProcess(m_server);
+}
+
+QString RealWindowSession::missingTools()
+{
+    QStringList missing;
+    for (const char* tool : {"Xvfb", "xdotool"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            missing << QLatin1String(tool);
+    }
+    return missing.join(QStringLiteral(", "));
+}
+
+bool RealWindowSession::startServer()
+{
+    // -displayfd makes the server pick a free display and tell us which.
+    m_server.setProgram(QStringLiteral("Xvfb"));
+    m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                           QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                           QStringLiteral("tcp")});
+    m_server.setProcessChannelMode(QProcess::SeparateChannels);
+    m_server.start();
+    if (!m_server.waitForStarted(5000))
+        return false;
+    QDeadlineTimer deadline(10000);
+    QByteArray out;
+    while (!deadline.hasExpired() && !out.contains('\n')) {
+        m_server.waitForReadyRead(200);
+        out += m_server.readAllStandardOutput();
+    }
+    const QByteArray number = out.trimmed();
+    if (number.isEmpty())
+        return false;
+    m_display = QStringLiteral(":") + QString::fromLatin1(number);
+    return true;
+}
+
+QProcessEnvironment RealWindowSession::displayEnvironment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display);
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return env;
+}
+
+bool RealWindowSession::startProgram(const QString& binary, const QString& configHome,
+                                     const QProcessEnvironment& extra)
+{
+    QProcessEnvironment env = displayEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    const QStringList keys = extra.keys();
+    for (const QString& key : keys)
+        env.insert(key, extra.value(key));
+    m_program.setProcessEnvironment(env);
+    m_program.setProgram(binary);
+    m_program.setProcessChannelMode(QProcess::MergedChannels);
+    m_program.start();
+    return m_program.waitForStarted(5000);
+}
+
+bool RealWindowSession::xdotool(const QStringList& arguments, QString* output)
+{
+    QProcess tool;
+    tool.setProcessEnvironment(displayEnvironment());
+    tool.start(QStringLiteral("xdotool"), arguments);
+    if (!tool.waitForFinished(10000)) {
+        tool.kill();
+        tool.waitForFinished();
+        return false;
+    }
+    if (output)
+        *output = QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+QString RealWindowSession::waitForWindow(const QString& titlePattern, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        QString ids;
+        if (xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titlePattern},
+                    &ids)
+            && !ids.isEmpty())
+            return ids.split(QLatin1Char('\n')).first().trimmed();
+        if (m_program.state() == QProcess::NotRunning)
+            return {};
+        pause(100);
+    }
+    return {};
+}
+
+QString RealWindowSession::windowName(const QString& id)
+{
+    QString name;
+    xdotool({QStringLiteral("getwindowname"), id}, &name);
+    return name;
+}
+
+bool RealWindowSession::waitForTitle(const QString& id, const QString& title, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (windowName(id) == title)
+            return true;
+        pause(100);
+    }
+    return false;
+}
+
+bool RealWindowSession::focus(const QString& id)
+{
+    // No window manager runs on the server: focus the window directly.
+    const bool ok = xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
+    pause(150);
+    return ok;
+}
+
+bool RealWindowSession::clickAt(const QString& windowId, int x, int y, int button)
+{
+    return xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId, QString::number(x),
+                    QString::number(y), QStringLiteral("click"), QString::number(button)});
+}
+
+bool RealWindowSession::screenshot(const QString& file)
+{
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    const QString shooter = QCoreApplication::applicationDirPath() + QStringLiteral("/xshot");
+    QProcess shot;
+    shot.setProcessEnvironment(displayEnvironment());
+    shot.start(shooter, {file});
+    return shot.waitForFinished(10000) && shot.exitCode() == 0 && QFileInfo(file).size() > 0;
+}
+
+int RealWindowSession::waitForExit(int timeoutMs)
+{
+    if (m_program.state() != QProcess::NotRunning && !m_program.waitForFinished(timeoutMs))
+        return -1;
+    return m_program.exitStatus() == QProcess::NormalExit ? m_program.exitCode() : -1;
+}
+
+QString RealWindowSession::programOutput()
+{
+    return QString::fromLocal8Bit(m_program.readAll());
+}

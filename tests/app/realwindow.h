@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+// The real hadrel binary on its own Xvfb server, driven with xdotool. Everything it
+// starts is ended when it goes away.
+class RealWindowSession
+{
+public:
+    RealWindowSession();
+    ~RealWindowSession();
+    RealWindowSession(const RealWindowSession&) = delete;
+    RealWindowSession& operator=(const RealWindowSession&) = delete;
+
+    // Why the session cannot run here (no Xvfb, no xdotool), or empty.
+    static QString missingTools();
+
+    bool startServer();
+    // Starts the program with XDG_CONFIG_HOME pointed at configHome.
+    bool startProgram(const QString& binary, const QString& configHome,
+                      const QProcessEnvironment& extra = QProcessEnvironment());
+    // The id of the first visible window whose title matches the pattern.
+    QString waitForWindow(const QString& titlePattern, int timeoutMs = 15000);
+    QString windowName(const QString& id);
+    bool waitForTitle(const QString& id, const QString& title, int timeoutMs = 10000);
+    bool focus(const QString& id);
+    // xdotool key/type/click arguments, run against the session's display.
+    bool xdotool(const QStringList& arguments, QString* output = nullptr);
+    bool key(const QString& keys) { return xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60"), keys}); }
+    bool clickAt(const QString& windowId, int x, int y, int button = 1);
+    bool screenshot(const QString& file);
+    // Waits for the program to end by itself; its exit code, or -1.
+    int waitForExit(int timeoutMs = 10000);
+    bool programRunning() const { return m_program.state() != QProcess::NotRunning; }
+    QString programOutput();
+
+    QString display() const { return m_display; }
+
+private:
+    QProcessEnvironment displayEnvironment() const;
+
+    QProcess m_server;
+    QProcess m_program;
+    QString m_display;
+};

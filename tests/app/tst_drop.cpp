@@ -1,0 +1,372 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "frmmain.h"
+#include "pagestate.h"
+#include "testsupport.h"
+#include "wszunpack.h"
+#include "zipwriter.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+#include <sys/stat.h>
+
+using namespace TestSupport;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList tree(const QString& folder)
+{
+    QStringList paths;
+    QDirIterator it(
+        folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        paths.append(QDir(folder).relativeFilePath(it.next()));
+    paths.sort();
+    return paths;
+}
+
+QStringList listed(const QListWidget* list)
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names.append(list->item(i)->text());
+    return names;
+}
+
+// Answers every message box the window opens with OK, keeping its text.
+class MessageBoxes : public QObject
+{
+public:
+    MessageBoxes()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts.append(box->text());
+                captions.append(box->windowTitle());
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        m_timer.start(5);
+    }
+    QStringList texts;
+    QStringList captions;
+
+private:
+    QTimer m_timer;
+};
+
+std::unique_ptr<QMimeData> urlsOf(const QStringList& paths)
+{
+    auto mime = std::make_unique<QMimeData>();
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    mime->setUrls(urls);
+    return mime;
+}
+
+} // namespace
+
+class TestDrop : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void addsRealArchivesAndSelectsTheLast();
+    void refusesHostileArchivesWithOneMessageEach();
+    void movesDroppedFoldersAndIgnoresOtherFiles();
+    void neverReplacesOnNameClashes();
+    void reportsAFolderOnAnotherFileSystem();
+    void acceptsOnlyWhatItCanAdd();
+
+private:
+    // Drops paths onto the window as a file manager would, and runs what the drop queued.
+    bool drop(const QStringList& paths);
+    QString skins() const { return slashed(m_dir->path()) + "skins/"; }
+    QString downloads() const { return slashed(m_dir->path()) + "downloads/"; }
+    QString greenArchive(const QString& name);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<PageState> m_state;
+    std::unique_ptr<frmmain> m_window;
+};
+
+void TestDrop::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(makeSkin(skins(), "Existing"));
+    QVERIFY(QDir().mkpath(downloads()));
+    QVERIFY(QDir().mkpath(m_dir->path() + "/program/trash"));
+    m_state = std::make_unique<PageState>();
+    m_window = std::make_unique<frmmain>(*m_state, slashed(m_dir->path()) + "program/");
+    m_window->makeCurrentFolder(skins());
+    m_window->Skin_Rescan();
+    m_window->show();
+    QCOMPARE(listed(m_window->Skin_Lst), QStringList({ "Existing" }));
+}
+
+void TestDrop::cleanup()
+{
+    m_window.reset();
+    m_state.reset();
+    m_dir.reset();
+}
+
+bool TestDrop::drop(const QStringList& paths)
+{
+    const auto mime = urlsOf(paths);
+    const QPointF at = m_window->rect().center();
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_window.get(), &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent event(at, Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    event.setDropAction(Qt::MoveAction);
+    QApplication::sendEvent(m_window.get(), &event);
+    if (!event.isAccepted() || event.dropAction() != Qt::CopyAction)
+        return false;
+    QCoreApplication::sendPostedEvents(m_window.get(), QEvent::MetaCall);
+    return true;
+}
+
+QString TestDrop::greenArchive(const QString& name)
+{
+    const QString path = downloads() + name;
+    ZipWriter zip(path);
+    zip.addFile("Green/main.bmp", tinyBitmap());
+    zip.addFile("Green/readme.txt", "green");
+    return zip.close() ? path : QString();
+}
+
+void TestDrop::addsRealArchivesAndSelectsTheLast()
+{
+    const QStringList archives = QDir(sharedSkinsFolder() + "/wsz").entryList({ "*.wsz" }, QDir::Files, QDir::Name);
+    QVERIFY(archives.size() >= 6);
+    QStringList dropped;
+    for (const QString& archive : archives) {
+        QVERIFY(QFile::copy(sharedSkinsFolder() + "/wsz/" + archive, downloads() + archive));
+        dropped.append(downloads() + archive);
+    }
+    MessageBoxes boxes;
+    QSignalSpy rebuilt(m_window->Skin_Lst->model(), &QAbstractItemModel::modelReset);
+
+    QVERIFY(drop(dropped));
+
+    QCOMPARE(boxes.texts, QStringList());
+    QCOMPARE(rebuilt.count(), 1);
+    QStringList expected = { "Existing" };
+    for (const QString& archive : archives) {
+        const QString skin = QFileInfo(archive).completeBaseName();
+        expected.append(skin);
+        QVERIFY2(readAll(downloads() + archive) == readAll(sharedSkinsFolder() + "/wsz/" + archive),
+            "the archive stays where it was");
+        const QStringList files = tree(skins() + skin);
+        QVERIFY(!files.isEmpty());
+        for (const QString& file : files) {
+            QVERIFY2(readAll(skins() + skin + "/" + file) == readAll(sharedSkinsFolder() + "/" + skin + "/" + file),
+                qPrintable(skin + "/" + file + " differs from the published skin"));
+        }
+    }
+    expected.sort(Qt::CaseInsensitive);
+    QCOMPARE(listed(m_window->Skin_Lst), expected);
+    QVERIFY(m_window->Skin_Lst->currentItem());
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QFileInfo(archives.last()).completeBaseName());
+    QCOMPARE(tree(skins()).filter(QRegularExpression("^\\.")), QStringList());
+}
+
+void TestDrop::refusesHostileArchivesWithOneMessageEach()
+{
+    const QString outside = slashed(m_dir->path()) + "outside/";
+    QVERIFY(QDir().mkpath(outside));
+    QStringList dropped;
+    auto archive = [this, &dropped](const QString& name) {
+        dropped.append(downloads() + name);
+        return dropped.last();
+    };
+    {
+        ZipWriter zip(archive("DotDot.wsz"));
+        zip.addFile("main.bmp", tinyBitmap());
+        zip.addFile("../../outside/evil.txt", "x");
+        QVERIFY(zip.close());
+    }
+    {
+        ZipWriter zip(archive("Absolute.wsz"));
+        zip.addFile("main.bmp", tinyBitmap());
+        zip.addFile(outside + "evil.txt", "x");
+        QVERIFY(zip.close());
+    }
+    {
+        ZipWriter zip(archive("Link.zip"));
+        zip.addSymlink("main.bmp", outside);
+        QVERIFY(zip.close());
+    }
+    {
+        ZipWriter zip(archive("Bomb.wsz"));
+        zip.addFile("main.bmp", tinyBitmap());
+        zip.addZeros("eqmain.bmp", WszUnpack::maxBytes + 1);
+        QVERIFY(zip.close());
+    }
+    {
+        ZipWriter zip(archive("Crowd.wsz"));
+        for (int i = 0; i <= WszUnpack::maxEntries; ++i)
+            zip.addFile(QStringLiteral("%1.txt").arg(i), {});
+        QVERIFY(zip.close());
+    }
+    {
+        ZipWriter zip(archive("Truncated.wsz"));
+        zip.addFile("main.bmp", tinyBitmap().repeated(40));
+        zip.addFile("text.bmp", tinyBitmap().repeated(40));
+        QVERIFY(zip.close());
+        QFile file(dropped.last());
+        QVERIFY(file.resize(file.size() * 2 / 3));
+    }
+    {
+        ZipWriter zip(archive("Readme.wsz"));
+        zip.addFile("readme.txt", "not a skin");
+        QVERIFY(zip.close());
+    }
+    QVERIFY(writeFile(archive("Text.zip"), "plain text, not a zip"));
+    const QString good = greenArchive("Good.wsz");
+    QVERIFY(!good.isEmpty());
+    dropped.append(good);
+    const QStringList before = tree(m_dir->path());
+
+    MessageBoxes boxes;
+    QVERIFY(drop(dropped));
+
+    // The good archive is added and selected; the others leave nothing and say why.
+    QVERIFY2(boxes.texts.size() == dropped.size() - 1, qPrintable(boxes.texts.join("\n")));
+    const QStringList reasons
+        = { "安全でない", "安全でない", "安全でない", "上限", "上限", "壊れています", "Skinではありません", "ZIP形式" };
+    for (int i = 0; i < boxes.texts.size(); ++i) {
+        const QString name = QFileInfo(dropped[i]).fileName();
+        QVERIFY2(boxes.texts[i].startsWith("「" + name + "」を追加できませんでした。"), qPrintable(boxes.texts[i]));
+        QVERIFY2(boxes.texts[i].contains(reasons[i]), qPrintable(boxes.texts[i]));
+        QCOMPARE(boxes.captions[i], QStringLiteral("Hadrel"));
+    }
+    QCOMPARE(tree(outside), QStringList());
+    QStringList after = before;
+    after << "skins/Good"
+          << "skins/Good/main.bmp"
+          << "skins/Good/readme.txt";
+    after.sort();
+    QCOMPARE(tree(m_dir->path()), after);
+    QCOMPARE(listed(m_window->Skin_Lst), QStringList({ "Existing", "Good" }));
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Good"));
+}
+
+void TestDrop::movesDroppedFoldersAndIgnoresOtherFiles()
+{
+    QVERIFY(makeSkin(downloads(), "Blue"));
+    QVERIFY(makeSkin(downloads(), "Aqua", "REGION.TXT"));
+    QVERIFY(writeFile(downloads() + "notes.txt", "keep me"));
+    const QString green = greenArchive("Green.wsz");
+    QVERIFY(!green.isEmpty());
+    MessageBoxes boxes;
+
+    // A trailing slash, as some file managers send for folders, names the same folder.
+    QVERIFY(drop({ downloads() + "Blue/", downloads() + "notes.txt", green, downloads() + "Aqua" }));
+
+    QCOMPARE(boxes.texts, QStringList());
+    QCOMPARE(listed(m_window->Skin_Lst), QStringList({ "Aqua", "Blue", "Existing", "Green" }));
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Aqua"));
+    // Folders are moved, not copied; the archive and other files stay.
+    QCOMPARE(tree(downloads()), QStringList({ "Green.wsz", "notes.txt" }));
+    QVERIFY(QFileInfo(skins() + "Aqua/REGION.TXT").isFile());
+    QVERIFY(QFileInfo(skins() + "Blue/main.bmp").isFile());
+}
+
+void TestDrop::neverReplacesOnNameClashes()
+{
+    QVERIFY(makeSkin(skins(), "Green", "main.bmp", Qt::red));
+    const QByteArray oldGreen = readAll(skins() + "Green/main.bmp");
+    QVERIFY(makeSkin(downloads() + "other", "Green", "main.bmp", Qt::blue));
+    const QString wsz = greenArchive("Green.wsz");
+    const QString zip = greenArchive("Green.zip");
+    QVERIFY(!wsz.isEmpty() && !zip.isEmpty());
+    MessageBoxes boxes;
+
+    QVERIFY(drop({ wsz, downloads() + "other/Green", zip }));
+
+    // The archives take the next free names; the folder of a taken name stays put.
+    QCOMPARE(listed(m_window->Skin_Lst), QStringList({ "Existing", "Green", "Green (2)", "Green (3)" }));
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Green (3)"));
+    QCOMPARE(readAll(skins() + "Green/main.bmp"), oldGreen);
+    QCOMPARE(readAll(skins() + "Green (2)/readme.txt"), QByteArray("green"));
+    QVERIFY(QFileInfo(downloads() + "other/Green/main.bmp").isFile());
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].contains("「Green」") && boxes.texts[0].contains(RunError::standardDescription(58)),
+        qPrintable(boxes.texts[0]));
+}
+
+void TestDrop::reportsAFolderOnAnotherFileSystem()
+{
+    struct stat shm, here;
+    if (stat("/dev/shm", &shm) != 0 || stat(QFile::encodeName(m_dir->path()).constData(), &here) != 0
+        || shm.st_dev == here.st_dev)
+        QSKIP("no /dev/shm on a file system of its own");
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/hadrel-drop-XXXXXX"));
+    QVERIFY(elsewhere.isValid());
+    QVERIFY(makeSkin(elsewhere.path(), "Far"));
+    MessageBoxes boxes;
+
+    QVERIFY(drop({ elsewhere.path() + "/Far" }));
+
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].contains("「Far」") && boxes.texts[0].contains(RunError::standardDescription(74)),
+        qPrintable(boxes.texts[0]));
+    QVERIFY(QFileInfo(elsewhere.path() + "/Far/main.bmp").isFile());
+    QVERIFY(!QFile::exists(skins() + "Far"));
+    QCOMPARE(listed(m_window->Skin_Lst), QStringList({ "Existing" }));
+}
+
+void TestDrop::acceptsOnlyWhatItCanAdd()
+{
+    QVERIFY(writeFile(downloads() + "notes.txt", "x"));
+    QVERIFY(writeFile(downloads() + "picture.bmp", "x"));
+    QVERIFY(makeSkin(downloads(), "Blue"));
+    const auto enterWith = [this](const QStringList& paths) {
+        const auto mime = urlsOf(paths);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_window.get(), &enter);
+        return enter.isAccepted();
+    };
+    QVERIFY(!enterWith({ downloads() + "notes.txt", downloads() + "picture.bmp" }));
+    QVERIFY(!enterWith({ downloads() + "missing.wsz" }));
+    QVERIFY(enterWith({ downloads() + "notes.txt", downloads() + "Blue" }));
+
+    auto text = std::make_unique<QMimeData>();
+    text->setText(downloads() + "Blue");
+    QDragEnterEvent textEnter(QPoint(10, 10), Qt::CopyAction, text.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_window.get(), &textEnter);
+    QVERIFY2(!textEnter.isAccepted(), "plain text is no path");
+
+    // Without a current skin folder there is nowhere to add to: the folder stays.
+    m_window->makeCurrentFolder(QString());
+    QVERIFY(!enterWith({ downloads() + "Blue" }));
+    m_window->addDroppedSkins({ downloads() + "Blue" });
+    QVERIFY(QFileInfo(downloads() + "Blue/main.bmp").isFile());
+}
+
+QTEST_MAIN(TestDrop)
+#include "tst_drop.moc"

@@ -1,0 +1,245 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "bigview.h"
+#include "tst_gridsupport.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using namespace TestSupport;
+
+namespace {
+
+const QStringList mainEntries = {
+    QStringLiteral("このﾌｫﾙﾀﾞを開く(&O)"),
+    QStringLiteral("Skinを追加する"),
+    QStringLiteral("-"),
+    QStringLiteral("Hadrelの終了(&X)"),
+};
+const QStringList contextEntries = {
+    QStringLiteral("削除(&D)"),
+    QStringLiteral("名前の変更(&R)"),
+    QStringLiteral("-"),
+    QStringLiteral("WINAMPで使う(&U)"),
+    QStringLiteral("このSkinでWINAMPを起動する(&E)"),
+};
+
+} // namespace
+
+class TestGridMouse : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void clickSelectsTheCellsSkin();
+    void clickWithoutAMatchKeepsTheSelection();
+    void clickPicksTheFirstEqualEntry();
+    void doubleClickOpensTheEnlargedView_data();
+    void doubleClickOpensTheEnlargedView();
+    void rightButtonShowsTheContextMenu_data();
+    void rightButtonShowsTheContextMenu();
+    void chosenCommandRunsInTheContextState();
+
+private:
+    GridWindow& open(int skins);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<GridWindow> m_grid;
+};
+
+void TestGridMouse::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestGridMouse::cleanup()
+{
+    m_grid.reset();
+    m_dir.reset();
+}
+
+GridWindow& TestGridMouse::open(int skins)
+{
+    makeNumberedSkins(m_dir->path(), skins);
+    m_grid = std::make_unique<GridWindow>(m_dir->path());
+    if (!m_grid->showActive())
+        qWarning("main window not active");
+    return *m_grid;
+}
+
+void TestGridMouse::clickSelectsTheCellsSkin()
+{
+    GridWindow& grid = open(5);
+    frmmain& w = grid.window;
+    w.Skin_Name[0]->setFocus();
+    QVERIFY(w.Skin_Name[0]->hasFocus());
+
+    QTest::mouseClick(w.Skin_Preview[3], Qt::LeftButton);
+    QCOMPARE(w.Skin_Lst->currentRow(), 3);
+    QVERIFY(w.Skin_Lst->currentItem()->isSelected());
+    QCOMPARE(grid.state.Selected_Skin, QStringLiteral("Skin03"));
+    QCOMPARE(grid.framedCell(), 3);
+    QVERIFY(w.Skin_Lst->hasFocus());
+
+    QTest::mouseClick(w.Skin_Preview[3], Qt::LeftButton);
+    QCOMPARE(w.Skin_Lst->currentRow(), 3);
+    QCOMPARE(grid.framedCell(), 3);
+    QCOMPARE(grid.loaded.size(), 5);
+}
+
+void TestGridMouse::clickWithoutAMatchKeepsTheSelection()
+{
+    GridWindow& grid = open(5);
+    frmmain& w = grid.window;
+    // A name box that gains the focus selects its skin: focus it first.
+    w.Skin_Name[4]->setFocus();
+    w.Skin_Lst->setCurrentRow(1);
+
+    // An empty cell.
+    QTest::mouseClick(w.Skin_Preview[8], Qt::LeftButton);
+    QCOMPARE(w.Skin_Lst->currentRow(), 1);
+    QCOMPARE(grid.framedCell(), 1);
+    QVERIFY(w.Skin_Lst->hasFocus());
+
+    // A name being edited, differing from its entry in case only.
+    w.Skin_Name[2]->setText(QStringLiteral("skin02"));
+    QTest::mouseClick(w.Skin_Preview[2], Qt::LeftButton);
+    QCOMPARE(w.Skin_Lst->currentRow(), 1);
+    QCOMPARE(grid.framedCell(), 1);
+    QVERIFY(w.Skin_Lst->hasFocus());
+
+    // The frame is put back on the selected skin's cell first, wherever it stood.
+    w.SelectSq->move(w.Skin_Preview[10]->pos());
+    QTest::mouseClick(w.Skin_Preview[9], Qt::LeftButton);
+    QCOMPARE(grid.framedCell(), 1);
+}
+
+void TestGridMouse::clickPicksTheFirstEqualEntry()
+{
+    GridWindow& grid = open(5);
+    frmmain& w = grid.window;
+    {
+        const QSignalBlocker blocker(w.Skin_Lst);
+        w.Skin_Lst->addItem(QStringLiteral("Skin02"));
+        w.Skin_Lst->insertItem(0, QStringLiteral("Skin02"));
+    }
+    QTest::mouseClick(w.Skin_Preview[2], Qt::LeftButton);
+    QCOMPARE(w.Skin_Lst->currentRow(), 0);
+    QCOMPARE(grid.state.Selected_Skin, QStringLiteral("Skin02"));
+}
+
+void TestGridMouse::doubleClickOpensTheEnlargedView_data()
+{
+    QTest::addColumn<int>("cell");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("filled cell") << 2 << "Skin02";
+    QTest::newRow("empty cell: the skin selected before") << 7 << "Skin04";
+}
+
+void TestGridMouse::doubleClickOpensTheEnlargedView()
+{
+    QFETCH(int, cell);
+    QFETCH(QString, shown);
+    GridWindow& grid = open(5);
+    frmmain& w = grid.window;
+    w.Skin_Lst->setCurrentRow(4);
+
+    QString caption;
+    bool picture = false;
+    whenOpen(this, [&](QWidget* open) {
+        auto* view = qobject_cast<Big_View*>(open);
+        if (!view) {
+            open->close();
+            return;
+        }
+        caption = view->windowTitle();
+        picture = !view->Big_Skin->pixmap().isNull();
+        view->Close_Button->click();
+    });
+    doubleClick(w.Skin_Preview[cell]);
+    QCOMPARE(caption, QStringLiteral("拡大表示 - ") + shown);
+    QVERIFY(picture);
+    QCOMPARE(w.Skin_Lst->currentItem()->text(), shown);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestGridMouse::rightButtonShowsTheContextMenu_data()
+{
+    QTest::addColumn<int>("skins");
+    QTest::addColumn<int>("cell");
+    QTest::newRow("another skin's cell") << 5 << 3;
+    QTest::newRow("the selected skin's cell") << 5 << 1;
+    QTest::newRow("empty cell") << 5 << 9;
+    QTest::newRow("empty list") << 0 << 0;
+}
+
+void TestGridMouse::rightButtonShowsTheContextMenu()
+{
+    QFETCH(int, skins);
+    QFETCH(int, cell);
+    GridWindow& grid = open(skins);
+    frmmain& w = grid.window;
+    if (skins > 0)
+        w.Skin_Lst->setCurrentRow(1);
+    const int row = w.Skin_Lst->currentRow();
+    const int framed = grid.framedCell();
+    QCOMPARE(visibleEntries(w.FileMenu), mainEntries);
+
+    QList<QSignalSpy*> spies;
+    spies.append(new QSignalSpy(w.Open_, &QAction::triggered));
+    for (QAction* action : w.file)
+        spies.append(new QSignalSpy(action, &QAction::triggered));
+
+    QWidget* popup = nullptr;
+    QStringList during;
+    whenOpen(this, [&](QWidget* open) {
+        popup = open;
+        during = visibleEntries(w.FileMenu);
+        QTest::keyClick(open, Qt::Key_Escape);
+    });
+    QTest::mousePress(w.Skin_Preview[cell], Qt::RightButton);
+    QTest::mouseRelease(w.Skin_Preview[cell], Qt::RightButton);
+
+    QCOMPARE(popup, w.FileMenu);
+    QCOMPARE(during, contextEntries);
+    QCOMPARE(visibleEntries(w.FileMenu), mainEntries);
+    QVERIFY(!w.file[1]->isVisible());
+    QCOMPARE(w.Skin_Lst->currentRow(), row);
+    QCOMPARE(grid.framedCell(), framed);
+    for (QSignalSpy* spy : std::as_const(spies))
+        QCOMPARE(spy->count(), 0);
+    qDeleteAll(spies);
+}
+
+void TestGridMouse::chosenCommandRunsInTheContextState()
+{
+    GridWindow& grid = open(3);
+    frmmain& w = grid.window;
+    QStringList whileRunning;
+    int runs = 0;
+    connect(w.file[3], &QAction::triggered, this, [&] {
+        ++runs;
+        whileRunning = visibleEntries(w.FileMenu);
+    });
+    whenOpen(this, [](QWidget* open) {
+        QTest::keyClick(open, Qt::Key_Down);
+        QTest::keyClick(open, Qt::Key_Down);
+        QTest::keyClick(open, Qt::Key_Return);
+    });
+    QTest::mousePress(w.Skin_Preview[0], Qt::RightButton);
+    QTest::mouseRelease(w.Skin_Preview[0], Qt::RightButton);
+    QCOMPARE(runs, 1);
+    QCOMPARE(whileRunning, contextEntries);
+    QCOMPARE(visibleEntries(w.FileMenu), mainEntries);
+    QVERIFY(!QApplication::activePopupWidget());
+}
+
+QTEST_MAIN(TestGridMouse)
+#include "tst_gridmouse.moc"

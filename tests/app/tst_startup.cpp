@@ -1,0 +1,364 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "frmmain.h"
+#include "modalanswer.h"
+#include "optfrm.h"
+#include "startup.h"
+#include "statuspanels.h"
+#include "store.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QString stored(const QString& key)
+{
+    return Store::get("Hadrel", "Path", key, "<missing>");
+}
+
+void store(const QString& key, const QString& value)
+{
+    QVERIFY(!Store::save("Hadrel", "Path", key, value));
+}
+
+QStringList storedKeys(const QString& file)
+{
+    QSettings ini(file, QSettings::IniFormat);
+    QStringList keys = ini.allKeys();
+    keys.sort();
+    return keys;
+}
+
+const QStringList sixKeys { "Path/0", "Path/1", "Path/2", "Path/3", "Path/4", "Path/Amp" };
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void firstRunOkScansTheChosenFolder();
+    void firstRunCancelLeavesTheWindowAsDesigned();
+    void storedFoldersAreScannedWithoutAsking();
+    void emptySlotZeroScansTheEmptyPath();
+    void loadFailuresAreClassified_data();
+    void loadFailuresAreClassified();
+    void otherFailuresAreShownToTheUser();
+    void exitSavesTheSixValuesNormalised();
+    void firstRunSaveFailureIsReportedAtExit();
+    void positionComesFromTwips_data();
+    void positionComesFromTwips();
+    void windowIsPlacedWhereTheStoreSays();
+
+private:
+    frmmain& makeWindow();
+    QString skinsFolder() const { return m_shared.filePath("skins"); }
+
+    QTemporaryDir m_shared; // the skins, copied once: no test changes them
+    std::unique_ptr<QTemporaryDir> m_temp;
+    PageState m_state;
+    std::unique_ptr<frmmain> m_window;
+};
+
+void TestStartup::initTestCase()
+{
+    QVERIFY(m_shared.isValid());
+    QVERIFY(QDir().mkpath(skinsFolder()));
+    QVERIFY(TestSupport::copySharedSkins(skinsFolder()));
+}
+
+void TestStartup::init()
+{
+    m_temp = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_temp->isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_temp->filePath("config")));
+}
+
+void TestStartup::cleanup()
+{
+    m_window.reset();
+    m_temp.reset();
+}
+
+frmmain& TestStartup::makeWindow()
+{
+    m_state = PageState();
+    m_window = std::make_unique<frmmain>(m_state, m_temp->filePath("program"));
+    return *m_window;
+}
+
+void TestStartup::firstRunOkScansTheChosenFolder()
+{
+    frmmain& window = makeWindow();
+    bool asked = false;
+    const QString skins = skinsFolder();
+    answerModal<Opt_Frm>([&](Opt_Frm* dialog) {
+        asked = true;
+        // Before the main window is shown, over it, with every field empty.
+        QVERIFY(!window.isVisible());
+        QCOMPARE(dialog->parentWidget(), &window);
+        for (const QLineEdit* field : dialog->folderFields())
+            QVERIFY(field->text().isEmpty());
+        QTest::keyClicks(dialog->Amp_Path, "/wine/drive_c/Program Files/Winamp");
+        QTest::keyClicks(dialog->Skin_Path[0], skins);
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    });
+    ModalWatcher<QMessageBox> boxes([](QMessageBox* box) { box->accept(); });
+    window.load();
+    QVERIFY(asked);
+    QCOMPARE(boxes.count(), 0);
+
+    QCOMPARE(window.windowTitle(), "Hadrel - " + skins + "/");
+    QCOMPARE(window.currentFolder(), skins + "/");
+    QCOMPARE(window.Skin_Lst->count(), TestSupport::sharedSkinNames().size());
+    QCOMPARE(storedKeys(Store::fileFor("Hadrel")), sixKeys);
+    QCOMPARE(stored("Amp"), QStringLiteral("/wine/drive_c/Program Files/Winamp/"));
+    QCOMPARE(window.ampPath(), QStringLiteral("/wine/drive_c/Program Files/Winamp/"));
+}
+
+void TestStartup::firstRunCancelLeavesTheWindowAsDesigned()
+{
+    frmmain& window = makeWindow();
+    int asked = 0;
+    answerModal<Opt_Frm>([&asked](Opt_Frm* dialog) {
+        ++asked;
+        QTest::keyClicks(dialog->Amp_Path, "/typed/but/cancelled");
+        dialog->cmdCancel->click();
+    });
+    window.load();
+    QCOMPARE(asked, 1);
+    QCOMPARE(window.windowTitle(), QStringLiteral("Hadrel"));
+    QVERIFY(window.currentFolder().isEmpty());
+    QCOMPARE(window.Skin_Lst->count(), 0);
+    QVERIFY(!QFile::exists(Store::fileFor("Hadrel")));
+
+    // The exit writes the six values empty, so the next start asks again.
+    window.show();
+    QVERIFY(window.close());
+    QCOMPARE(storedKeys(Store::fileFor("Hadrel")), sixKeys);
+    QCOMPARE(stored("Amp"), QString());
+
+    frmmain& next = makeWindow();
+    answerModal<Opt_Frm>([&asked](Opt_Frm* dialog) {
+        ++asked;
+        dialog->reject();
+    });
+    next.load();
+    QCOMPARE(asked, 2);
+}
+
+void TestStartup::storedFoldersAreScannedWithoutAsking()
+{
+    store("Amp", "/opt/winamp");
+    store("0", skinsFolder()); // stored without its trailing slash
+    store("2", "/more/skins//");
+    frmmain& window = makeWindow();
+    ModalWatcher<QDialog> dialogs([](QDialog* dialog) { dialog->reject(); });
+    window.load();
+    QCoreApplication::processEvents();
+    QCOMPARE(dialogs.count(), 0);
+
+    const QString current = skinsFolder() + "/";
+    QCOMPARE(window.windowTitle(), "Hadrel - " + current);
+    QCOMPARE(window.currentFolder(), current);
+    QCOMPARE(window.Skin_Lst->count(), TestSupport::sharedSkinNames().size());
+    QCOMPARE(window.Skin_Lst->currentRow(), 0);
+    QCOMPARE(window.Reg[0]->text(), current);
+    QCOMPARE(window.Reg[2]->text(), QStringLiteral("/more/skins/"));
+    QVERIFY(window.Reg[2]->isEnabled());
+    QVERIFY(!window.Reg[1]->isEnabled());
+    // The working copy exists, hidden; the store is as it was.
+    QVERIFY(window.settings().existing());
+    QVERIFY(!window.settings().existing()->isVisible());
+    QCOMPARE(stored("0"), skinsFolder());
+    QCOMPARE(window.ampPath(), QStringLiteral("/opt/winamp/"));
+}
+
+void TestStartup::emptySlotZeroScansTheEmptyPath()
+{
+    store("Amp", "/opt/winamp/");
+    store("1", skinsFolder());
+    frmmain& window = makeWindow();
+    window.load();
+    QCOMPARE(window.windowTitle(), QStringLiteral("Hadrel - "));
+    QVERIFY(window.currentFolder().isEmpty());
+    QCOMPARE(window.Skin_Lst->count(), 0);
+    QCOMPARE(window.WINAMP_Path->panel("skin")->text(), QStringLiteral("Skin数:0"));
+}
+
+void TestStartup::loadFailuresAreClassified_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("rescannedAndSaved");
+    // Not an INI file (380): nothing more, but what could be read is kept.
+    QTest::newRow("malformed store") << QByteArray("[Path\nAmp=/opt/winamp\n0=/skins\n") << false;
+    // Unreadable (75): a link to a file not there yet; rescanned and saved through it.
+    QTest::newRow("unreadable store") << QByteArray() << true;
+}
+
+void TestStartup::loadFailuresAreClassified()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, rescannedAndSaved);
+    QVERIFY(QDir().mkpath(Store::folder()));
+    const QString target = m_temp->filePath("elsewhere/Hadrel.ini");
+    QVERIFY(QDir().mkpath(m_temp->filePath("elsewhere")));
+    if (content.isEmpty())
+        QVERIFY(QFile::link(target, Store::fileFor("Hadrel")));
+    else
+        QVERIFY(TestSupport::writeFile(Store::fileFor("Hadrel"), content));
+
+    frmmain& window = makeWindow();
+    ModalWatcher<QDialog> dialogs([](QDialog* dialog) { dialog->reject(); });
+    window.load();
+    QCoreApplication::processEvents();
+    QCOMPARE(dialogs.count(), 0);
+    QCOMPARE(window.windowTitle(), QStringLiteral("Hadrel"));
+    QCOMPARE(window.Skin_Lst->count(), 0);
+    const QString skinCount = window.WINAMP_Path->panel("skin")->text();
+    if (rescannedAndSaved) {
+        QCOMPARE(skinCount, QStringLiteral("Skin数:0"));
+        QCOMPARE(storedKeys(target), sixKeys);
+    } else {
+        QCOMPARE(skinCount, QStringLiteral("Skin数:"));
+        QCOMPARE(window.ampPath(), QStringLiteral("/opt/winamp/"));
+        QCOMPARE(window.Reg[0]->text(), QStringLiteral("/skins/"));
+        QVERIFY(!QFile::exists(target));
+    }
+}
+
+void TestStartup::otherFailuresAreShownToTheUser()
+{
+    frmmain& window = makeWindow();
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QString title;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+    answerModal<QMessageBox>([&](QMessageBox* box) {
+        icon = box->icon();
+        title = box->windowTitle();
+        text = box->text();
+        buttons = box->standardButtons();
+        box->accept();
+    });
+    window.loadFailed(RunError::fromNumber(53));
+    QCOMPARE(text, QStringLiteral("53\rファイルが見つかりません。\r製作者に連絡してね(^^;"));
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QCOMPARE(title, QStringLiteral("Hadrel"));
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+
+    // The two quiet classes ask nothing.
+    ModalWatcher<QDialog> dialogs([](QDialog* dialog) { dialog->reject(); });
+    window.loadFailed(RunError::none());
+    window.loadFailed(RunError::fromNumber(380));
+    QCoreApplication::processEvents();
+    QCOMPARE(dialogs.count(), 0);
+}
+
+void TestStartup::exitSavesTheSixValuesNormalised()
+{
+    store("Amp", "/opt/winamp");
+    store("0", skinsFolder() + "///");
+    store("4", "/");
+    frmmain& window = makeWindow();
+    window.load();
+    window.show();
+    QVERIFY(window.close());
+    QCOMPARE(storedKeys(Store::fileFor("Hadrel")), sixKeys);
+    QCOMPARE(stored("Amp"), QStringLiteral("/opt/winamp/"));
+    QCOMPARE(stored("0"), skinsFolder() + "/");
+    QCOMPARE(stored("4"), QString());
+}
+
+void TestStartup::firstRunSaveFailureIsReportedAtExit()
+{
+    // The store's folder is a file: nothing can be saved.
+    QVERIFY(QDir().mkpath(m_temp->filePath("config")));
+    QVERIFY(TestSupport::writeFile(Store::folder(), "not a folder"));
+    frmmain& window = makeWindow();
+    const QString skins = skinsFolder();
+    answerModal<Opt_Frm>([&skins](Opt_Frm* dialog) {
+        QTest::keyClicks(dialog->Amp_Path, "/opt/winamp");
+        QTest::keyClicks(dialog->Skin_Path[0], skins);
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    });
+    {
+        // Within the load step the failure is the quiet class 75: rescanned, tried again.
+        ModalWatcher<QMessageBox> boxes([](QMessageBox* box) { box->accept(); });
+        window.load();
+        QCoreApplication::processEvents();
+        QCOMPARE(boxes.count(), 0);
+    }
+    QCOMPARE(window.currentFolder(), skins + "/");
+    QCOMPARE(window.Skin_Lst->count(), TestSupport::sharedSkinNames().size());
+    QCOMPARE(window.ampPath(), QStringLiteral("/opt/winamp"));
+
+    window.show();
+    QStringList reports;
+    ModalWatcher<QMessageBox> boxes([&reports](QMessageBox* box) {
+        reports.append(box->text());
+        box->accept();
+    });
+    QVERIFY(window.close());
+    QVERIFY(!window.isVisible());
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports[0].contains(QStringLiteral("設定を保存できませんでした")), qPrintable(reports[0]));
+    QVERIFY2(reports[0].contains(Store::folder()), qPrintable(reports[0]));
+}
+
+void TestStartup::positionComesFromTwips_data()
+{
+    QTest::addColumn<QString>("twips");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("default") << "1000" << 66;
+    QTest::newRow("whole pixels") << "1500" << 100;
+    QTest::newRow("blanks around") << " 750 " << 50;
+    QTest::newRow("negative") << "-150" << -10;
+    QTest::newRow("fraction") << "1515.9" << 101;
+    QTest::newRow("empty") << "" << 66;
+    QTest::newRow("words") << "left" << 66;
+    QTest::newRow("trailing junk") << "300px" << 66;
+    QTest::newRow("not finite") << "inf" << 66;
+    QTest::newRow("absurdly large") << "1e300" << 66;
+}
+
+void TestStartup::positionComesFromTwips()
+{
+    QFETCH(QString, twips);
+    QFETCH(int, pixels);
+    QCOMPARE(Startup::pixelsFromTwips(twips), pixels);
+}
+
+void TestStartup::windowIsPlacedWhereTheStoreSays()
+{
+    frmmain& window = makeWindow();
+    window.show();
+    Startup::placeWindow(window);
+    QCOMPARE(window.pos(), QPoint(66, 66));
+
+    QVERIFY(!Store::save("Hadrel", "Settings", "MainLeft", "3000"));
+    QVERIFY(!Store::save("Hadrel", "Settings", "MainTop", "nonsense"));
+    Startup::placeWindow(window);
+    QCOMPARE(window.pos(), QPoint(200, 66));
+    // Read only: closing writes the folders, never the position.
+    QVERIFY(window.close());
+    QCOMPARE(Store::get("Hadrel", "Settings", "MainTop", "<gone>"), QStringLiteral("nonsense"));
+    QCOMPARE(Store::get("Hadrel", "Settings", "MainLeft", "<gone>"), QStringLiteral("3000"));
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

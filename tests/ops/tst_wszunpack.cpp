@@ -1,0 +1,393 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "testsupport.h"
+#include "wszunpack.h"
+#include "zipwriter.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <clocale>
+#include <sys/stat.h>
+
+using namespace TestSupport;
+using WszUnpack::Problem;
+
+Q_DECLARE_METATYPE(WszUnpack::Problem)
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every entry below folder, hidden ones included, as sorted relative paths.
+QStringList tree(const QString& folder)
+{
+    QStringList paths;
+    QDirIterator it(
+        folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        paths.append(QDir(folder).relativeFilePath(it.next()));
+    paths.sort();
+    return paths;
+}
+
+// A skin folder holding one skin, an empty folder outside it, and a place for archives.
+struct Sandbox
+{
+    QTemporaryDir dir;
+    QString root() const { return slashed(dir.path()); }
+    QString skins() const { return root() + "skins/"; }
+    QString outside() const { return root() + "outside/"; }
+    QString archive(const QString& name) const { return root() + "in/" + name; }
+
+    bool make()
+    {
+        return dir.isValid() && makeSkin(skins(), "Existing") && QDir().mkpath(outside())
+            && QDir().mkpath(root() + "in");
+    }
+};
+
+} // namespace
+
+class TestWszUnpack : public QObject
+{
+    Q_OBJECT
+private slots:
+    void unpacksRealArchivesByteForByte_data();
+    void unpacksRealArchivesByteForByte();
+    void keepsTheFirstOfNamesEqualButForCase();
+    void flattensOnlyASingleTopLevelFolder();
+    void refusesHostileArchives_data();
+    void refusesHostileArchives();
+    void countsTheBytesReallyWritten();
+    void takesTheNextFreeName();
+    void readsUnmarkedNamesInTheWindowsCodePage();
+    void namesTheSkinAfterTheArchive_data();
+    void namesTheSkinAfterTheArchive();
+};
+
+void TestWszUnpack::unpacksRealArchivesByteForByte_data()
+{
+    QTest::addColumn<QString>("skin");
+    const QStringList archives = QDir(sharedSkinsFolder() + "/wsz").entryList({ "*.wsz" }, QDir::Files, QDir::Name);
+    QVERIFY(archives.size() >= 6);
+    for (const QString& archive : archives)
+        QTest::newRow(qPrintable(archive)) << QFileInfo(archive).completeBaseName();
+}
+
+void TestWszUnpack::unpacksRealArchivesByteForByte()
+{
+    QFETCH(QString, skin);
+    Sandbox box;
+    QVERIFY(box.make());
+    const QString archive = box.archive(skin + ".wsz");
+    QVERIFY(QFile::copy(sharedSkinsFolder() + "/wsz/" + skin + ".wsz", archive));
+    const QByteArray archiveBytes = readAll(archive);
+
+    const WszUnpack::Result result = WszUnpack::unpack(archive, box.skins());
+    QVERIFY2(result.ok(), qPrintable(result.error.description));
+    QCOMPARE(result.skinName, skin);
+    QCOMPARE(result.error.number, 0);
+
+    // The published folders hold every entry; ours holds the first of each name ignoring
+    // case, flattened, each byte-identical to the one of the same name.
+    const QString unpacked = box.skins() + skin + "/";
+    const QString published = sharedSkinsFolder() + "/" + skin + "/";
+    const QStringList written = tree(unpacked);
+    QVERIFY(!written.isEmpty());
+    QStringList foldedWritten;
+    for (const QString& name : written) {
+        QVERIFY2(QFileInfo(unpacked + name).isFile(), qPrintable(name + " is not a plain file"));
+        QVERIFY2(readAll(unpacked + name) == readAll(published + name), qPrintable(name + " differs"));
+        foldedWritten.append(name.toCaseFolded());
+    }
+    const QStringList publishedNames = tree(published);
+    for (const QString& name : publishedNames)
+        QVERIFY2(foldedWritten.contains(name.toCaseFolded()), qPrintable(name + " is missing"));
+    QCOMPARE(foldedWritten.removeDuplicates(), 0);
+
+    QCOMPARE(readAll(archive), archiveBytes);
+    QCOMPARE(tree(box.skins()).filter(QRegularExpression("^\\.")), QStringList());
+    QCOMPARE(tree(box.outside()), QStringList());
+}
+
+void TestWszUnpack::keepsTheFirstOfNamesEqualButForCase()
+{
+    Sandbox box;
+    QVERIFY(box.make());
+    const QString archive = box.archive("My_Funny_Valentine.wsz");
+    QVERIFY(QFile::copy(sharedSkinsFolder() + "/wsz/My_Funny_Valentine.wsz", archive));
+    QVERIFY(WszUnpack::unpack(archive, box.skins()).ok());
+    const QString skin = box.skins() + "My_Funny_Valentine/";
+    const QString published = sharedSkinsFolder() + "/My_Funny_Valentine/";
+    // The archive holds main.bmp before main.BMP and VisColor.txt before viscolor.txt.
+    QVERIFY(QFile::exists(skin + "main.bmp"));
+    QVERIFY(!QFile::exists(skin + "main.BMP"));
+    QVERIFY(readAll(published + "main.bmp") != readAll(published + "main.BMP"));
+    QCOMPARE(readAll(skin + "main.bmp"), readAll(published + "main.bmp"));
+    QVERIFY(QFile::exists(skin + "VisColor.txt"));
+    QVERIFY(!QFile::exists(skin + "viscolor.txt"));
+
+    // Folders too: a later "SUB" lands in the first entry's "Sub"; a folder that clashes
+    // with a file is dropped.
+    const QString made = box.archive("Folders.zip");
+    ZipWriter zip(made);
+    zip.addFile("main.bmp", tinyBitmap());
+    zip.addFile("Sub/a.txt", "first a");
+    zip.addFile("SUB/A.TXT", "second a");
+    zip.addFile("SUB/b.txt", "b");
+    zip.addFile("region.TXT", "r");
+    zip.addFile("Region.txt/c.txt", "c");
+    zip.addFolder("MAIN.BMP/");
+    QVERIFY(zip.close());
+    const WszUnpack::Result result = WszUnpack::unpack(made, box.skins());
+    QVERIFY2(result.ok(), qPrintable(result.error.description));
+    const QString folders = box.skins() + "Folders/";
+    QCOMPARE(tree(folders), QStringList({ "Sub", "Sub/a.txt", "Sub/b.txt", "main.bmp", "region.TXT" }));
+    QCOMPARE(readAll(folders + "Sub/a.txt"), QByteArray("first a"));
+}
+
+void TestWszUnpack::flattensOnlyASingleTopLevelFolder()
+{
+    Sandbox box;
+    QVERIFY(box.make());
+
+    const QString nested = box.archive("Nested.wsz");
+    ZipWriter one(nested);
+    one.addFile("Top\\Main.bmp", tinyBitmap());
+    one.addFile("Top\\Extra\\notes.txt", "n");
+    one.addFile("./top/./pledit.txt", "p");
+    one.addFile("__MACOSX/Top/._Main.bmp", "resource fork");
+    QVERIFY(one.close());
+    WszUnpack::Result result = WszUnpack::unpack(nested, box.skins());
+    QVERIFY2(result.ok(), qPrintable(result.error.description));
+    QCOMPARE(tree(box.skins() + "Nested"), QStringList({ "Extra", "Extra/notes.txt", "Main.bmp", "pledit.txt" }));
+    QCOMPARE(readAll(box.skins() + "Nested/Main.bmp"), tinyBitmap());
+
+    // A file beside the folder keeps the folder: the skin files are then not at the top.
+    const QString beside = box.archive("Beside.wsz");
+    ZipWriter two(beside);
+    two.addFile("readme.txt", "r");
+    two.addFile("Top/main.bmp", tinyBitmap());
+    QVERIFY(two.close());
+    result = WszUnpack::unpack(beside, box.skins());
+    QCOMPARE(result.problem, Problem::NotASkin);
+    QCOMPARE(tree(box.skins()),
+        QStringList({ "Existing", "Existing/main.bmp", "Nested", "Nested/Extra", "Nested/Extra/notes.txt",
+            "Nested/Main.bmp", "Nested/pledit.txt" }));
+}
+
+void TestWszUnpack::refusesHostileArchives_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Problem>("problem");
+    QTest::newRow("dot-dot") << "dot-dot" << Problem::Unsafe;
+    QTest::newRow("dot-dot through a folder") << "deep dot-dot" << Problem::Unsafe;
+    QTest::newRow("dot-dot with backslashes") << "backslash dot-dot" << Problem::Unsafe;
+    QTest::newRow("absolute path") << "absolute" << Problem::Unsafe;
+    QTest::newRow("drive letter") << "drive" << Problem::Unsafe;
+    QTest::newRow("symbolic link") << "symlink" << Problem::Unsafe;
+    QTest::newRow("device") << "device" << Problem::Unsafe;
+    QTest::newRow("encrypted") << "encrypted" << Problem::Encrypted;
+    QTest::newRow("too many entries") << "entries" << Problem::TooLarge;
+    QTest::newRow("too many bytes in one file") << "bytes" << Problem::TooLarge;
+    QTest::newRow("too many bytes in all") << "bytes in all" << Problem::TooLarge;
+    QTest::newRow("truncated") << "truncated" << Problem::Damaged;
+    QTest::newRow("central directory cut") << "cut directory" << Problem::Damaged;
+    QTest::newRow("not a zip") << "text" << Problem::NotZip;
+    QTest::newRow("empty file") << "empty" << Problem::NotZip;
+    QTest::newRow("no skin files") << "no skin" << Problem::NotASkin;
+    QTest::newRow("main.bmp a folder") << "folder main" << Problem::NotASkin;
+    QTest::newRow("nothing inside") << "no entries" << Problem::NotASkin;
+}
+
+void TestWszUnpack::refusesHostileArchives()
+{
+    QFETCH(QString, kind);
+    QFETCH(Problem, problem);
+    Sandbox box;
+    QVERIFY(box.make());
+    const QString archive = box.archive("Hostile.wsz");
+    {
+        ZipWriter zip(archive, nullptr, kind == "encrypted" ? "secret" : nullptr);
+        if (kind != "no entries" && kind != "no skin" && kind != "folder main")
+            zip.addFile("main.bmp", tinyBitmap());
+        if (kind == "dot-dot") {
+            zip.addFile("../evil.txt", "x");
+        } else if (kind == "deep dot-dot") {
+            zip.addFile("sub/../../../outside/evil.txt", "x");
+        } else if (kind == "backslash dot-dot") {
+            zip.addFile("..\\..\\outside\\evil.txt", "x");
+        } else if (kind == "absolute") {
+            zip.addFile(box.outside() + "evil.txt", "x");
+        } else if (kind == "drive") {
+            zip.addFile("C:\\evil.txt", "x");
+        } else if (kind == "symlink") {
+            zip.addSymlink("evil.txt", box.outside());
+        } else if (kind == "device") {
+            zip.addFile("evil.txt", {});
+        } else if (kind == "entries") {
+            for (int i = 0; i < WszUnpack::maxEntries; ++i)
+                zip.addFile(QStringLiteral("f%1.txt").arg(i), {});
+        } else if (kind == "bytes") {
+            zip.addZeros("huge.bmp", WszUnpack::maxBytes + 1);
+        } else if (kind == "bytes in all") {
+            for (int i = 0; i < 4; ++i)
+                zip.addZeros(QStringLiteral("part%1.bmp").arg(i), WszUnpack::maxBytes / 4);
+        } else if (kind == "no skin") {
+            zip.addFile("readme.txt", "r");
+            zip.addFile("pledit.txt", "p");
+        } else if (kind == "folder main") {
+            zip.addFolder("main.bmp/");
+            zip.addFile("Region.txt/inside.txt", "x");
+        } else if (kind == "truncated" || kind == "cut directory") {
+            for (int i = 0; i < 8; ++i)
+                zip.addFile(QStringLiteral("file%1.bmp").arg(i), tinyBitmap().repeated(50));
+        }
+        QVERIFY(zip.close());
+    }
+    if (kind == "device") {
+        // Zip has no devices of its own, but a Unix mode in the attributes can claim one.
+        QCOMPARE(patchZipEntry(archive, "evil.txt", ZipField::CentralAttributes, quint32(S_IFCHR | 0644) << 16), 1);
+    } else if (kind == "truncated") {
+        QFile file(archive);
+        QVERIFY(file.resize(file.size() / 2));
+    } else if (kind == "cut directory") {
+        // Every entry whole, the directory that lists them cut short.
+        QFile file(archive);
+        QVERIFY(file.resize(file.size() - 30));
+    } else if (kind == "text") {
+        QVERIFY(writeFile(archive, "This is a readme, not an archive.\n"));
+    } else if (kind == "empty") {
+        QVERIFY(writeFile(archive, {}));
+    }
+    const QStringList before = tree(box.root());
+
+    const WszUnpack::Result result = WszUnpack::unpack(archive, box.skins());
+    QCOMPARE(result.problem, problem);
+    QVERIFY(result.skinName.isEmpty());
+    QCOMPARE(result.error.number, 75);
+    QVERIFY(!result.error.description.isEmpty());
+    if (problem == Problem::Unsafe)
+        QVERIFY2(result.error.description.contains("evil.txt") || result.error.description.contains("link"),
+            qPrintable(result.error.description));
+    // No partial folder, no hidden working folder, nothing outside.
+    QCOMPARE(tree(box.root()), before);
+}
+
+void TestWszUnpack::countsTheBytesReallyWritten()
+{
+    // An entry whose headers claim 1000 bytes while its data inflates past the limit.
+    Sandbox box;
+    QVERIFY(box.make());
+    const QString archive = box.archive("Liar.wsz");
+    ZipWriter zip(archive);
+    zip.addFile("main.bmp", tinyBitmap());
+    zip.addZeros("liar.bmp", WszUnpack::maxBytes + 4096);
+    QVERIFY(zip.close());
+
+    // Every copy of the size: the local header's and the central directory's.
+    QCOMPARE(patchZipEntry(archive, "liar.bmp", ZipField::LocalSize, 1000)
+            + patchZipEntry(archive, "liar.bmp", ZipField::CentralSize, 1000),
+        2);
+
+    const QStringList before = tree(box.root());
+    const WszUnpack::Result result = WszUnpack::unpack(archive, box.skins());
+    QVERIFY2(!result.ok(), "a liar's 64 MiB must not be unpacked");
+    QCOMPARE(result.problem, Problem::TooLarge); // caught while writing, not after 64 MiB
+    QCOMPARE(tree(box.root()), before);
+}
+
+void TestWszUnpack::takesTheNextFreeName()
+{
+    Sandbox box;
+    QVERIFY(box.make());
+    const QString archive = box.archive("Green.wsz");
+    ZipWriter zip(archive);
+    zip.addFile("main.bmp", tinyBitmap());
+    QVERIFY(zip.close());
+    // An empty folder of that name is taken all the same, and is never replaced.
+    QVERIFY(QDir().mkpath(box.skins() + "Green"));
+    QVERIFY(writeFile(box.skins() + "Green (3)", "a file"));
+
+    QCOMPARE(WszUnpack::unpack(archive, box.skins()).skinName, QStringLiteral("Green (2)"));
+    QCOMPARE(WszUnpack::unpack(archive, box.skins()).skinName, QStringLiteral("Green (4)"));
+    QCOMPARE(tree(box.skins() + "Green"), QStringList());
+    QCOMPARE(readAll(box.skins() + "Green (3)"), QByteArray("a file"));
+    QCOMPARE(readAll(box.skins() + "Green (4)/main.bmp"), tinyBitmap());
+    QVERIFY(QFile::exists(archive));
+
+    // A missing skin folder or archive: 53, and nothing made.
+    const WszUnpack::Result noFolder = WszUnpack::unpack(archive, box.root() + "missing/");
+    QCOMPARE(noFolder.error.number, 53);
+    QCOMPARE(WszUnpack::unpack(box.archive("missing.wsz"), box.skins()).error.number, 53);
+    QCOMPARE(WszUnpack::unpack(archive, QString()).error.number, 53);
+    QVERIFY(!QFile::exists(box.root() + "missing"));
+}
+
+void TestWszUnpack::readsUnmarkedNamesInTheWindowsCodePage()
+{
+    Sandbox box;
+    QVERIFY(box.make());
+    const QString archive = box.archive("Japanese.wsz");
+    const QString name = QStringLiteral("ソフト説明.txt"); // "ソ" is 0x83 0x5C: a "\" byte
+    ZipWriter zip(archive, "CP932");
+    zip.addFile("main.bmp", tinyBitmap());
+    zip.addFile(name, "readme");
+    QVERIFY(zip.close());
+    QVERIFY2(readAll(archive).contains("\x83\x5c\x83\x74\x83\x67"), "the name is stored in CP932");
+
+    // Whatever the user's locale: here the plain C locale, which knows no Japanese.
+    const locale_t plainC = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    QVERIFY(plainC);
+    const locale_t previous = uselocale(plainC);
+    const WszUnpack::Result result = WszUnpack::unpack(archive, box.skins());
+    uselocale(previous);
+    freelocale(plainC);
+    QVERIFY2(result.ok(), qPrintable(result.error.description));
+    QCOMPARE(tree(box.skins() + "Japanese"), QStringList({ "main.bmp", name }));
+}
+
+void TestWszUnpack::namesTheSkinAfterTheArchive_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("skin");
+    QTest::newRow("wsz") << "Green.wsz"
+                         << "Green";
+    QTest::newRow("upper case zip") << "Green.ZIP"
+                                    << "Green";
+    QTest::newRow("dots inside") << "Green v1.2.wsz"
+                                 << "Green v1.2";
+    QTest::newRow("blanks") << " Green Day .wsz"
+                            << " Green Day ";
+    QTest::newRow("japanese") << "緑のスキン.wsz"
+                              << "緑のスキン";
+    QTest::newRow("leading dot would hide it") << ".Green.wsz"
+                                               << "Green";
+    QTest::newRow("nothing but the extension") << ".wsz"
+                                               << "Skin";
+}
+
+void TestWszUnpack::namesTheSkinAfterTheArchive()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, skin);
+    Sandbox box;
+    QVERIFY(box.make());
+    const QString archive = box.archive(file);
+    ZipWriter zip(archive);
+    zip.addFile("Region.txt", "[Normal]\r\n");
+    QVERIFY(zip.close());
+    const WszUnpack::Result result = WszUnpack::unpack(archive, box.skins());
+    QCOMPARE(result.skinName, skin);
+    QVERIFY(QFileInfo(box.skins() + skin + "/Region.txt").isFile());
+}
+
+QTEST_GUILESS_MAIN(TestWszUnpack)
+#include "tst_wszunpack.moc"

@@ -1,0 +1,241 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "realwindow.h"
+#include "store.h"
+#include "testsupport.h"
+#include "wipe.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// What the one message box showed.
+struct Box
+{
+    int shown = 0;
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    QMessageBox::StandardButtons buttons;
+    int buttonCount = 0;
+};
+
+// Answers the next modal message box with its OK button, recording what it showed.
+void answerWithOk(Box& box)
+{
+    QTimer::singleShot(0, qApp, [&box] {
+        auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!shown)
+            return;
+        ++box.shown;
+        box.caption = shown->windowTitle();
+        box.text = shown->text();
+        box.icon = shown->icon();
+        box.buttons = shown->standardButtons();
+        box.buttonCount = int(shown->buttons().size());
+        if (QAbstractButton* ok = shown->button(QMessageBox::Ok))
+            QTest::mouseClick(ok, Qt::LeftButton);
+        else
+            shown->reject();
+    });
+}
+
+} // namespace
+
+class TestWipe : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void messageAndExitStatusForEachOutcome_data();
+    void messageAndExitStatusForEachOutcome();
+    void deletesMorvaneAndLeavesHadrel();
+    void nothingToDeleteReportsFailure();
+    void anyOtherFailureIsUnexpected();
+    void realProgramUnderX_data();
+    void realProgramUnderX();
+
+private:
+    QString storeFile(const QString& application) const { return Store::fileFor(application); }
+    void fillStore(bool withMorvane);
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    QByteArray m_hadrelBefore;
+};
+
+void TestWipe::init()
+{
+    m_home = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_home->isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home->path()));
+}
+
+void TestWipe::cleanup()
+{
+    m_home.reset();
+}
+
+void TestWipe::fillStore(bool withMorvane)
+{
+    QVERIFY(!Store::save("Hadrel", "Path", "Amp", "/opt/winamp/"));
+    QVERIFY(!Store::save("Hadrel", "Path", "0", "/home/me/スキン/"));
+    QVERIFY(!Store::save("Hadrel", "Settings", "MainLeft", "1500"));
+    if (withMorvane) {
+        QVERIFY(!Store::save("Morvane", "Path", "Amp", "C:\\Winamp\\"));
+        QVERIFY(!Store::save("Morvane", "Options", "Size", "2"));
+        QVERIFY(!Store::save("Morvane", "Options", "Last", ""));
+    }
+    m_hadrelBefore = contents(storeFile("Hadrel"));
+    QVERIFY(m_hadrelBefore.contains("MainLeft"));
+}
+
+void TestWipe::messageAndExitStatusForEachOutcome_data()
+{
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("status");
+    QTest::newRow("deleted") << 0 << QStringLiteral("成功しました") << 0;
+    QTest::newRow("nothing there") << 5 << QStringLiteral("失敗しました") << 1;
+    QTest::newRow("access error") << 75 << QStringLiteral("予想外のエラーが発生しました") << 2;
+    QTest::newRow("file not found") << 53 << QStringLiteral("予想外のエラーが発生しました") << 2;
+    QTest::newRow("negative") << -1 << QStringLiteral("予想外のエラーが発生しました") << 2;
+}
+
+void TestWipe::messageAndExitStatusForEachOutcome()
+{
+    QFETCH(int, outcome);
+    QFETCH(QString, message);
+    QFETCH(int, status);
+    QCOMPARE(Wipe::messageFor(outcome), message);
+    QCOMPARE(Wipe::exitStatusFor(outcome), status);
+}
+
+void TestWipe::deletesMorvaneAndLeavesHadrel()
+{
+    fillStore(true);
+    QVERIFY(QFile::exists(storeFile("Morvane")));
+
+    Box box;
+    answerWithOk(box);
+    QCOMPARE(Wipe::run(), 0);
+
+    QCOMPARE(box.shown, 1);
+    QCOMPARE(box.caption, QStringLiteral("Hadrel Morvane の設定"));
+    QCOMPARE(box.text, QStringLiteral("成功しました"));
+    QCOMPARE(box.icon, QMessageBox::NoIcon);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(box.buttonCount, 1);
+    QVERIFY(!QFile::exists(storeFile("Morvane")));
+    QCOMPARE(Store::get("Morvane", "Options", "Size", "gone"), QStringLiteral("gone"));
+    QCOMPARE(contents(storeFile("Hadrel")), m_hadrelBefore);
+
+    // A second run right after finds nothing.
+    Box again;
+    answerWithOk(again);
+    QCOMPARE(Wipe::run(), 1);
+    QCOMPARE(again.shown, 1);
+    QCOMPARE(again.text, QStringLiteral("失敗しました"));
+    QCOMPARE(contents(storeFile("Hadrel")), m_hadrelBefore);
+}
+
+void TestWipe::nothingToDeleteReportsFailure()
+{
+    // Only Hadrel's own settings: they stay, and there is nothing of Morvane to delete.
+    fillStore(false);
+    Box box;
+    answerWithOk(box);
+    QCOMPARE(Wipe::run(), 1);
+    QCOMPARE(box.shown, 1);
+    QCOMPARE(box.text, QStringLiteral("失敗しました"));
+    QCOMPARE(box.icon, QMessageBox::NoIcon);
+    QCOMPARE(contents(storeFile("Hadrel")), m_hadrelBefore);
+
+    // Not even a store folder.
+    QVERIFY(QDir(Store::folder()).removeRecursively());
+    Box empty;
+    answerWithOk(empty);
+    QCOMPARE(Wipe::run(), 1);
+    QCOMPARE(empty.text, QStringLiteral("失敗しました"));
+}
+
+void TestWipe::anyOtherFailureIsUnexpected()
+{
+    fillStore(false);
+    // A directory where the file should be cannot be removed as a file.
+    QVERIFY(QDir().mkpath(storeFile("Morvane")));
+    QVERIFY(TestSupport::writeFile(storeFile("Morvane") + "/inside", "keep"));
+
+    Box box;
+    answerWithOk(box);
+    QCOMPARE(Wipe::run(), 2);
+    QCOMPARE(box.shown, 1);
+    QCOMPARE(box.text, QStringLiteral("予想外のエラーが発生しました"));
+    QCOMPARE(box.caption, QStringLiteral("Hadrel Morvane の設定"));
+    QCOMPARE(contents(storeFile("Morvane") + "/inside"), QByteArray("keep"));
+    QCOMPARE(contents(storeFile("Hadrel")), m_hadrelBefore);
+}
+
+void TestWipe::realProgramUnderX_data()
+{
+    QTest::addColumn<QString>("morvane"); // "file", "none" or "directory"
+    QTest::addColumn<int>("expected");
+    QTest::newRow("deleted") << QStringLiteral("file") << 0;
+    QTest::newRow("nothing there") << QStringLiteral("none") << 1;
+    QTest::newRow("other failure") << QStringLiteral("directory") << 2;
+}
+
+void TestWipe::realProgramUnderX()
+{
+    QFETCH(QString, morvane);
+    QFETCH(int, expected);
+    if (const QString missing = RealWindowSession::missingTools(); !missing.isEmpty())
+        QSKIP(qPrintable(missing + QStringLiteral(" not installed")));
+
+    fillStore(morvane == QLatin1String("file"));
+    if (morvane == QLatin1String("directory"))
+        QVERIFY(QDir().mkpath(storeFile("Morvane")));
+
+    RealWindowSession session;
+    QVERIFY2(session.startServer(), "Xvfb did not start");
+    QVERIFY(session.startProgram(QStringLiteral(HADRELWIPE_PATH), m_home->path()));
+
+    // The box appears; the program waits for it and does nothing else.
+    const QString box = session.waitForWindow(QStringLiteral("Morvane"), 30000);
+    QVERIFY2(!box.isEmpty(), qPrintable(session.programOutput()));
+    QCOMPARE(session.windowName(box), QStringLiteral("Hadrel Morvane の設定"));
+    QVERIFY(session.programRunning());
+
+    // Return presses OK; a key sent before the box took the focus is lost, so send again.
+    int status = -1;
+    for (int i = 0; i < 20 && session.programRunning(); ++i) {
+        session.focus(box);
+        session.key(QStringLiteral("Return"));
+        status = session.waitForExit(500);
+    }
+    QVERIFY2(!session.programRunning(), "the message box was not answered");
+    QCOMPARE(status, expected);
+
+    QCOMPARE(QFileInfo(storeFile("Morvane")).isDir(), morvane == QLatin1String("directory"));
+    QVERIFY(!QFileInfo(storeFile("Morvane")).isFile());
+    QCOMPARE(contents(storeFile("Hadrel")), m_hadrelBefore);
+}
+
+QTEST_MAIN(TestWipe)
+#include "tst_wipe.moc"

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "wipe.h"
+
+#include "store.h"
+
+#include <QMessageBox>
+
+namespace Wipe {
+
+QString application()
+{
+    return QStringLiteral("Morvane");
+}
+
+QString title()
+{
+    return QStringLiteral("Hadrel Morvane の設定");
+}
+
+QString messageFor(int outcome)
+{
+    switch (outcome) {
+    case 0:
+        return QStringLiteral("成功しました");
+    case 5:
+        return QStringLiteral("失敗しました");
+    default:
+        return QStringLiteral("予想外のエラーが発生しました");
+    }
+}
+
+int exitStatusFor(int outcome)
+{
+    switch (outcome) {
+    case 0:
+        return 0;
+    case 5:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+void showMessageBox(const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+int run(const MessageBox& show)
+{
+    const int outcome = Store::remove(application());
+    show(title(), messageFor(outcome));
+    return exitStatusFor(outcome);
+}
+
+} // namespace Wipe

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// hadrelwipe: deletes the "Morvane" settings from the per-user store and says how it went.
+namespace Wipe {
+
+// The application whose settings are deleted; "Hadrel" itself is never touched.
+QString application();
+// The caption of the one message box.
+QString title();
+
+// The message for an outcome of Store::remove: 0 deleted, 5 nothing there, else a failure.
+QString messageFor(int outcome);
+// The process exit status for an outcome: 0 deleted, 1 nothing there, 2 any other failure.
+int exitStatusFor(int outcome);
+
+// Shows one message box: no icon, OK only. Returns when it is dismissed.
+using MessageBox = std::function<void(const QString& caption, const QString& text)>;
+void showMessageBox(const QString& caption, const QString& text);
+
+// The whole program: one deletion, one box, the exit status.
+int run(const MessageBox& show = showMessageBox);
+
+} // namespace Wipe
