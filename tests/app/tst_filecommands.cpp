@@ -378,19 +378,20 @@ void TestFileCommands::enterRenamesAndLeavingAfterwardsDoesNothing()
 void TestFileCommands::theBoxRenamesWhatTheRebuiltGridShows()
 {
     showAndActivate();
-    showGrid(0);
-    typeInto(0, "Zed");
-    QTest::keyClick(m_window->Skin_Name[0], Qt::Key_Return);
-    QCOMPARE(onDisk(skins()), (QStringList { "Blue", "Green", "Zed" }));
-    if (m_window->Skin_Name[0]->text().isEmpty())
-        QSKIP("the selection handling does not fill the grid yet");
-    // The first page again: box 0 now shows Blue, and Blue is what it renames.
-    QCOMPARE(m_window->Skin_Name[0]->text(), QStringLiteral("Blue"));
-    QVERIFY(m_window->Skin_Name[0]->hasFocus());
-    m_window->Skin_Name[0]->selectAll();
-    QTest::keyClicks(m_window->Skin_Name[0], "Navy");
-    QTest::keyClick(m_window->Skin_Name[0], Qt::Key_Return);
-    QCOMPARE(onDisk(skins()), (QStringList { "Green", "Navy", "Zed" }));
+    showGrid(1);
+    typeInto(1, "Abc");
+    QTest::keyClick(m_window->Skin_Name[1], Qt::Key_Return);
+    QCOMPARE(onDisk(skins()), (QStringList { "Abc", "Aqua", "Green" }));
+    // The first page again, its first skin selected: box 1 now shows Aqua, and Aqua is
+    // what it renames.
+    QCOMPARE(m_window->Skin_Name[1]->text(), QStringLiteral("Aqua"));
+    QCOMPARE(m_window->Skin_Lst->currentRow(), 0);
+    QCOMPARE(m_state.Selected_Skin, QStringLiteral("Abc"));
+    QVERIFY(m_window->Skin_Name[1]->hasFocus());
+    m_window->Skin_Name[1]->selectAll();
+    QTest::keyClicks(m_window->Skin_Name[1], "Navy");
+    QTest::keyClick(m_window->Skin_Name[1], Qt::Key_Return);
+    QCOMPARE(onDisk(skins()), (QStringList { "Abc", "Green", "Navy" }));
 }
 
 void TestFileCommands::unchangedTextNeverRenames()
