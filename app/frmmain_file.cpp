@@ -4,6 +4,7 @@
 
 #include "filecommands.h"
 #include "folderchooser.h"
+#include "messagetext.h"
 #include "previewcell.h"
 #include "winampini.h"
 #include "winamplaunch.h"
@@ -12,11 +13,11 @@
 #include <QListWidget>
 #include <QMessageBox>
 
-// Number, carriage return, description: no icon, titled with the program's name.
+// Number and description on two lines: no icon, titled with the program's name.
 static void showFailure(QWidget* parent, const RunError& error)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Hadrel"),
-        QString::number(error.number) + QLatin1Char('\r') + error.description, QMessageBox::Ok, parent);
+        messageLines({QString::number(error.number), error.description}), QMessageBox::Ok, parent);
     box.exec();
 }
 

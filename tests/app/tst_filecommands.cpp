@@ -444,7 +444,7 @@ void TestFileCommands::renamingOntoAnotherSkinFailsWithItsNumber()
 
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].title, QStringLiteral("Hadrel"));
-    QCOMPARE(boxes.seen[0].text, QStringLiteral("58\r既に同名のファイルが存在しています。"));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("58\n既に同名のファイルが存在しています。"));
     QCOMPARE(boxes.seen[0].icon, QMessageBox::NoIcon);
     QVERIFY(QFileInfo::exists(skins() + "Green/main.bmp"));
     QVERIFY(QFileInfo::exists(skins() + "Blue/main.bmp"));
@@ -547,7 +547,7 @@ void TestFileCommands::openHandsTheFolderToTheDesktop()
     // No file manager to start: the user is told so.
     m_window->Open_->trigger();
     QCOMPARE(boxes.seen.size(), 1);
-    QCOMPARE(boxes.seen[0].text, QStringLiteral("53\rファイルが見つかりません。"));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("53\nファイルが見つかりません。"));
 
     const QByteArray log = QFile::encodeName(bin + "opened");
     QVERIFY(writeFile(bin + "xdg-open",
