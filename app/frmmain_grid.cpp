@@ -118,14 +118,7 @@ void frmmain::skinListDoubleClicked()
 
 void frmmain::previewClicked(int cell)
 {
-    SelectSq_Place();
-    const QString name = Skin_Name[cell]->text();
-    for (int row = 0; row < Skin_Lst->count(); ++row) {
-        if (Skin_Lst->item(row)->text() == name) {
-            Skin_Lst->setCurrentRow(row);
-            break;
-        }
-    }
+    selectNameSkin(cell);
     Skin_Lst->setFocus(Qt::MouseFocusReason);
 }
 
