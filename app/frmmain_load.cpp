@@ -2,6 +2,7 @@
 // The load step at start-up.
 #include "frmmain.h"
 
+#include "messagetext.h"
 #include "optfrm.h"
 
 #include <QLineEdit>
@@ -41,8 +42,8 @@ void frmmain::loadFailed(const RunError& error)
     default:
         break;
     }
-    const QString text = QString::number(error.number) + QLatin1Char('\r') + error.description + QLatin1Char('\r')
-        + QStringLiteral("製作者に連絡してね(^^;");
+    const QString text = messageLines(
+        {QString::number(error.number), error.description, QStringLiteral("製作者に連絡してね(^^;")});
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Hadrel"), text, QMessageBox::Ok, this);
     box.exec();
 }

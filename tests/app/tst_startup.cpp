@@ -256,7 +256,7 @@ void TestStartup::otherFailuresAreShownToTheUser()
         box->accept();
     });
     window.loadFailed(RunError::fromNumber(53));
-    QCOMPARE(text, QStringLiteral("53\rファイルが見つかりません。\r製作者に連絡してね(^^;"));
+    QCOMPARE(text, QStringLiteral("53\nファイルが見つかりません。\n製作者に連絡してね(^^;"));
     QCOMPARE(icon, QMessageBox::NoIcon);
     QCOMPARE(title, QStringLiteral("Hadrel"));
     QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
