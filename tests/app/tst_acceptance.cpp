@@ -170,6 +170,7 @@ private slots:
     void initTestCase();
     void firstRunAsksForFoldersThenListsTheSkins();
     void applyFromTheContextMenuRewritesOnlyCwdAndSkin();
+    void startWinampRunsItUnderWineInItsPrefix();
     void renameInTheNameBoxRenamesTheFolder();
     void deleteFromTheContextMenuMovesTheSkinIntoTheTrash();
     void registeredFoldersAndRefreshFromTheViewMenu();
@@ -178,6 +179,10 @@ private slots:
 private:
     // A fresh store and folders for one journey.
     bool prepare(QTemporaryDir& root);
+    // Winamp in a Wine prefix, with the skins in its Skins folder (slot 0).
+    bool prepareWine(QTemporaryDir& root);
+
+    QString m_prefix;
 
     QString m_config;
     QString m_skins;
@@ -241,27 +246,31 @@ void TestAcceptance::firstRunAsksForFoldersThenListsTheSkins()
     QVERIFY(journey.quit());
 }
 
+bool TestAcceptance::prepareWine(QTemporaryDir& root)
+{
+    if (!prepare(root))
+        return false;
+    // As Winamp's own Skins folder lies in the prefix's C: drive.
+    m_prefix = root.filePath(QStringLiteral("wine"));
+    m_winamp = m_prefix + QStringLiteral("/drive_c/Program Files/Winamp");
+    m_skins = m_winamp + QStringLiteral("/Skins");
+    return QDir().mkpath(m_prefix + QStringLiteral("/dosdevices"))
+        && QFile::link(QStringLiteral("../drive_c"), m_prefix + QStringLiteral("/dosdevices/c:"))
+        && QFile::link(QStringLiteral("/"), m_prefix + QStringLiteral("/dosdevices/z:")) && QDir().mkpath(m_skins)
+        && copySharedSkins(m_skins) && writeFile(m_winamp + QStringLiteral("/winamp.ini"), winampIni)
+        && !Store::save("Hadrel", "Path", "Amp", slashed(m_winamp))
+        && !Store::save("Hadrel", "Path", "0", slashed(m_skins));
+}
+
 void TestAcceptance::applyFromTheContextMenuRewritesOnlyCwdAndSkin()
 {
     QTemporaryDir root;
-    QVERIFY(prepare(root));
-    // Winamp under Wine: the skin folder lies in the prefix's C: drive, as Winamp's own
-    // Skins folder does, so it must be written as Winamp sees it.
-    const QString prefix = root.filePath(QStringLiteral("wine"));
-    const QString winamp = prefix + QStringLiteral("/drive_c/Program Files/Winamp");
-    const QString skins = winamp + QStringLiteral("/Skins");
-    QVERIFY(QDir().mkpath(prefix + QStringLiteral("/dosdevices")));
-    QVERIFY(QFile::link(QStringLiteral("../drive_c"), prefix + QStringLiteral("/dosdevices/c:")));
-    QVERIFY(QFile::link(QStringLiteral("/"), prefix + QStringLiteral("/dosdevices/z:")));
-    QVERIFY(QDir().mkpath(skins));
-    QVERIFY(copySharedSkins(skins));
-    const QString ini = winamp + QStringLiteral("/winamp.ini");
-    QVERIFY(writeFile(ini, winampIni));
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", slashed(winamp)));
-    QVERIFY(!Store::save("Hadrel", "Path", "0", slashed(skins)));
+    QVERIFY(prepareWine(root));
+    // The skin folder lies in the prefix's C: drive: it is written as Winamp sees it.
+    const QString ini = m_winamp + QStringLiteral("/winamp.ini");
 
     Journey journey;
-    const QString error = journey.start(HADREL_BINARY, m_config, "Hadrel - " + slashed(skins));
+    const QString error = journey.start(HADREL_BINARY, m_config, "Hadrel - " + slashed(m_skins));
     QVERIFY2(error.isEmpty(), qPrintable(error));
 
     QVERIFY(journey.click(journey.pictureCentre(2))); // CR2JPN-DinoCity
@@ -278,6 +287,46 @@ void TestAcceptance::applyFromTheContextMenuRewritesOnlyCwdAndSkin()
     QVERIFY(journey.session.screenshot(screenshotFile(QStringLiteral("apply"))));
     QVERIFY(journey.quit());
     QCOMPARE(fileBytes(ini), expected);
+}
+
+void TestAcceptance::startWinampRunsItUnderWineInItsPrefix()
+{
+    QTemporaryDir root;
+    QVERIFY(prepareWine(root));
+    // Installers write the program's name in any case.
+    QVERIFY(writeFile(m_winamp + QStringLiteral("/winamp.exe"), "MZ"));
+    // A wine of our own, first on the PATH, writes down how it was started.
+    const QString bin = root.filePath(QStringLiteral("bin"));
+    const QString record = root.filePath(QStringLiteral("wine-started"));
+    QVERIFY(QDir().mkpath(bin));
+    const QByteArray script = "#!/bin/sh\n"
+                              "printf '%s\\n' \"$WINEPREFIX\" \"$@\" >\"$0.part\"\n"
+                              "mv \"$0.part\" \""
+        + QFile::encodeName(record) + "\"\n";
+    QVERIFY(writeFile(bin + QStringLiteral("/wine"), script));
+    QVERIFY(
+        QFile::setPermissions(bin + QStringLiteral("/wine"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("PATH"), bin + QLatin1Char(':') + qEnvironmentVariable("PATH"));
+
+    Journey journey;
+    RealWindowSession& session = journey.session;
+    QVERIFY(session.startServer());
+    QVERIFY(session.startProgram(HADREL_BINARY, m_config, environment));
+    const QString error = journey.findMain("Hadrel - " + slashed(m_skins));
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+
+    QVERIFY(journey.click(journey.pictureCentre(6))); // XMMS-Turquoise
+    QVERIFY2(!journey.openContextMenu(6).isEmpty(), "no context menu");
+    QVERIFY(session.key(QStringLiteral("e"))); // このSkinでWINAMPを起動する(&E)
+
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(record), timeoutMs);
+    QCOMPARE(QString::fromLocal8Bit(fileBytes(record)),
+        m_prefix + QLatin1Char('\n') + m_winamp + QStringLiteral("/winamp.exe\n"));
+    // The skin was applied before the start.
+    QVERIFY(fileBytes(m_winamp + QStringLiteral("/winamp.ini")).contains("\r\nskin=XMMS-Turquoise\r\n"));
+    QVERIFY(session.programRunning()); // Hadrel does not wait for Winamp
+    QVERIFY(journey.quit());
 }
 
 void TestAcceptance::renameInTheNameBoxRenamesTheFolder()
