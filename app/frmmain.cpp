@@ -101,8 +101,11 @@ void frmmain::buildMenus()
     auto makeAction = [this](QMenu* menu, const QString& name, const QString& caption) {
         auto* action = new QAction(caption, this);
         action->setObjectName(name);
-        if (caption == QLatin1String("-"))
+        if (caption == QLatin1String("-")) {
+            // A separator's text is drawn beside its line by some styles (Fusion).
+            action->setText(QString());
             action->setSeparator(true);
+        }
         menu->addAction(action);
         return action;
     };

@@ -65,6 +65,11 @@ public:
     QString ampPath();
     PageState& state() { return m_state; }
 
+    // The cell the selection frame stands on (first match by position), or -1.
+    int selectedCell() const;
+    // The name a name box held when it gained the focus, or after a rename its new name.
+    QString Rename_Old;
+
     // Reads a skin picture for a preview cell or the enlarged view; tests swap it to
     // count the files read.
     std::function<QImage(const QString& path)> loadPicture = &PreviewImage::load;
@@ -115,6 +120,11 @@ private:
     void connectEvents();
     void setupDrops();
     QLabel* panel(const QString& key) const;
+    void addSkinCommand(const QString& folder);
+    QString cellSkinName(int cell) const;
+    void selectNameSkin(int cell);
+    void commitName(int cell);
+    bool focusAwayFromWindow() const;
     RunError loadSteps();
     void saveSettingsAtExit();
     void reportUnsavedSettings();
@@ -122,4 +132,7 @@ private:
     PageState& m_state;
     QString m_programFolder;
     std::unique_ptr<OptFrmHolder> m_settings;
+    // The name box Rename_Old belongs to; a commit's message box must not start another.
+    int m_renameCell = -1;
+    bool m_committing = false;
 };

@@ -12,6 +12,9 @@
 #include <QListWidget>
 #include <QMenu>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 QString selectedText(const QListWidget* list)
@@ -33,6 +36,11 @@ QImage skinPicture(frmmain& window, const QString& name)
 void reloadGrid(frmmain& window)
 {
     const PageState& state = window.state();
+    // Disabling a focused box passes the focus along the boxes; that is no user moving
+    // into a box, so their focus handlers must not select or commit anything.
+    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
+    for (NameBox* box : window.Skin_Name)
+        quiet.push_back(std::make_unique<QSignalBlocker>(box));
     for (int i = 0; i < frmmain::cellCount; ++i) {
         window.Skin_Name[i]->setText(QString());
         window.Skin_Name[i]->setEnabled(false);
@@ -110,14 +118,7 @@ void frmmain::skinListDoubleClicked()
 
 void frmmain::previewClicked(int cell)
 {
-    SelectSq_Place();
-    const QString name = Skin_Name[cell]->text();
-    for (int row = 0; row < Skin_Lst->count(); ++row) {
-        if (Skin_Lst->item(row)->text() == name) {
-            Skin_Lst->setCurrentRow(row);
-            break;
-        }
-    }
+    selectNameSkin(cell);
     Skin_Lst->setFocus(Qt::MouseFocusReason);
 }
 

@@ -30,22 +30,26 @@ void placeWindow(QWidget& window)
     window.move(left, top);
 }
 
-int run(QApplication& app)
+std::unique_ptr<frmmain> start(PageState& state, const QString& programFolder)
 {
-    PageState state; // its start values come first, before any window exists
-
     auto splash = std::make_unique<frmSplash>();
     splash->show();
     splash->repaint();
     QApplication::processEvents();
 
-    frmmain window(state, QApplication::applicationDirPath());
-    window.load();
+    auto window = std::make_unique<frmmain>(state, programFolder);
+    window->load();
 
     splash.reset();
-    window.show();
-    placeWindow(window);
+    window->show();
+    placeWindow(*window);
+    return window;
+}
 
+int run(QApplication& app)
+{
+    PageState state; // its start values come first, before any window exists
+    const std::unique_ptr<frmmain> window = start(state, QApplication::applicationDirPath());
     QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
     return app.exec();
 }

@@ -23,6 +23,22 @@ static QString withoutTrailingSlashes(QString path)
     return path;
 }
 
+static RunError fromErrno(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return RunError::fromNumber(53);
+    case EEXIST:
+    case ENOTEMPTY:
+        return RunError::fromNumber(58);
+    case EXDEV:
+        return RunError::fromNumber(74);
+    default:
+        return RunError::fromNumber(75);
+    }
+}
+
 RunError moveFolder(const QString& from, const QString& to)
 {
     if (from.isEmpty() || to.isEmpty())
@@ -35,18 +51,15 @@ RunError moveFolder(const QString& from, const QString& to)
     // rename() would replace an empty directory silently.
     if (renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
         return RunError::none();
-    switch (errno) {
-    case ENOENT:
-    case ENOTDIR:
-        return RunError::fromNumber(53);
-    case EEXIST:
-    case ENOTEMPTY:
-        return RunError::fromNumber(58);
-    case EXDEV:
-        return RunError::fromNumber(74);
-    default:
-        return RunError::fromNumber(75);
+    if (errno == EINVAL) {
+        // File systems without RENAME_NOREPLACE (NFS, some FUSE) refuse the flag: look
+        // first, then rename. A folder moved into itself fails the same way again.
+        if (lstat(target.constData(), &st) == 0)
+            return RunError::fromNumber(58);
+        if (rename(source.constData(), target.constData()) == 0)
+            return RunError::none();
     }
+    return fromErrno(errno);
 }
 
 RunError moveInto(const QString& fromPath, const QString& toFolder, const QString& name)

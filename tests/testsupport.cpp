@@ -77,6 +77,23 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size();
 }
 
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList tree(const QString& folder)
+{
+    QStringList paths;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        paths.append(QDir(folder).relativeFilePath(it.next()));
+    paths.sort();
+    return paths;
+}
+
 QString slashed(const QString& path)
 {
     return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');

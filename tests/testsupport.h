@@ -27,6 +27,12 @@ bool makeSkin(const QString& folder, const QString& name, const QString& file = 
 // Writes bytes to a file, creating it.
 bool writeFile(const QString& path, const QByteArray& bytes);
 
+// A file's whole contents, or nothing when it cannot be read.
+QByteArray readAll(const QString& path);
+
+// Every entry below folder, hidden ones included, as sorted relative paths.
+QStringList tree(const QString& folder);
+
 // A folder path ending with one "/".
 QString slashed(const QString& path);
 

@@ -175,6 +175,46 @@ int RealWindowSession::waitForExit(int timeoutMs)
     return m_program.exitStatus() == QProcess::NormalExit ? m_program.exitCode() : -1;
 }
 
+QStringList RealWindowSession::programWindows()
+{
+    if (m_program.state() == QProcess::NotRunning)
+        return {};
+    QString ids;
+    // xdotool fails when nothing matches.
+    if (!xdotool({ QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                     QString::number(m_program.processId()) },
+            &ids))
+        return {};
+    return ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString RealWindowSession::waitForNewWindow(const QStringList& known, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        const QStringList now = programWindows();
+        for (const QString& id : now) {
+            if (!known.contains(id))
+                return id;
+        }
+        if (m_program.state() == QProcess::NotRunning)
+            return {};
+        pause(50);
+    }
+    return {};
+}
+
+bool RealWindowSession::waitForWindowGone(const QString& id, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (!programWindows().contains(id))
+            return true;
+        pause(50);
+    }
+    return false;
+}
+
 QString RealWindowSession::programOutput()
 {
     return QString::fromLocal8Bit(m_program.readAll());

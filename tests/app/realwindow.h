@@ -36,6 +36,18 @@ public:
     // Waits for the program to end by itself; its exit code, or -1.
     int waitForExit(int timeoutMs = 10000);
     bool programRunning() const { return m_program.state() != QProcess::NotRunning; }
+    // The program's visible windows, pop-up menus included (they have no title).
+    QStringList programWindows();
+    // The first visible window of the program that is not in known: a pop-up menu or a
+    // dialog that has just opened. Empty when none came within the time.
+    QString waitForNewWindow(const QStringList& known, int timeoutMs = 10000);
+    // Waits until the window is no longer visible.
+    bool waitForWindowGone(const QString& id, int timeoutMs = 10000);
+    // Types text through the keyboard, as into a focused field.
+    bool type(const QString& text)
+    {
+        return xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text });
+    }
     QString programOutput();
 
     QString display() const { return m_display; }

@@ -26,23 +26,6 @@ using namespace TestSupport;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList tree(const QString& folder)
-{
-    QStringList paths;
-    QDirIterator it(
-        folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        paths.append(QDir(folder).relativeFilePath(it.next()));
-    paths.sort();
-    return paths;
-}
-
 QStringList listed(const QListWidget* list)
 {
     QStringList names;

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -28,6 +29,7 @@ private slots:
     void menuBarFileMenuShowsFourEntries();
     void tabOrder();
     void f5ReachesRefresh();
+    void pageChangeWhileANameBoxHasTheFocus();
     void scanListsRealSkins();
     void scanSelectsFirstThroughTheList();
     void scanOfEmptyFolder();
@@ -219,6 +221,36 @@ void TestFrmMain::f5ReachesRefresh()
     QTest::keyClick(m_window->Skin_Name[4], Qt::Key_F5);
     QCOMPARE(spy.count(), 2);
     QCOMPARE(m_window->Skin_Lst->count(), 3);
+}
+
+void TestFrmMain::pageChangeWhileANameBoxHasTheFocus()
+{
+    QTemporaryDir skins;
+    for (int i = 0; i < 30; ++i)
+        QVERIFY(makeSkin(skins.path(), QStringLiteral("Skin%1").arg(i, 2, 10, QLatin1Char('0')), QString()));
+    for (int i = 0; i < 30; ++i)
+        QVERIFY(writeFile(skins.path() + QStringLiteral("/Skin%1/Region.txt").arg(i, 2, 10, QLatin1Char('0')), "1"));
+    m_window->makeCurrentFolder(slashed(skins.path()));
+    m_window->Skin_Rescan();
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+
+    QListWidget* list = m_window->Skin_Lst;
+    m_window->Skin_Name[3]->setFocus();
+    QTRY_VERIFY(m_window->Skin_Name[3]->hasFocus());
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("Skin03"));
+
+    // The rebuilt grid disables the focused box; the focus passing along the boxes that
+    // still show the old page is nobody choosing one of their skins.
+    list->setCurrentRow(15);
+    QCOMPARE(list->currentRow(), 15);
+    QCOMPARE(m_window->state().Page_Shown, 1);
+    QCOMPARE(m_window->Skin_Name[3]->text(), QStringLiteral("Skin15"));
+    QCOMPARE(m_window->SelectSq->pos(), m_window->Skin_Preview[3]->pos());
+    QTest::keyClick(list, Qt::Key_F5);
+    QCOMPARE(list->currentRow(), 0);
+    QVERIFY(QDir(skins.path()).exists("Skin03"));
 }
 
 void TestFrmMain::scanListsRealSkins()

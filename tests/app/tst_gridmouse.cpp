@@ -98,10 +98,11 @@ void TestGridMouse::clickWithoutAMatchKeepsTheSelection()
 {
     GridWindow& grid = open(5);
     frmmain& w = grid.window;
+    // A name box that gains the focus selects its skin: focus it first.
+    w.Skin_Name[4]->setFocus();
     w.Skin_Lst->setCurrentRow(1);
 
     // An empty cell.
-    w.Skin_Name[4]->setFocus();
     QTest::mouseClick(w.Skin_Preview[8], Qt::LeftButton);
     QCOMPARE(w.Skin_Lst->currentRow(), 1);
     QCOMPARE(grid.framedCell(), 1);

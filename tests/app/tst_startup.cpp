@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -51,6 +52,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void splashCoversTheLoadStep();
     void firstRunOkScansTheChosenFolder();
     void firstRunCancelLeavesTheWindowAsDesigned();
     void storedFoldersAreScannedWithoutAsking();
@@ -99,6 +101,64 @@ frmmain& TestStartup::makeWindow()
     m_state = PageState();
     m_window = std::make_unique<frmmain>(m_state, m_temp->filePath("program"));
     return *m_window;
+}
+
+// Records which of the start-up windows were shown, painted and gone, in order.
+class StartupTrace : public QObject
+{
+public:
+    QStringList events;
+    bool splashAliveAtMainShow = true;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QString name = watched->objectName();
+        if (name == QLatin1String("frmSplash") || name == QLatin1String("frmmain")) {
+            if (event->type() == QEvent::Show) {
+                events << name + " shown";
+                if (name == QLatin1String("frmmain"))
+                    splashAliveAtMainShow = std::any_of(QApplication::topLevelWidgets().cbegin(),
+                        QApplication::topLevelWidgets().cend(),
+                        [](QWidget* w) { return w->objectName() == QLatin1String("frmSplash"); });
+            }
+            else if (event->type() == QEvent::Paint && !events.contains(name + " painted"))
+                events << name + " painted";
+        }
+        return false;
+    }
+};
+
+void TestStartup::splashCoversTheLoadStep()
+{
+    // First run: the load step asks for the folders while the splash is on screen.
+    StartupTrace trace;
+    qApp->installEventFilter(&trace);
+    bool splashUp = false;
+    answerModal<Opt_Frm>([&](Opt_Frm* dialog) {
+        trace.events << QStringLiteral("load step asks");
+        const auto windows = QApplication::topLevelWidgets();
+        for (QWidget* w : windows) {
+            if (w->objectName() == QLatin1String("frmSplash"))
+                splashUp = w->isVisible() && !w->isEnabled();
+            if (w->objectName() == QLatin1String("frmmain"))
+                QVERIFY(!w->isVisible());
+        }
+        dialog->cmdCancel->click();
+    });
+    m_state = PageState();
+    QCOMPARE(m_state.Page_Shown, -1);
+    std::unique_ptr<frmmain> window = Startup::start(m_state, m_temp->filePath("program"));
+    qApp->removeEventFilter(&trace);
+
+    QVERIFY(splashUp);
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Hadrel"));
+    const QStringList expected = {"frmSplash shown", "frmSplash painted", "load step asks", "frmmain shown"};
+    QStringList seen = trace.events;
+    seen.removeAll(QStringLiteral("frmmain painted"));
+    QCOMPARE(seen, expected);
+    QVERIFY2(!trace.splashAliveAtMainShow, "the splash is destroyed before the window shows");
 }
 
 void TestStartup::firstRunOkScansTheChosenFolder()

@@ -19,24 +19,6 @@ Q_DECLARE_METATYPE(WszUnpack::Problem)
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Every entry below folder, hidden ones included, as sorted relative paths.
-QStringList tree(const QString& folder)
-{
-    QStringList paths;
-    QDirIterator it(
-        folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        paths.append(QDir(folder).relativeFilePath(it.next()));
-    paths.sort();
-    return paths;
-}
-
 // A skin folder holding one skin, an empty folder outside it, and a place for archives.
 struct Sandbox
 {

@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "winampini.h"
+
+#include "pathslash.h"
+#include "wine.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace WinampIni {
+
+static qint64 writeWhole(QIODevice& device, const QByteArray& bytes)
+{
+    return device.write(bytes);
+}
+
+WriteFunction writeContents = writeWhole;
+
+QList<QByteArray> splitLines(const QByteArray& bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype size = bytes.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = bytes.at(i);
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(bytes.mid(start, i - start));
+        if (c == '\r' && i + 1 < size && bytes.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < size)
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
+QByteArray rewrite(const QByteArray& bytes, const QByteArray& cwdLine, const QByteArray& skinLine)
+{
+    QList<QByteArray> lines = splitLines(bytes);
+    bool cwdFound = false;
+    bool skinFound = false;
+    for (QByteArray& line : lines) {
+        if (!cwdFound && line.startsWith("cwd")) {
+            cwdFound = true;
+            line = cwdLine;
+        } else if (!skinFound && line.startsWith("skin")) {
+            skinFound = true;
+            line = skinLine;
+        }
+    }
+    QByteArray out;
+    out.reserve(bytes.size() + cwdLine.size() + skinLine.size() + 2 * lines.size());
+    for (const QByteArray& line : std::as_const(lines)) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+QString cwdValue(const QString& ampFolder, const QString& skinFolder)
+{
+    const QString prefix = Wine::prefixOf(ampFolder);
+    if (prefix.isEmpty())
+        return skinFolder;
+    const QString seen = Wine::windowsFolder(prefix, skinFolder);
+    return seen.isEmpty() ? skinFolder : seen;
+}
+
+} // namespace WinampIni
+
+RunError Winamp_Ini_Update(const QString& ampFolder, const QString& skinFolder, const QString& selectedSkin)
+{
+    using namespace WinampIni;
+    // An empty folder would make a bare "winamp.ini" in whatever folder we run from.
+    if (ampFolder.isEmpty())
+        return RunError::fromNumber(53);
+
+    // Written through a symbolic link: the link stays, its target gets the new text.
+    const QString named = Wine::findFile(Path_Slash(ampFolder), QStringLiteral("winamp.ini"));
+    const QString path = named.isEmpty() ? QString() : QFileInfo(named).canonicalFilePath();
+    if (path.isEmpty())
+        return RunError::fromNumber(53);
+
+    struct stat st;
+    if (stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return RunError::fromNumber(53);
+    // Read-only is the owner-write bit; root would get past any access check.
+    if (!(st.st_mode & S_IWUSR))
+        return RunError::fromNumber(75);
+
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return RunError::fromNumber(75);
+    const QByteArray old = in.readAll();
+    const bool readFailed = in.error() != QFileDevice::NoError;
+    in.close();
+    if (readFailed)
+        return RunError::fromNumber(75);
+    if (old.isEmpty())
+        return RunError::fromNumber(62, QStringLiteral("ファイルにこれ以上データがありません。"));
+
+    const QByteArray contents
+        = rewrite(old, QByteArrayLiteral("cwd=") + QFile::encodeName(cwdValue(ampFolder, skinFolder)),
+            QByteArrayLiteral("skin=") + QFile::encodeName(selectedSkin));
+
+    // A new file beside the old one, renamed over it: a crash or a full disk leaves the
+    // old winamp.ini whole.
+    QSaveFile out(path);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly))
+        return RunError::fromNumber(75);
+    if (writeContents(out, contents) != contents.size()) {
+        out.cancelWriting();
+        return RunError::fromNumber(75);
+    }
+    // QSaveFile keeps the mode; the owner too where that is allowed (only root may give
+    // a file away, and a user's own file is theirs already).
+    [[maybe_unused]] const int owned = fchown(out.handle(), st.st_uid, st.st_gid);
+    if (!out.commit())
+        return RunError::fromNumber(75);
+    return RunError::none();
+}

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "runerror.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class QIODevice;
+
+// Points Winamp at a skin: in ampFolder's winamp.ini the first line that starts with
+// "cwd" becomes "cwd=" + skinFolder (as Winamp sees it) and the first that starts with
+// "skin" becomes "skin=" + selectedSkin. Every other line stays byte for byte. The file
+// is replaced whole or not at all; a missing or empty file is never created or written.
+RunError Winamp_Ini_Update(const QString& ampFolder, const QString& skinFolder, const QString& selectedSkin);
+
+namespace WinampIni {
+
+// CR LF, a lone CR and a lone LF end a line; a last line without one still counts.
+QList<QByteArray> splitLines(const QByteArray& bytes);
+
+// The file's new contents: the two lines replaced (a line absent stays absent), every
+// line followed by CR LF.
+QByteArray rewrite(const QByteArray& bytes, const QByteArray& cwdLine, const QByteArray& skinLine);
+
+// The "cwd" value: skinFolder as Winamp sees it when ampFolder lies in a Wine prefix,
+// otherwise skinFolder as it stands.
+QString cwdValue(const QString& ampFolder, const QString& skinFolder);
+
+// Writes the new contents into the replacement file. Tests swap it to fail half-way.
+using WriteFunction = qint64 (*)(QIODevice& device, const QByteArray& bytes);
+extern WriteFunction writeContents;
+
+} // namespace WinampIni

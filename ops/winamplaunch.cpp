@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "winamplaunch.h"
+
+#include "pathslash.h"
+#include "programstart.h"
+#include "winampini.h"
+#include "wine.h"
+
+#include <QFileInfo>
+#include <QProcessEnvironment>
+
+namespace WinampLaunch {
+
+RunError startWinamp(const QString& ampFolder)
+{
+    // No folder: a bare Winamp.exe would be looked for wherever we happen to run.
+    const QString folder = Path_Slash(ampFolder);
+    if (folder.isEmpty())
+        return RunError::fromNumber(53);
+    const QString exe = Wine::findFile(folder, QStringLiteral("Winamp.exe"));
+    if (exe.isEmpty() || !QFileInfo(exe).isFile())
+        return RunError::fromNumber(53);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString prefix = Wine::prefixOf(folder);
+    if (!prefix.isEmpty())
+        environment.insert(QStringLiteral("WINEPREFIX"), prefix);
+    return ProgramStart::startDetached(QStringLiteral("wine"), { QFileInfo(exe).absoluteFilePath() }, environment);
+}
+
+RunError applyAndStart(const QString& ampFolder, const QString& skinFolder, const QString& selectedSkin)
+{
+    // Winamp starts with its old configuration when the file cannot be updated.
+    Winamp_Ini_Update(ampFolder, skinFolder, selectedSkin);
+    return startWinamp(ampFolder);
+}
+
+RunError openFolder(const QString& folder)
+{
+    if (folder.isEmpty())
+        return RunError::fromNumber(53);
+    return ProgramStart::openWithDesktop(folder);
+}
+
+} // namespace WinampLaunch

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "runerror.h"
+
+#include <QString>
+
+namespace WinampLaunch {
+
+// Starts Winamp.exe of ampFolder (found without regard to case) under wine, with
+// WINEPREFIX set when the folder lies in a Wine prefix. Does not wait for it.
+RunError startWinamp(const QString& ampFolder);
+
+// Applies the skin (a failure there is ignored), then starts Winamp.
+RunError applyAndStart(const QString& ampFolder, const QString& skinFolder, const QString& selectedSkin);
+
+// Opens folder in the desktop's file manager, the path handed over whole.
+RunError openFolder(const QString& folder);
+
+} // namespace WinampLaunch

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+// Winamp runs under Wine; these map our folders onto what it sees.
+namespace Wine {
+
+// The Wine prefix that holds folder: the nearest folder, folder itself included, that
+// has a "dosdevices" folder. Empty when there is none.
+QString prefixOf(const QString& folder);
+
+// folder as a Windows path inside prefix ("Z:\home\me\skins\"): the drive whose
+// dosdevices link target is the longest one containing folder, then the rest with "\",
+// ending with one "\". Empty when no drive reaches it.
+QString windowsFolder(const QString& prefix, const QString& folder);
+
+// A file of a Windows program in folder (ending with "/"): the exact name first, then the
+// one entry whose name matches without regard to case. Empty when there is none.
+QString findFile(const QString& folder, const QString& name);
+
+} // namespace Wine

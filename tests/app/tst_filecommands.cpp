@@ -1,0 +1,612 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "folderchooser.h"
+#include "frmmain.h"
+#include "previewcell.h"
+#include "store.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+using namespace TestSupport;
+
+namespace {
+
+// Answers every message box that opens and remembers what it said.
+class BoxAnswerer : public QObject
+{
+public:
+    struct Seen
+    {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+    };
+    QList<Seen> seen;
+
+    BoxAnswerer()
+    {
+        m_timer.setInterval(10);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            seen.append({ box->windowTitle(), box->text(), box->icon() });
+            box->button(QMessageBox::Ok)->click();
+        });
+        m_timer.start();
+    }
+
+private:
+    QTimer m_timer;
+};
+
+QString chooserAnswer;
+QString chooserTitle;
+int chooserCalls = 0;
+
+QString fakeChooser(QWidget*, const QString& title)
+{
+    ++chooserCalls;
+    chooserTitle = title;
+    return chooserAnswer;
+}
+
+dev_t deviceOf(const QString& path)
+{
+    struct stat st
+    {
+    };
+    stat(QFile::encodeName(path).constData(), &st);
+    return st.st_dev;
+}
+
+} // namespace
+
+class TestFileCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void deleteMovesTheSelectedSkinIntoTheTrash();
+    void deleteLeavesTheSkinWhenTheMoveFails_data();
+    void deleteLeavesTheSkinWhenTheMoveFails();
+    void deleteWithoutASelectedCellDoesNothing();
+    void deleteTakesTheSkinNotTextTypedOverIt();
+    void deleteIntoTrashOnAnotherFileSystemFails();
+    void addMovesTheChosenFolderIn();
+    void addLeavesTheFolderWhenTheMoveFails();
+    void cancelledAddChangesNothing();
+    void renameCommandFocusesTheSelectedNameBox();
+    void clickingANameSelectsItsSkin();
+    void enterRenamesAndLeavingAfterwardsDoesNothing();
+    void theBoxRenamesWhatTheRebuiltGridShows();
+    void unchangedTextNeverRenames();
+    void letterCaseIsAChange();
+    void escapeKeepsTheTypedTextForTheNextCommit();
+    void renamingOntoAnotherSkinFailsWithItsNumber();
+    void aPopUpMenuDoesNotEndTheEdit();
+    void aGridRebuiltUnderTheBoxIsNoRename();
+    void namesThatAreNotOnePlainNameAreRefused_data();
+    void namesThatAreNotOnePlainNameAreRefused();
+    void openHandsTheFolderToTheDesktop();
+    void applyAndStartUseTheWinampFolder();
+    void quitClosesTheWindow();
+
+private:
+    QString skins() const { return slashed(m_dir->path()) + "skins/"; }
+    QString trash() const { return slashed(m_dir->path()) + "program/trash/"; }
+    QStringList listed() const;
+    QStringList onDisk(const QString& folder) const
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    // The first page as the grid shows it, with the frame moved onto cell.
+    void showGrid(int selectedCell);
+    void showAndActivate();
+    // Gives box cell the focus as a click does, then types text over its contents.
+    void typeInto(int cell, const QString& text);
+
+    QTemporaryDir* m_dir = nullptr;
+    PageState m_state;
+    frmmain* m_window = nullptr;
+    QByteArray m_path;
+};
+
+void TestFileCommands::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir().mkpath(trash()));
+    for (const char* name : { "Aqua", "Blue", "Green" })
+        QVERIFY(makeSkin(skins(), name));
+    m_state = PageState();
+    m_window = new frmmain(m_state, slashed(m_dir->path()) + "program");
+    m_window->makeCurrentFolder(skins());
+    m_window->Skin_Rescan();
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green" }));
+    FolderChooser::setFunction(fakeChooser);
+    chooserAnswer.clear();
+    chooserTitle.clear();
+    chooserCalls = 0;
+    m_path = qgetenv("PATH");
+}
+
+void TestFileCommands::cleanup()
+{
+    FolderChooser::setFunction({});
+    qputenv("PATH", m_path);
+    delete m_window;
+    m_window = nullptr;
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+QStringList TestFileCommands::listed() const
+{
+    QStringList names;
+    for (int row = 0; row < m_window->Skin_Lst->count(); ++row)
+        names.append(m_window->Skin_Lst->item(row)->text());
+    return names;
+}
+
+void TestFileCommands::showGrid(int selectedCell)
+{
+    for (int i = 0; i < frmmain::cellCount; ++i) {
+        const bool filled = i < m_window->Skin_Lst->count();
+        m_window->Skin_Name[i]->setText(filled ? m_window->Skin_Lst->item(i)->text() : QString());
+        m_window->Skin_Name[i]->setEnabled(filled);
+    }
+    m_window->SelectSq->move(m_window->Skin_Preview[selectedCell]->pos());
+}
+
+void TestFileCommands::showAndActivate()
+{
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+}
+
+void TestFileCommands::typeInto(int cell, const QString& text)
+{
+    NameBox* box = m_window->Skin_Name[cell];
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(box->hasFocus());
+    box->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(box, Qt::Key_Delete);
+    else
+        QTest::keyClicks(box, text);
+    QCOMPARE(box->text(), text);
+}
+
+void TestFileCommands::deleteMovesTheSelectedSkinIntoTheTrash()
+{
+    showGrid(2);
+    m_window->file[2]->trigger();
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue" }));
+    QVERIFY(QFileInfo::exists(trash() + "Green/main.bmp"));
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue" }));
+}
+
+void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails_data()
+{
+    QTest::addColumn<QString>("boxText");
+    QTest::addColumn<bool>("trashThere");
+    QTest::addColumn<bool>("trashHoldsGreen");
+    QTest::newRow("no trash folder") << "Green" << false << false;
+    QTest::newRow("trash holds the name") << "Green" << true << true;
+    QTest::newRow("box holds ..") << ".." << true << false;
+    QTest::newRow("box holds a/b") << "a/b" << true << false;
+    QTest::newRow("box holds ../Green") << "../skins/Green" << true << false;
+    QTest::newRow("empty box") << "" << true << false;
+}
+
+void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails()
+{
+    QFETCH(QString, boxText);
+    QFETCH(bool, trashThere);
+    QFETCH(bool, trashHoldsGreen);
+    if (!trashThere)
+        QVERIFY(QDir(trash()).removeRecursively());
+    if (trashHoldsGreen)
+        QVERIFY(QDir().mkpath(trash() + "Green")); // an earlier Green, emptied
+    QVERIFY(makeSkin(skins(), "Late")); // appears in the list only by a rescan
+    showGrid(2);
+    m_window->Skin_Name[2]->setText(boxText);
+    const QStringList parent = onDisk(m_dir->path());
+
+    m_window->file[2]->trigger();
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "Late" }));
+    QVERIFY(QFileInfo::exists(skins() + "Green/main.bmp"));
+    QCOMPARE(onDisk(m_dir->path()), parent);
+    QCOMPARE(onDisk(trash()), trashHoldsGreen ? QStringList { "Green" } : QStringList());
+    if (trashHoldsGreen)
+        QVERIFY2(onDisk(trash() + "Green").isEmpty(), "nothing replaced the earlier Green");
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green", "Late" }));
+}
+
+void TestFileCommands::deleteWithoutASelectedCellDoesNothing()
+{
+    showGrid(1);
+    m_window->SelectSq->move(m_window->Skin_Preview[0]->pos() + QPoint(3, 3));
+    QVERIFY(makeSkin(skins(), "Late"));
+    m_window->file[2]->trigger();
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "Late" }));
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green" }));
+    QCOMPARE(m_window->selectedCell(), -1);
+}
+
+void TestFileCommands::deleteTakesTheSkinNotTextTypedOverIt()
+{
+    showAndActivate();
+    showGrid(2);
+    typeInto(2, "Blue"); // not committed: the box still stands for Green
+    m_window->file[2]->trigger();
+    QCOMPARE(onDisk(trash()), QStringList { "Green" });
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue" }));
+}
+
+void TestFileCommands::deleteIntoTrashOnAnotherFileSystemFails()
+{
+    QTemporaryDir program(QStringLiteral("/dev/shm/hadrel-XXXXXX"));
+    if (!program.isValid())
+        QSKIP("no /dev/shm here");
+    if (deviceOf(program.path()) == deviceOf(m_dir->path()))
+        QSKIP("/dev/shm and the temporary folder share a file system");
+    QVERIFY(QDir().mkpath(program.filePath("trash")));
+    frmmain window(m_state, program.path());
+    window.makeCurrentFolder(skins());
+    window.Skin_Rescan();
+    window.Skin_Name[0]->setText("Aqua");
+    window.SelectSq->move(window.Skin_Preview[0]->pos());
+
+    window.file[2]->trigger();
+    QVERIFY(QFileInfo::exists(skins() + "Aqua/main.bmp"));
+    QCOMPARE(onDisk(program.filePath("trash")), QStringList());
+}
+
+void TestFileCommands::addMovesTheChosenFolderIn()
+{
+    const QString downloads = slashed(m_dir->path()) + "my downloads/";
+    QVERIFY(makeSkin(downloads, "Purple haze"));
+    chooserAnswer = downloads + "Purple haze";
+    showGrid(0);
+
+    m_window->file[0]->trigger();
+    QCOMPARE(chooserCalls, 1);
+    QCOMPARE(chooserTitle, QStringLiteral("追加するSkinのﾌｫﾙﾀﾞを指定してください"));
+    QVERIFY(QFileInfo::exists(skins() + "Purple haze/main.bmp"));
+    QCOMPARE(onDisk(downloads), QStringList());
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green", "Purple haze" }));
+}
+
+void TestFileCommands::addLeavesTheFolderWhenTheMoveFails()
+{
+    const QString downloads = slashed(m_dir->path()) + "downloads/";
+    QVERIFY(makeSkin(downloads, "Green", "main.bmp", Qt::red));
+    QVERIFY(makeSkin(skins(), "Late"));
+
+    // The same name in the skin folder: both stay, the list is rebuilt all the same.
+    chooserAnswer = downloads + "Green";
+    m_window->file[0]->trigger();
+    QVERIFY(QFileInfo::exists(downloads + "Green/main.bmp"));
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "Late" }));
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green", "Late" }));
+
+    // The root has no name; the skin folder and its parent are no folders to add.
+    for (const QString& chosen : { QStringLiteral("/"), skins(), QString(m_dir->path()) }) {
+        chooserAnswer = chosen;
+        m_window->file[0]->trigger();
+        QVERIFY2(QFileInfo(skins() + "Green/main.bmp").exists(), qPrintable(chosen));
+        QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "Late" }));
+    }
+
+    QTemporaryDir other(QStringLiteral("/dev/shm/hadrel-XXXXXX"));
+    if (!other.isValid() || deviceOf(other.path()) == deviceOf(m_dir->path()))
+        QSKIP("no other file system at /dev/shm");
+    QVERIFY(makeSkin(other.path(), "Far"));
+    chooserAnswer = other.filePath("Far");
+    m_window->file[0]->trigger();
+    QVERIFY(QFileInfo::exists(other.filePath("Far/main.bmp")));
+    QVERIFY(!QFileInfo::exists(skins() + "Far"));
+}
+
+void TestFileCommands::cancelledAddChangesNothing()
+{
+    QVERIFY(makeSkin(skins(), "Late"));
+    chooserAnswer.clear();
+    m_window->file[0]->trigger();
+    QCOMPARE(chooserCalls, 1);
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green" }));
+}
+
+void TestFileCommands::renameCommandFocusesTheSelectedNameBox()
+{
+    showAndActivate();
+    showGrid(1);
+    m_window->Skin_Lst->setFocus();
+    m_window->file[3]->trigger();
+    QTRY_VERIFY(m_window->Skin_Name[1]->hasFocus());
+    QCOMPARE(m_window->Rename_Old, QStringLiteral("Blue"));
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Blue"));
+}
+
+void TestFileCommands::clickingANameSelectsItsSkin()
+{
+    showAndActivate();
+    showGrid(0);
+    QTest::mouseClick(m_window->Skin_Name[2], Qt::LeftButton);
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Green"));
+    QCOMPARE(m_window->Rename_Old, QStringLiteral("Green"));
+    // A box whose text names no skin leaves the selection as it was.
+    m_window->Skin_Name[1]->setText("Nothing");
+    QTest::mouseClick(m_window->Skin_Name[1], Qt::LeftButton);
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Green"));
+}
+
+void TestFileCommands::enterRenamesAndLeavingAfterwardsDoesNothing()
+{
+    BoxAnswerer boxes;
+    showAndActivate();
+    showGrid(2);
+    typeInto(2, "Teal");
+    QTest::keyClick(m_window->Skin_Name[2], Qt::Key_Return);
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Teal" }));
+    QVERIFY(QFileInfo::exists(skins() + "Teal/main.bmp"));
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Teal" }));
+
+    // Leaving the box commits again: nothing changes, nothing is said.
+    m_window->Skin_Lst->setFocus();
+    QTRY_VERIFY(m_window->Skin_Lst->hasFocus());
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Teal" }));
+    QCOMPARE(boxes.seen.size(), 0);
+}
+
+void TestFileCommands::theBoxRenamesWhatTheRebuiltGridShows()
+{
+    showAndActivate();
+    showGrid(1);
+    typeInto(1, "Abc");
+    QTest::keyClick(m_window->Skin_Name[1], Qt::Key_Return);
+    QCOMPARE(onDisk(skins()), (QStringList { "Abc", "Aqua", "Green" }));
+    // The first page again, its first skin selected: box 1 now shows Aqua, and Aqua is
+    // what it renames.
+    QCOMPARE(m_window->Skin_Name[1]->text(), QStringLiteral("Aqua"));
+    QCOMPARE(m_window->Skin_Lst->currentRow(), 0);
+    QCOMPARE(m_state.Selected_Skin, QStringLiteral("Abc"));
+    QVERIFY(m_window->Skin_Name[1]->hasFocus());
+    m_window->Skin_Name[1]->selectAll();
+    QTest::keyClicks(m_window->Skin_Name[1], "Navy");
+    QTest::keyClick(m_window->Skin_Name[1], Qt::Key_Return);
+    QCOMPARE(onDisk(skins()), (QStringList { "Abc", "Green", "Navy" }));
+}
+
+void TestFileCommands::unchangedTextNeverRenames()
+{
+    BoxAnswerer boxes;
+    showAndActivate();
+    showGrid(1);
+    QVERIFY(makeSkin(skins(), "Late"));
+    typeInto(1, "Blue");
+    QTest::keyClick(m_window->Skin_Name[1], Qt::Key_Return);
+    QTest::keyClick(m_window->Skin_Name[1], Qt::Key_Return);
+    m_window->Skin_Lst->setFocus();
+    QTRY_VERIFY(m_window->Skin_Lst->hasFocus());
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "Late" }));
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green" })); // nothing rebuilt
+    QCOMPARE(boxes.seen.size(), 0);
+}
+
+void TestFileCommands::letterCaseIsAChange()
+{
+    showAndActivate();
+    showGrid(2);
+    typeInto(2, "green");
+    m_window->Skin_Lst->setFocus();
+    QTRY_VERIFY(m_window->Skin_Lst->hasFocus());
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "green" }));
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "green" }));
+}
+
+void TestFileCommands::escapeKeepsTheTypedTextForTheNextCommit()
+{
+    showAndActivate();
+    showGrid(0);
+    typeInto(0, "Sea");
+    QTest::keyClick(m_window->Skin_Name[0], Qt::Key_Escape);
+    QCOMPARE(m_window->Skin_Name[0]->text(), QStringLiteral("Sea"));
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green" }));
+    QTest::keyClick(m_window->Skin_Name[0], Qt::Key_Return);
+    QCOMPARE(onDisk(skins()), (QStringList { "Blue", "Green", "Sea" }));
+}
+
+void TestFileCommands::renamingOntoAnotherSkinFailsWithItsNumber()
+{
+    BoxAnswerer boxes;
+    showAndActivate();
+    showGrid(2);
+    QVERIFY(makeSkin(skins(), "Late"));
+    typeInto(2, "Blue");
+    QTest::keyClick(m_window->Skin_Name[2], Qt::Key_Return);
+
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].title, QStringLiteral("Hadrel"));
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("58\n既に同名のファイルが存在しています。"));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::NoIcon);
+    QVERIFY(QFileInfo::exists(skins() + "Green/main.bmp"));
+    QVERIFY(QFileInfo::exists(skins() + "Blue/main.bmp"));
+    QCOMPARE(m_window->Skin_Name[2]->text(), QStringLiteral("Blue"));
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green" })); // nothing rebuilt
+
+    // The box still stands for Green: a second try renames Green, never Blue. (The
+    // desktop gives the window back its activation; offscreen it must be asked.)
+    showAndActivate();
+    QVERIFY(m_window->Skin_Name[2]->hasFocus());
+    m_window->Skin_Name[2]->selectAll();
+    QTest::keyClicks(m_window->Skin_Name[2], "Teal");
+    QTest::keyClick(m_window->Skin_Name[2], Qt::Key_Return);
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Late", "Teal" }));
+}
+
+void TestFileCommands::aPopUpMenuDoesNotEndTheEdit()
+{
+    showAndActivate();
+    showGrid(2);
+    typeInto(2, "Teal");
+    bool sawPopup = false;
+    QTimer::singleShot(0, this, [&] {
+        QWidget* popup = QApplication::activePopupWidget();
+        sawPopup = popup != nullptr;
+        // Nothing is renamed while the menu is open.
+        QVERIFY(QFileInfo::exists(skins() + "Green"));
+        if (popup)
+            QTest::keyClick(popup, Qt::Key_Escape);
+    });
+    m_window->FileMenu->exec(m_window->mapToGlobal(QPoint(50, 50)));
+    QVERIFY(sawPopup);
+    m_window->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), m_window);
+    QVERIFY(m_window->Skin_Name[2]->hasFocus());
+    QCOMPARE(m_window->Skin_Name[2]->text(), QStringLiteral("Teal"));
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green" }));
+
+    QTest::keyClick(m_window->Skin_Name[2], Qt::Key_Return);
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Teal" }));
+}
+
+void TestFileCommands::aGridRebuiltUnderTheBoxIsNoRename()
+{
+    BoxAnswerer boxes;
+    showAndActivate();
+    showGrid(0);
+    QTest::mouseClick(m_window->Skin_Name[0], Qt::LeftButton);
+    QCOMPARE(m_window->Rename_Old, QStringLiteral("Aqua"));
+    // A refresh while the box has the focus puts another name into it.
+    QVERIFY(QDir(skins()).rename("Aqua", "Cyan"));
+    m_window->Skin_Rescan();
+    showGrid(0);
+    QCOMPARE(m_window->Skin_Name[0]->text(), QStringLiteral("Blue"));
+    m_window->Skin_Lst->setFocus();
+    QTRY_VERIFY(m_window->Skin_Lst->hasFocus());
+    QCOMPARE(onDisk(skins()), (QStringList { "Blue", "Cyan", "Green" }));
+    QCOMPARE(boxes.seen.size(), 0);
+}
+
+void TestFileCommands::namesThatAreNotOnePlainNameAreRefused_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("dot dot") << "..";
+    QTest::newRow("parent path") << "../Green";
+    QTest::newRow("a/b") << "a/b";
+    QTest::newRow("empty") << "";
+}
+
+void TestFileCommands::namesThatAreNotOnePlainNameAreRefused()
+{
+    QFETCH(QString, typed);
+    BoxAnswerer boxes;
+    showAndActivate();
+    showGrid(2);
+    QVERIFY(makeSkin(skins(), "a"));
+    const QStringList parent = onDisk(m_dir->path());
+    typeInto(2, typed);
+    m_window->Skin_Lst->setFocus();
+    QTRY_COMPARE(boxes.seen.size(), 1);
+
+    QCOMPARE(boxes.seen[0].title, m_window->windowTitle());
+    QCOMPARE(boxes.seen[0].title, "Hadrel - " + skins());
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("このファイル名は使えません"));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "a" }));
+    QCOMPARE(onDisk(skins() + "a"), QStringList { "main.bmp" });
+    QCOMPARE(onDisk(m_dir->path()), parent);
+    QCOMPARE(listed(), (QStringList { "a", "Aqua", "Blue", "Green" })); // rebuilt
+}
+
+void TestFileCommands::openHandsTheFolderToTheDesktop()
+{
+    BoxAnswerer boxes;
+    const QString bin = slashed(m_dir->path()) + "bin/";
+    QVERIFY(QDir().mkpath(bin));
+    QVERIFY(qputenv("PATH", QFile::encodeName(bin) + ":/usr/bin:/bin"));
+
+    // No file manager to start: the user is told so.
+    m_window->Open_->trigger();
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("53\nファイルが見つかりません。"));
+
+    const QByteArray log = QFile::encodeName(bin + "opened");
+    QVERIFY(writeFile(bin + "xdg-open",
+        "#!/bin/sh\nprintf '[%s]' \"$@\" > '" + log + ".part' && mv '" + log + ".part' '" + log + "'\n"));
+    QCOMPARE(chmod(QFile::encodeName(bin + "xdg-open").constData(), 0755), 0);
+    const QString folder = slashed(m_dir->path()) + "my  skins/";
+    QVERIFY(QDir().mkpath(folder));
+    m_window->makeCurrentFolder(folder);
+    m_window->Open_->trigger();
+    QTRY_VERIFY(QFileInfo::exists(bin + "opened"));
+    QFile opened(bin + "opened");
+    QVERIFY(opened.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(opened.readAll()), "[" + folder + "]");
+    QCOMPARE(boxes.seen.size(), 1);
+}
+
+void TestFileCommands::applyAndStartUseTheWinampFolder()
+{
+    const QString amp = slashed(m_dir->path()) + "Winamp/";
+    QVERIFY(QDir().mkpath(amp));
+    QVERIFY(writeFile(amp + "winamp.ini", "cwd=old\r\nskin=Old\r\n"));
+    QVERIFY(!Store::save("Hadrel", "Path", "Amp", amp).failed());
+    if (m_window->ampPath() != amp)
+        QSKIP("the main window does not read the Winamp folder from the settings yet");
+
+    m_state.Selected_Skin = "Blue";
+    m_window->file[5]->trigger();
+    QFile ini(amp + "winamp.ini");
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(ini.readAll(), "cwd=" + QFile::encodeName(skins()) + "\r\nskin=Blue\r\n");
+    ini.close();
+
+    const QString bin = slashed(m_dir->path()) + "bin/";
+    QVERIFY(QDir().mkpath(bin));
+    QVERIFY(qputenv("PATH", QFile::encodeName(bin) + ":/usr/bin:/bin"));
+    const QByteArray log = QFile::encodeName(bin + "started");
+    QVERIFY(writeFile(
+        bin + "wine", "#!/bin/sh\nprintf '[%s]' \"$@\" > '" + log + ".part' && mv '" + log + ".part' '" + log + "'\n"));
+    QCOMPARE(chmod(QFile::encodeName(bin + "wine").constData(), 0755), 0);
+    QVERIFY(writeFile(amp + "Winamp.exe", "MZ"));
+    m_state.Selected_Skin = "Green";
+    m_window->file[6]->trigger();
+    QTRY_VERIFY(QFileInfo::exists(bin + "started"));
+    QFile started(bin + "started");
+    QVERIFY(started.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(started.readAll()), "[" + amp + "Winamp.exe]");
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(ini.readAll(), "cwd=" + QFile::encodeName(skins()) + "\r\nskin=Green\r\n");
+}
+
+void TestFileCommands::quitClosesTheWindow()
+{
+    showAndActivate();
+    for (int separator : { 1, 4 })
+        m_window->file[separator]->trigger();
+    QVERIFY(m_window->isVisible());
+    m_window->file[7]->trigger();
+    QVERIFY(!m_window->isVisible());
+}
+
+QTEST_MAIN(TestFileCommands)
+#include "tst_filecommands.moc"
