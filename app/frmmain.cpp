@@ -12,20 +12,24 @@
 namespace {
 
 // The design is in twips; at 15 twips per pixel they are Qt's logical pixels.
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips)
+{
+    return twips / 15;
+}
 
 constexpr int clientWidth = px(9450);
 constexpr int clientHeight = px(5730);
 constexpr int statusHeight = px(270);
 
-constexpr int cellLefts[3] = {px(2295), px(4680), px(7065)};
-constexpr int cellTops[4] = {px(90), px(1440), px(2790), px(4185)};
+constexpr int cellLefts[3] = { px(2295), px(4680), px(7065) };
+constexpr int cellTops[4] = { px(90), px(1440), px(2790), px(4185) };
 
 } // namespace
 
 frmmain::frmmain(PageState& state, const QString& programFolder, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                              | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QMainWindow(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_state(state)
     , m_programFolder(programFolder)
 {
@@ -126,7 +130,7 @@ void frmmain::buildMenus()
     for (int i = 0; i < 8; ++i)
         file[i] = makeAction(FileMenu, QStringLiteral("file_%1").arg(i), fileCaptions[i]);
     // The skin commands appear only in the preview's context menu.
-    for (int i : {1, 2, 3, 5, 6})
+    for (int i : { 1, 2, 3, 5, 6 })
         file[i]->setVisible(false);
 
     ViewMenu = menuBar()->addMenu(QStringLiteral("表示(&V)"));

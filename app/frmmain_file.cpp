@@ -17,7 +17,7 @@
 static void showFailure(QWidget* parent, const RunError& error)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Hadrel"),
-        messageLines({QString::number(error.number), error.description}), QMessageBox::Ok, parent);
+        messageLines({ QString::number(error.number), error.description }), QMessageBox::Ok, parent);
     box.exec();
 }
 

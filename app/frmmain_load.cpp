@@ -42,8 +42,8 @@ void frmmain::loadFailed(const RunError& error)
     default:
         break;
     }
-    const QString text = messageLines(
-        {QString::number(error.number), error.description, QStringLiteral("製作者に連絡してね(^^;")});
+    const QString text
+        = messageLines({ QString::number(error.number), error.description, QStringLiteral("製作者に連絡してね(^^;") });
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Hadrel"), text, QMessageBox::Ok, this);
     box.exec();
 }

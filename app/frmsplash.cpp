@@ -9,7 +9,10 @@
 
 namespace {
 
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips)
+{
+    return twips / 15;
+}
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips)
 {
@@ -55,39 +58,37 @@ frmSplash::frmSplash(QWidget* parent)
     picLogo->setFrameStyle(QFrame::Box | QFrame::Plain);
 
     lblProductName = makeLabel(this, "lblProductName", QStringLiteral("Hadrel"), QRect(2340, 45, 4515, 1350));
-    lblProductName->setFont(makeFont({QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"),
-                                  QStringLiteral("DejaVu Sans")},
-                                 48, true, true));
+    lblProductName->setFont(
+        makeFont({ QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"), QStringLiteral("DejaVu Sans") }, 48,
+            true, true));
     QPalette cyan = lblProductName->palette();
     cyan.setColor(QPalette::WindowText, Qt::cyan);
     cyan.setColor(QPalette::Disabled, QPalette::WindowText, Qt::cyan);
     lblProductName->setPalette(cyan);
 
     lblVersion = makeLabel(this, "lblVersion", QStringLiteral("Version 2.02"), QRect(3690, 1305, 1635, 270));
-    lblVersion->setFont(makeFont({QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"),
-                              QStringLiteral("Monospace")},
-                             13.5, true));
+    lblVersion->setFont(makeFont(
+        { QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace") }, 13.5, true));
     whiteOnBlack(lblVersion);
 
-    lblCopyright = makeLabel(this, "lblCopyright", QStringLiteral("(C) 2026 Hadrel developers"),
-                             QRect(3690, 1755, 2640, 225));
-    lblCopyright->setFont(makeFont({QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"),
-                                QStringLiteral("Monospace")},
-                               9, false));
+    lblCopyright
+        = makeLabel(this, "lblCopyright", QStringLiteral("(C) 2026 Hadrel developers"), QRect(3690, 1755, 2640, 225));
+    lblCopyright->setFont(makeFont(
+        { QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace") }, 9, false));
     whiteOnBlack(lblCopyright);
 
     lblWarning = makeLabel(this, "lblWarning", QStringLiteral("注意：著作権法に引っかかることしちゃいや～よ"),
-                           QRect(2700, 2700, 4215, 195));
-    lblWarning->setFont(makeFont({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                              QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")},
-                             9.75, true));
+        QRect(2700, 2700, 4215, 195));
+    lblWarning->setFont(makeFont({ QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                                     QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP") },
+        9.75, true));
     whiteOnBlack(lblWarning);
 
     // The design state: disabled, hourglass over the window and its labels.
     setEnabled(false);
-    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(lblProductName),
-                       static_cast<QWidget*>(lblVersion), static_cast<QWidget*>(lblCopyright),
-                       static_cast<QWidget*>(lblWarning)})
+    for (QWidget* w :
+        { static_cast<QWidget*>(this), static_cast<QWidget*>(lblProductName), static_cast<QWidget*>(lblVersion),
+            static_cast<QWidget*>(lblCopyright), static_cast<QWidget*>(lblWarning) })
         w->setCursor(Qt::WaitCursor);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -96,9 +97,9 @@ frmSplash::frmSplash(QWidget* parent)
 
 int frmSplash::execAbout()
 {
-    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(lblProductName),
-                       static_cast<QWidget*>(lblVersion), static_cast<QWidget*>(lblCopyright),
-                       static_cast<QWidget*>(lblWarning), static_cast<QWidget*>(picLogo)})
+    for (QWidget* w :
+        { static_cast<QWidget*>(this), static_cast<QWidget*>(lblProductName), static_cast<QWidget*>(lblVersion),
+            static_cast<QWidget*>(lblCopyright), static_cast<QWidget*>(lblWarning), static_cast<QWidget*>(picLogo) })
         w->setCursor(Qt::ArrowCursor);
     setEnabled(true);
     setModal(true);

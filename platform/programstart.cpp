@@ -30,7 +30,7 @@ RunError startDetached(const QString& program, const QStringList& arguments, con
 
 RunError openWithDesktop(const QString& path)
 {
-    return startDetached(QStringLiteral("xdg-open"), {path});
+    return startDetached(QStringLiteral("xdg-open"), { path });
 }
 
 } // namespace ProgramStart

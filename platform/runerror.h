@@ -14,8 +14,8 @@ struct RunError
     explicit operator bool() const { return failed(); }
 
     static RunError none() { return {}; }
-    static RunError fromNumber(int number) { return {number, standardDescription(number)}; }
-    static RunError fromNumber(int number, const QString& description) { return {number, description}; }
+    static RunError fromNumber(int number) { return { number, standardDescription(number) }; }
+    static RunError fromNumber(int number, const QString& description) { return { number, description }; }
 
     static QString standardDescription(int number)
     {

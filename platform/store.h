@@ -16,8 +16,7 @@ QString fileFor(const QString& application);
 
 // The stored value, or defaultValue when the application, section or key is missing
 // (or the file cannot be read).
-QString get(const QString& application, const QString& section, const QString& key,
-            const QString& defaultValue = {});
+QString get(const QString& application, const QString& section, const QString& key, const QString& defaultValue = {});
 
 // Whether the application's file can be read: none when it can or does not exist,
 // 75 when it cannot be opened (or is a directory), 380 when it is not an INI file.

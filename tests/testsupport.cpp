@@ -86,8 +86,8 @@ QByteArray readAll(const QString& path)
 QStringList tree(const QString& folder)
 {
     QStringList paths;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(
+        folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext())
         paths.append(QDir(folder).relativeFilePath(it.next()));
     paths.sort();

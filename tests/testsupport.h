@@ -22,7 +22,7 @@ bool writeBitmap(const QString& path, const QColor& color, int width = 275, int 
 
 // Makes folder/name as a skin holding file (main.bmp by default), filled with colour.
 bool makeSkin(const QString& folder, const QString& name, const QString& file = QStringLiteral("main.bmp"),
-              const QColor& color = Qt::darkGreen);
+    const QColor& color = Qt::darkGreen);
 
 // Writes bytes to a file, creating it.
 bool writeFile(const QString& path, const QByteArray& bytes);

@@ -40,7 +40,7 @@ RealWindowSession::~RealWindowSession()
 QString RealWindowSession::missingTools()
 {
     QStringList missing;
-    for (const char* tool : {"Xvfb", "xdotool"}) {
+    for (const char* tool : { "Xvfb", "xdotool" }) {
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
             missing << QLatin1String(tool);
     }
@@ -51,9 +51,8 @@ bool RealWindowSession::startServer()
 {
     // -displayfd makes the server pick a free display and tell us which.
     m_server.setProgram(QStringLiteral("Xvfb"));
-    m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                           QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                           QStringLiteral("tcp")});
+    m_server.setArguments({ QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+        QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp") });
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start();
     if (!m_server.waitForStarted(5000))
@@ -80,8 +79,7 @@ QProcessEnvironment RealWindowSession::displayEnvironment() const
     return env;
 }
 
-bool RealWindowSession::startProgram(const QString& binary, const QString& configHome,
-                                     const QProcessEnvironment& extra)
+bool RealWindowSession::startProgram(const QString& binary, const QString& configHome, const QProcessEnvironment& extra)
 {
     QProcessEnvironment env = displayEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
@@ -115,8 +113,9 @@ QString RealWindowSession::waitForWindow(const QString& titlePattern, int timeou
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         QString ids;
-        if (xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titlePattern},
-                    &ids)
+        if (xdotool(
+                { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titlePattern },
+                &ids)
             && !ids.isEmpty())
             return ids.split(QLatin1Char('\n')).first().trimmed();
         if (m_program.state() == QProcess::NotRunning)
@@ -129,7 +128,7 @@ QString RealWindowSession::waitForWindow(const QString& titlePattern, int timeou
 QString RealWindowSession::windowName(const QString& id)
 {
     QString name;
-    xdotool({QStringLiteral("getwindowname"), id}, &name);
+    xdotool({ QStringLiteral("getwindowname"), id }, &name);
     return name;
 }
 
@@ -147,15 +146,15 @@ bool RealWindowSession::waitForTitle(const QString& id, const QString& title, in
 bool RealWindowSession::focus(const QString& id)
 {
     // No window manager runs on the server: focus the window directly.
-    const bool ok = xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
+    const bool ok = xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), id });
     pause(150);
     return ok;
 }
 
 bool RealWindowSession::clickAt(const QString& windowId, int x, int y, int button)
 {
-    return xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId, QString::number(x),
-                    QString::number(y), QStringLiteral("click"), QString::number(button)});
+    return xdotool({ QStringLiteral("mousemove"), QStringLiteral("--window"), windowId, QString::number(x),
+        QString::number(y), QStringLiteral("click"), QString::number(button) });
 }
 
 bool RealWindowSession::screenshot(const QString& file)
@@ -164,7 +163,7 @@ bool RealWindowSession::screenshot(const QString& file)
     const QString shooter = QCoreApplication::applicationDirPath() + QStringLiteral("/xshot");
     QProcess shot;
     shot.setProcessEnvironment(displayEnvironment());
-    shot.start(shooter, {file});
+    shot.start(shooter, { file });
     return shot.waitForFinished(10000) && shot.exitCode() == 0 && QFileInfo(file).size() > 0;
 }
 

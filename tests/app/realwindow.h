@@ -21,8 +21,8 @@ public:
 
     bool startServer();
     // Starts the program with XDG_CONFIG_HOME pointed at configHome.
-    bool startProgram(const QString& binary, const QString& configHome,
-                      const QProcessEnvironment& extra = QProcessEnvironment());
+    bool startProgram(
+        const QString& binary, const QString& configHome, const QProcessEnvironment& extra = QProcessEnvironment());
     // The id of the first visible window whose title matches the pattern.
     QString waitForWindow(const QString& titlePattern, int timeoutMs = 15000);
     QString windowName(const QString& id);
@@ -30,7 +30,10 @@ public:
     bool focus(const QString& id);
     // xdotool key/type/click arguments, run against the session's display.
     bool xdotool(const QStringList& arguments, QString* output = nullptr);
-    bool key(const QString& keys) { return xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60"), keys}); }
+    bool key(const QString& keys)
+    {
+        return xdotool({ QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60"), keys });
+    }
     bool clickAt(const QString& windowId, int x, int y, int button = 1);
     bool screenshot(const QString& file);
     // Waits for the program to end by itself; its exit code, or -1.

@@ -78,8 +78,8 @@ void TestFrmMain::windowIsFixedAndCaptioned()
 void TestFrmMain::controlsStandWhereDesigned()
 {
     QCOMPARE(m_window->Skin_Lst->geometry(), QRect(3, 0, 142, 364));
-    const int lefts[3] = {153, 312, 471};
-    const int tops[4] = {6, 96, 186, 279};
+    const int lefts[3] = { 153, 312, 471 };
+    const int tops[4] = { 6, 96, 186, 279 };
     for (int i = 0; i < 12; ++i) {
         const QRect picture(lefts[i % 3], tops[i / 3], 146, 60);
         QCOMPARE(m_window->Skin_Preview[i]->geometry(), picture);
@@ -122,7 +122,8 @@ void TestFrmMain::menuTree()
     QCOMPARE(top[1]->text(), QStringLiteral("表示(&V)"));
     QCOMPARE(top[2]->text(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
 
-    struct Entry {
+    struct Entry
+    {
         QString caption;
         bool visible;
         bool enabled;
@@ -143,27 +144,20 @@ void TestFrmMain::menuTree()
             QVERIFY2(!actions[i]->isChecked() && !actions[i]->isCheckable(), qPrintable(where));
         }
     };
-    check(m_window->FileMenu, {{"このﾌｫﾙﾀﾞを開く(&O)", true, true, false},
-                               {"Skinを追加する", true, true, false},
-                               {"-", false, true, true},
-                               {"削除(&D)", false, true, false},
-                               {"名前の変更(&R)", false, true, false},
-                               {"-", true, true, true},
-                               {"WINAMPで使う(&U)", false, true, false},
-                               {"このSkinでWINAMPを起動する(&E)", false, true, false},
-                               {"Hadrelの終了(&X)", true, true, false}});
-    check(m_window->ViewMenu, {{"最新の情報に更新(&R)", true, true, false},
-                               {"登録フォルダ(&R)", true, true, false},
-                               {"-", true, true, true},
-                               {"Hadrel設定(&O)...", true, true, false}});
-    check(m_window->RegMenu, {{"", true, true, false},
-                              {"", true, false, false},
-                              {"", true, false, false},
-                              {"", true, false, false},
-                              {"", true, false, false}});
-    check(m_window->mnuHelp, {{"目次(&C)", true, true, false},
-                              {"-", true, true, true},
-                              {"Hadrelについて(&A)...", true, true, false}});
+    check(m_window->FileMenu,
+        { { "このﾌｫﾙﾀﾞを開く(&O)", true, true, false }, { "Skinを追加する", true, true, false },
+            { "-", false, true, true }, { "削除(&D)", false, true, false }, { "名前の変更(&R)", false, true, false },
+            { "-", true, true, true }, { "WINAMPで使う(&U)", false, true, false },
+            { "このSkinでWINAMPを起動する(&E)", false, true, false }, { "Hadrelの終了(&X)", true, true, false } });
+    check(m_window->ViewMenu,
+        { { "最新の情報に更新(&R)", true, true, false }, { "登録フォルダ(&R)", true, true, false },
+            { "-", true, true, true }, { "Hadrel設定(&O)...", true, true, false } });
+    check(m_window->RegMenu,
+        { { "", true, true, false }, { "", true, false, false }, { "", true, false, false }, { "", true, false, false },
+            { "", true, false, false } });
+    check(m_window->mnuHelp,
+        { { "目次(&C)", true, true, false }, { "-", true, true, true },
+            { "Hadrelについて(&A)...", true, true, false } });
 
     // The arrays hold the entries by their indices.
     QCOMPARE(m_window->FileMenu->actions().mid(1), QList<QAction*>(m_window->file.begin(), m_window->file.end()));
@@ -184,7 +178,7 @@ void TestFrmMain::menuBarFileMenuShowsFourEntries()
             shown << (action->isSeparator() ? QStringLiteral("-") : action->text());
     }
     m_window->FileMenu->close();
-    QCOMPARE(shown, (QStringList {"このﾌｫﾙﾀﾞを開く(&O)", "Skinを追加する", "-", "Hadrelの終了(&X)"}));
+    QCOMPARE(shown, (QStringList { "このﾌｫﾙﾀﾞを開く(&O)", "Skinを追加する", "-", "Hadrelの終了(&X)" }));
 }
 
 void TestFrmMain::tabOrder()
@@ -270,7 +264,7 @@ void TestFrmMain::scanListsRealSkins()
 void TestFrmMain::scanSelectsFirstThroughTheList()
 {
     QTemporaryDir skins;
-    for (const char* name : {"b", "A", "c"})
+    for (const char* name : { "b", "A", "c" })
         QVERIFY(makeSkin(skins.path(), name));
     m_window->makeCurrentFolder(slashed(skins.path()));
     m_window->Skin_Lst->addItem("stale"); // whatever the list held goes
@@ -322,8 +316,8 @@ void TestFrmMain::scanRestoresThePointer()
     QVERIFY(makeSkin(skins.path(), "One"));
     bool hourglassDuringScan = false;
     connect(m_window->Skin_Lst, &QListWidget::currentRowChanged, this, [&] {
-        hourglassDuringScan = QApplication::overrideCursor()
-            && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        hourglassDuringScan
+            = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
     });
     m_window->makeCurrentFolder(slashed(skins.path()));
     m_window->Skin_Rescan();

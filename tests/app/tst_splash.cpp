@@ -49,7 +49,7 @@ void TestSplash::labelsAsDesigned()
     QCOMPARE(splash.lblWarning->text(), QStringLiteral("注意：著作権法に引っかかることしちゃいや～よ"));
     QCOMPARE(splash.lblWarning->geometry(), QRect(180, 180, 281, 13));
     QCOMPARE(splash.picLogo->geometry(), QRect(3, 3, 154, 190));
-    for (QLabel* label : {splash.lblVersion, splash.lblCopyright, splash.lblWarning}) {
+    for (QLabel* label : { splash.lblVersion, splash.lblCopyright, splash.lblWarning }) {
         QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::black));
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::white));
     }

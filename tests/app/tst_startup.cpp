@@ -118,11 +118,10 @@ protected:
             if (event->type() == QEvent::Show) {
                 events << name + " shown";
                 if (name == QLatin1String("frmmain"))
-                    splashAliveAtMainShow = std::any_of(QApplication::topLevelWidgets().cbegin(),
-                        QApplication::topLevelWidgets().cend(),
-                        [](QWidget* w) { return w->objectName() == QLatin1String("frmSplash"); });
-            }
-            else if (event->type() == QEvent::Paint && !events.contains(name + " painted"))
+                    splashAliveAtMainShow
+                        = std::any_of(QApplication::topLevelWidgets().cbegin(), QApplication::topLevelWidgets().cend(),
+                            [](QWidget* w) { return w->objectName() == QLatin1String("frmSplash"); });
+            } else if (event->type() == QEvent::Paint && !events.contains(name + " painted"))
                 events << name + " painted";
         }
         return false;
@@ -154,7 +153,7 @@ void TestStartup::splashCoversTheLoadStep()
     QVERIFY(splashUp);
     QVERIFY(window->isVisible());
     QCOMPARE(window->windowTitle(), QStringLiteral("Hadrel"));
-    const QStringList expected = {"frmSplash shown", "frmSplash painted", "load step asks", "frmmain shown"};
+    const QStringList expected = { "frmSplash shown", "frmSplash painted", "load step asks", "frmmain shown" };
     QStringList seen = trace.events;
     seen.removeAll(QStringLiteral("frmmain painted"));
     QCOMPARE(seen, expected);
