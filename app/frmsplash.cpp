@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmsplash.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -31,6 +32,17 @@ void whiteOnBlack(QLabel* label)
     palette.setColor(QPalette::WindowText, Qt::white);
     palette.setColor(QPalette::Disabled, QPalette::WindowText, Qt::white);
     label->setPalette(palette);
+}
+
+// The designed fonts are narrow bitmap faces; the ones a Linux desktop falls back to are
+// wider, so a label shrinks its font until its fixed text fits its designed box.
+void fitToWidth(QLabel* label)
+{
+    QFont font = label->font();
+    while (font.pointSizeF() > 5 && QFontMetrics(font).horizontalAdvance(label->text()) > label->width()) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+        label->setFont(font);
+    }
 }
 
 QFont makeFont(const QStringList& families, qreal points, bool bold, bool italic = false)
@@ -70,12 +82,14 @@ frmSplash::frmSplash(QWidget* parent)
     lblVersion->setFont(makeFont(
         { QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace") }, 13.5, true));
     whiteOnBlack(lblVersion);
+    fitToWidth(lblVersion);
 
     lblCopyright
         = makeLabel(this, "lblCopyright", QStringLiteral("(C) 2026 Hadrel developers"), QRect(3690, 1755, 2640, 225));
     lblCopyright->setFont(makeFont(
         { QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace") }, 9, false));
     whiteOnBlack(lblCopyright);
+    fitToWidth(lblCopyright);
 
     lblWarning = makeLabel(this, "lblWarning", QStringLiteral("注意：著作権法に引っかかることしちゃいや～よ"),
         QRect(2700, 2700, 4215, 195));
@@ -83,6 +97,7 @@ frmSplash::frmSplash(QWidget* parent)
                                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP") },
         9.75, true));
     whiteOnBlack(lblWarning);
+    fitToWidth(lblWarning);
 
     // The design state: disabled, hourglass over the window and its labels.
     setEnabled(false);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmsplash.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -49,6 +50,10 @@ void TestSplash::labelsAsDesigned()
     QCOMPARE(splash.lblWarning->text(), QStringLiteral("注意：著作権法に引っかかることしちゃいや～よ"));
     QCOMPARE(splash.lblWarning->geometry(), QRect(180, 180, 281, 13));
     QCOMPARE(splash.picLogo->geometry(), QRect(3, 3, 154, 190));
+    // Whatever font the desktop falls back to, the fixed texts are shown whole.
+    for (QLabel* label : { splash.lblProductName, splash.lblVersion, splash.lblCopyright, splash.lblWarning })
+        QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(),
+            qPrintable(label->objectName()));
     for (QLabel* label : { splash.lblVersion, splash.lblCopyright, splash.lblWarning }) {
         QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::black));
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::white));
