@@ -77,6 +77,22 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size();
 }
 
+bool installRecorder(const QString& folder, const QString& name, const QString& variable)
+{
+    const QString script = slashed(folder) + name;
+    const QByteArray log = QFile::encodeName(script + QStringLiteral(".log"));
+    const QByteArray var = variable.toLatin1();
+    const QByteArray text = "#!/bin/sh\n{ for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n  printf '" + var
+        + "=%s\\n' \"${" + var + "-unset}\"; } > '" + log + ".part' && mv '" + log + ".part' '" + log + "'\n";
+    return QDir().mkpath(folder) && writeFile(script, text)
+        && QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
+
+QString recorded(const QString& folder, const QString& name)
+{
+    return QString::fromUtf8(readAll(slashed(folder) + name + QStringLiteral(".log")));
+}
+
 QByteArray readAll(const QString& path)
 {
     QFile file(path);

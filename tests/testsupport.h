@@ -27,6 +27,13 @@ bool makeSkin(const QString& folder, const QString& name, const QString& file = 
 // Writes bytes to a file, creating it.
 bool writeFile(const QString& path, const QByteArray& bytes);
 
+// Writes folder/name as a program that records, in folder/name.log written in one step,
+// each argument on a line of its own in brackets and then "variable=" with the value of
+// that environment variable (or "unset").
+bool installRecorder(const QString& folder, const QString& name, const QString& variable);
+// What the recorder folder/name wrote, or nothing yet.
+QString recorded(const QString& folder, const QString& name);
+
 // A file's whole contents, or nothing when it cannot be read.
 QByteArray readAll(const QString& path);
 

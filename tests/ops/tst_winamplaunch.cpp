@@ -39,19 +39,12 @@ private:
 
 bool TestWinampLaunch::installRecorder(const QString& name)
 {
-    const QString script = bin() + name;
-    const QByteArray logPath = QFile::encodeName(script + ".log");
-    const QByteArray text = "#!/bin/sh\n"
-                            "{ for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n"
-                            "  printf 'WINEPREFIX=%s\\n' \"${WINEPREFIX-unset}\"; } > '"
-        + logPath + ".part' && mv '" + logPath + ".part' '" + logPath + "'\n";
-    return writeFile(script, text) && chmod(QFile::encodeName(script).constData(), 0755) == 0;
+    return TestSupport::installRecorder(bin(), name, QStringLiteral("WINEPREFIX"));
 }
 
 QString TestWinampLaunch::log(const QString& name) const
 {
-    QFile file(bin() + name + ".log");
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return recorded(bin(), name);
 }
 
 void TestWinampLaunch::init()

@@ -35,18 +35,12 @@ private:
 
 bool TestProgramStart::installRecorder(const QString& name, const QString& folder)
 {
-    const QString script = folder + name;
-    const QByteArray logPath = QFile::encodeName(script + ".log");
-    const QByteArray text = "#!/bin/sh\n{ for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n"
-                            "  printf 'MARK=%s\\n' \"${MARK-unset}\"; } > '"
-        + logPath + ".part' && mv '" + logPath + ".part' '" + logPath + "'\n";
-    return QDir().mkpath(folder) && writeFile(script, text) && chmod(QFile::encodeName(script).constData(), 0755) == 0;
+    return TestSupport::installRecorder(folder, name, QStringLiteral("MARK"));
 }
 
 QString TestProgramStart::recorded(const QString& folder, const QString& name) const
 {
-    QFile file(folder + name + ".log");
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return TestSupport::recorded(folder, name);
 }
 
 void TestProgramStart::init()
