@@ -104,6 +104,7 @@ private slots:
     void openHandsTheFolderToTheDesktop();
     void applyAndStartUseTheWinampFolder();
     void quitClosesTheWindow();
+    void contextMenuCommandsAsAUserPicksThem();
 
 private:
     QString skins() const { return slashed(m_dir->path()) + "skins/"; }
@@ -596,6 +597,64 @@ void TestFileCommands::applyAndStartUseTheWinampFolder()
     QCOMPARE(QString::fromUtf8(started.readAll()), "[" + amp + "Winamp.exe]");
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QCOMPARE(ini.readAll(), "cwd=" + QFile::encodeName(skins()) + "\r\nskin=Green\r\n");
+}
+
+void TestFileCommands::contextMenuCommandsAsAUserPicksThem()
+{
+    const QString amp = slashed(m_dir->path()) + "Winamp/";
+    QVERIFY(QDir().mkpath(amp));
+    QVERIFY(writeFile(amp + "winamp.ini", "[Winamp]\r\ncwd=old\r\nskin=Old\r\nvolume=200\r\n"));
+    QVERIFY(!Store::save("Hadrel", "Path", "Amp", amp).failed());
+    showAndActivate();
+
+    // Right button on a preview, then keys into the pop-up, as a user picks an entry.
+    auto pick = [this](int cell, int downs) {
+        QStringList shown;
+        auto* poll = new QTimer(this);
+        poll->setInterval(5);
+        connect(poll, &QTimer::timeout, this, [poll, downs, &shown, this] {
+            QWidget* popup = QApplication::activePopupWidget();
+            if (!popup)
+                return;
+            poll->stop();
+            poll->deleteLater();
+            for (QAction* action : m_window->FileMenu->actions()) {
+                if (action->isVisible() && !action->isSeparator())
+                    shown << action->text();
+            }
+            for (int i = 0; i < downs; ++i)
+                QTest::keyClick(popup, Qt::Key_Down);
+            QTest::keyClick(popup, Qt::Key_Return);
+        });
+        poll->start();
+        QTest::mousePress(m_window->Skin_Preview[cell], Qt::RightButton);
+        QTest::mouseRelease(m_window->Skin_Preview[cell], Qt::RightButton);
+        return shown;
+    };
+    const QStringList contextEntries
+        = { "削除(&D)", "名前の変更(&R)", "WINAMPで使う(&U)", "このSkinでWINAMPを起動する(&E)" };
+
+    // "削除(&D)" on Blue's cell: into the trash beside the program.
+    QTest::mouseClick(m_window->Skin_Preview[1], Qt::LeftButton);
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Blue"));
+    QCOMPARE(pick(1, 1), contextEntries);
+    QCOMPARE(onDisk(trash()), QStringList { "Blue" });
+    QCOMPARE(listed(), (QStringList { "Aqua", "Green" }));
+
+    // "WINAMPで使う(&U)" on Green's cell (now cell 1): two lines of winamp.ini change.
+    QTest::mouseClick(m_window->Skin_Preview[1], Qt::LeftButton);
+    QCOMPARE(pick(1, 3), contextEntries);
+    QFile ini(amp + "winamp.ini");
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(ini.readAll(), "[Winamp]\r\ncwd=" + QFile::encodeName(skins()) + "\r\nskin=Green\r\nvolume=200\r\n");
+
+    // The menu bar's File menu is back in its own state.
+    QStringList mainState;
+    for (QAction* action : m_window->FileMenu->actions()) {
+        if (action->isVisible())
+            mainState << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    QCOMPARE(mainState, (QStringList { "このﾌｫﾙﾀﾞを開く(&O)", "Skinを追加する", "-", "Hadrelの終了(&X)" }));
 }
 
 void TestFileCommands::quitClosesTheWindow()
