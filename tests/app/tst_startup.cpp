@@ -117,10 +117,11 @@ protected:
         if (name == QLatin1String("frmSplash") || name == QLatin1String("frmmain")) {
             if (event->type() == QEvent::Show) {
                 events << name + " shown";
-                if (name == QLatin1String("frmmain"))
-                    splashAliveAtMainShow
-                        = std::any_of(QApplication::topLevelWidgets().cbegin(), QApplication::topLevelWidgets().cend(),
-                            [](QWidget* w) { return w->objectName() == QLatin1String("frmSplash"); });
+                if (name == QLatin1String("frmmain")) {
+                    const QWidgetList windows = QApplication::topLevelWidgets();
+                    splashAliveAtMainShow = std::any_of(windows.cbegin(), windows.cend(),
+                        [](QWidget* w) { return w->objectName() == QLatin1String("frmSplash"); });
+                }
             } else if (event->type() == QEvent::Paint && !events.contains(name + " painted"))
                 events << name + " painted";
         }
