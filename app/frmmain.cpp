@@ -45,7 +45,14 @@ frmmain::frmmain(PageState& state, const QString& programFolder, QWidget* parent
     setFixedSize(clientWidth, clientHeight + menuBar()->sizeHint().height());
 }
 
-frmmain::~frmmain() = default;
+frmmain::~frmmain()
+{
+    // The controls go after this class's part of the window: a name box losing the focus
+    // then must not reach a handler of a window that is no longer there.
+    const QList<QObject*> children = findChildren<QObject*>();
+    for (QObject* child : children)
+        child->disconnect(this);
+}
 
 void frmmain::buildControls()
 {

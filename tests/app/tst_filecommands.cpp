@@ -105,6 +105,7 @@ private slots:
     void applyAndStartUseTheWinampFolder();
     void quitClosesTheWindow();
     void contextMenuCommandsAsAUserPicksThem();
+    void closingTheProgramMidEditRenamesNothing();
 
 private:
     QString skins() const { return slashed(m_dir->path()) + "skins/"; }
@@ -655,6 +656,17 @@ void TestFileCommands::contextMenuCommandsAsAUserPicksThem()
             mainState << (action->isSeparator() ? QStringLiteral("-") : action->text());
     }
     QCOMPARE(mainState, (QStringList { "このﾌｫﾙﾀﾞを開く(&O)", "Skinを追加する", "-", "Hadrelの終了(&X)" }));
+}
+
+void TestFileCommands::closingTheProgramMidEditRenamesNothing()
+{
+    showAndActivate();
+    showGrid(1);
+    typeInto(1, "Navy");
+    // The window goes away under the box that holds the typed text.
+    delete m_window;
+    m_window = nullptr;
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green" }));
 }
 
 void TestFileCommands::quitClosesTheWindow()
