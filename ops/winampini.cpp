@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "winampini.h"
 
+#include "filelookup.h"
 #include "pathslash.h"
 #include "wine.h"
 
@@ -81,7 +82,7 @@ RunError Winamp_Ini_Update(const QString& ampFolder, const QString& skinFolder, 
         return RunError::fromNumber(53);
 
     // Written through a symbolic link: the link stays, its target gets the new text.
-    const QString named = Wine::findFile(Path_Slash(ampFolder), QStringLiteral("winamp.ini"));
+    const QString named = FileLookup::findIgnoringCase(Path_Slash(ampFolder), QStringLiteral("winamp.ini"));
     const QString path = named.isEmpty() ? QString() : QFileInfo(named).canonicalFilePath();
     if (path.isEmpty())
         return RunError::fromNumber(53);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "winamplaunch.h"
 
+#include "filelookup.h"
 #include "pathslash.h"
 #include "programstart.h"
 #include "winampini.h"
@@ -17,7 +18,7 @@ RunError startWinamp(const QString& ampFolder)
     const QString folder = Path_Slash(ampFolder);
     if (folder.isEmpty())
         return RunError::fromNumber(53);
-    const QString exe = Wine::findFile(folder, QStringLiteral("Winamp.exe"));
+    const QString exe = FileLookup::findIgnoringCase(folder, QStringLiteral("Winamp.exe"));
     if (exe.isEmpty() || !QFileInfo(exe).isFile())
         return RunError::fromNumber(53);
 

@@ -76,19 +76,4 @@ QString windowsFolder(const QString& prefix, const QString& folder)
     return path;
 }
 
-QString findFile(const QString& folder, const QString& name)
-{
-    if (folder.isEmpty())
-        return {};
-    const QString exact = folder + name;
-    if (QFileInfo::exists(exact))
-        return exact;
-    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return folder + entry;
-    }
-    return {};
-}
-
 } // namespace Wine

@@ -15,8 +15,4 @@ QString prefixOf(const QString& folder);
 // ending with one "\". Empty when no drive reaches it.
 QString windowsFolder(const QString& prefix, const QString& folder);
 
-// A file of a Windows program in folder (ending with "/"): the exact name first, then the
-// one entry whose name matches without regard to case. Empty when there is none.
-QString findFile(const QString& folder, const QString& name);
-
 } // namespace Wine

@@ -2,6 +2,7 @@
 #include "skinscan.h"
 
 #include "attributes.h"
+#include "filelookup.h"
 
 #include <QFile>
 
@@ -21,18 +22,6 @@ namespace SkinScan {
 
 namespace {
 
-// Opens for reading relative to dirFd; true for anything but a directory.
-bool readableFileAt(int dirFd, const char* path)
-{
-    const int fd = openat(dirFd, path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    const bool ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    close(fd);
-    return ok;
-}
-
 // The spellings that real skins use, most common first. Trying them costs a failed
 // lookup each, far less than listing the skin folder.
 constexpr const char* mainSpellings[] = { "main.bmp", "MAIN.BMP", "Main.bmp", "MAIN.bmp" };
@@ -48,7 +37,7 @@ bool opens(int dirFd, const char* path)
 // spares the fstat when it already says "regular file".
 bool entryOpensAsFile(int dirFd, const char* name, unsigned char type)
 {
-    return type == DT_REG ? opens(dirFd, name) : readableFileAt(dirFd, name);
+    return type == DT_REG ? opens(dirFd, name) : FileLookup::readableFileAt(dirFd, name);
 }
 
 enum class Listing { found, notFound, unlisted };
@@ -91,7 +80,7 @@ bool isSkinAt(int folderFd, const char* name, size_t length, bool mayHoldFolders
     path[length] = '/';
     for (const char* spelling : mainSpellings) {
         memcpy(path + length + 1, spelling, sizeof("main.bmp"));
-        if (mayHoldFolders ? readableFileAt(folderFd, path) : opens(folderFd, path))
+        if (mayHoldFolders ? FileLookup::readableFileAt(folderFd, path) : opens(folderFd, path))
             return true;
     }
     switch (listSkinFiles(folderFd, name)) {
@@ -104,7 +93,7 @@ bool isSkinAt(int folderFd, const char* name, size_t length, bool mayHoldFolders
     }
     // A folder that may be searched but not listed still answers for its exact name.
     memcpy(path + length + 1, "Region.txt", sizeof("Region.txt"));
-    return readableFileAt(folderFd, path);
+    return FileLookup::readableFileAt(folderFd, path);
 }
 
 // Appends value as UTF-8 would encode it (also for surrogate values): byte order of the
@@ -156,28 +145,12 @@ bool File_Exists(const QString& path)
         p.chop(1);
     if (p.isEmpty())
         return false;
-    return readableFileAt(AT_FDCWD, QFile::encodeName(p).constData());
+    return FileLookup::readableFileAt(AT_FDCWD, QFile::encodeName(p).constData());
 }
 
 QString findSkinFile(const QString& skinFolder, const QString& fileName)
 {
-    const QString exact = skinFolder + fileName;
-    if (File_Exists(exact))
-        return exact;
-    const QByteArray dirPath = QFile::encodeName(skinFolder.isEmpty() ? QStringLiteral(".") : skinFolder);
-    DIR* dir = opendir(dirPath.constData());
-    if (!dir)
-        return {};
-    const QByteArray wanted = QFile::encodeName(fileName);
-    QString found;
-    while (const dirent* entry = readdir(dir)) {
-        if (strcasecmp(entry->d_name, wanted.constData()) == 0 && readableFileAt(dirfd(dir), entry->d_name)) {
-            found = skinFolder + QFile::decodeName(entry->d_name);
-            break;
-        }
-    }
-    closedir(dir);
-    return found;
+    return FileLookup::findIgnoringCase(skinFolder, fileName);
 }
 
 void sortCaseBlind(QStringList& names)
