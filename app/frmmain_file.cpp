@@ -16,9 +16,7 @@
 // Number and description on two lines: no icon, titled with the program's name.
 static void showFailure(QWidget* parent, const RunError& error)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Hadrel"),
-        messageLines({ QString::number(error.number), error.description }), QMessageBox::Ok, parent);
-    box.exec();
+    showMessageLines(parent, { QString::number(error.number), error.description });
 }
 
 int frmmain::selectedCell() const

@@ -6,7 +6,6 @@
 #include "optfrm.h"
 
 #include <QLineEdit>
-#include <QMessageBox>
 
 void frmmain::load()
 {
@@ -42,8 +41,6 @@ void frmmain::loadFailed(const RunError& error)
     default:
         break;
     }
-    const QString text
-        = messageLines({ QString::number(error.number), error.description, QStringLiteral("製作者に連絡してね(^^;") });
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Hadrel"), text, QMessageBox::Ok, this);
-    box.exec();
+    showMessageLines(
+        this, { QString::number(error.number), error.description, QStringLiteral("製作者に連絡してね(^^;") });
 }
