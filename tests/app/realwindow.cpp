@@ -151,6 +151,14 @@ bool RealWindowSession::focus(const QString& id)
     return ok;
 }
 
+bool RealWindowSession::quitFromFileMenu(const QString& windowId)
+{
+    if (!focus(windowId) || !key(QStringLiteral("alt+f")))
+        return false;
+    pause(300); // the menu opens before it takes its access key
+    return key(QStringLiteral("x"));
+}
+
 bool RealWindowSession::clickAt(const QString& windowId, int x, int y, int button)
 {
     return xdotool({ QStringLiteral("mousemove"), QStringLiteral("--window"), windowId, QString::number(x),

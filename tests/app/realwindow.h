@@ -34,6 +34,8 @@ public:
     {
         return xdotool({ QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60"), keys });
     }
+    // "Hadrelの終了(&X)" chosen from the File menu with the keyboard, as a user quits.
+    bool quitFromFileMenu(const QString& windowId);
     bool clickAt(const QString& windowId, int x, int y, int button = 1);
     bool screenshot(const QString& file);
     // Waits for the program to end by itself; its exit code, or -1.

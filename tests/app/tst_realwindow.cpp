@@ -65,10 +65,7 @@ void TestRealWindow::showsTheMainWindowAndQuitsFromTheMenu()
     QVERIFY(session.screenshot(QStringLiteral(HADREL_SCREENSHOTS "/main-window.png")));
 
     // Quit through the File menu, as a user would.
-    QVERIFY(session.focus(id));
-    QVERIFY(session.key(QStringLiteral("alt+f")));
-    QTest::qWait(300);
-    QVERIFY(session.key(QStringLiteral("x")));
+    QVERIFY(session.quitFromFileMenu(id));
     QCOMPARE(session.waitForExit(), 0);
 }
 
@@ -97,10 +94,7 @@ void TestRealWindow::storedFolderIsInTheTitleAndPositionApplied()
     QVERIFY(session.xdotool({ "getwindowgeometry", id }, &geometry));
     QVERIFY2(geometry.contains(QStringLiteral("Position: 100,50")), qPrintable(geometry));
 
-    QVERIFY(session.focus(id));
-    QVERIFY(session.key(QStringLiteral("alt+f")));
-    QTest::qWait(300);
-    QVERIFY(session.key(QStringLiteral("x")));
+    QVERIFY(session.quitFromFileMenu(id));
     QCOMPARE(session.waitForExit(), 0);
     QCOMPARE(Store::get("Hadrel", "Path", "0"), slashed(skins.path()));
     QCOMPARE(Store::get("Hadrel", "Path", "Amp"), QStringLiteral("/opt/winamp/"));
@@ -126,10 +120,7 @@ void TestRealWindow::emptyStoreAsksForSettingsFirst()
     const QString id = session.waitForWindow(QStringLiteral("^Hadrel$"));
     QVERIFY2(!id.isEmpty(), qPrintable(session.programOutput()));
 
-    QVERIFY(session.focus(id));
-    QVERIFY(session.key(QStringLiteral("alt+f")));
-    QTest::qWait(300);
-    QVERIFY(session.key(QStringLiteral("x")));
+    QVERIFY(session.quitFromFileMenu(id));
     QCOMPARE(session.waitForExit(), 0);
     // The exit wrote the six values, empty.
     QCOMPARE(Store::get("Hadrel", "Path", "Amp", "<missing>"), QString());
@@ -149,10 +140,7 @@ void TestRealWindow::failedExitSaveIsReportedAndTheProgramEnds()
     const QString id = session.waitForWindow(QStringLiteral("^Hadrel$"));
     QVERIFY2(!id.isEmpty(), qPrintable(session.programOutput()));
 
-    QVERIFY(session.focus(id));
-    QVERIFY(session.key(QStringLiteral("alt+f")));
-    QTest::qWait(300);
-    QVERIFY(session.key(QStringLiteral("x")));
+    QVERIFY(session.quitFromFileMenu(id));
     // The report is a box of its own, titled Hadrel, over the closing window.
     QString box;
     QDeadlineTimer deadline(10000);
