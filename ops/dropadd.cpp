@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dropadd.h"
 
-#include "foldermove.h"
+#include "filecommands.h"
 #include "wszunpack.h"
 
 #include <QFileInfo>
@@ -45,15 +45,12 @@ QList<Added> addDropped(const QStringList& paths, const QString& skinFolder)
         switch (classify(path)) {
         case Kind::Other:
             continue;
-        case Kind::Folder: {
-            const QString name = QFileInfo(path).fileName();
-            // Without a skin folder the target would be relative to wherever we run.
-            added.error
-                = skinFolder.isEmpty() ? RunError::fromNumber(53) : FolderMove::moveInto(path, skinFolder, name);
+        case Kind::Folder:
+            // Exactly as the File menu adds a chosen folder.
+            added.error = FileCommands::addSkin(path, skinFolder);
             if (!added.error)
-                added.skinName = name;
+                added.skinName = FileCommands::chosenName(path);
             break;
-        }
         case Kind::Archive: {
             const WszUnpack::Result result = WszUnpack::unpack(path, skinFolder);
             added.skinName = result.skinName;
