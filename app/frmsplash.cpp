@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmsplash.h"
 
+#include "version.h"
+
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -78,7 +80,7 @@ frmSplash::frmSplash(QWidget* parent)
     cyan.setColor(QPalette::Disabled, QPalette::WindowText, Qt::cyan);
     lblProductName->setPalette(cyan);
 
-    lblVersion = makeLabel(this, "lblVersion", QStringLiteral("Version 2.02"), QRect(3690, 1305, 1635, 270));
+    lblVersion = makeLabel(this, "lblVersion", QStringLiteral("Version ") + Version::text(), QRect(3690, 1305, 1635, 270));
     lblVersion->setFont(makeFont(
         { QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace") }, 13.5, true));
     whiteOnBlack(lblVersion);
