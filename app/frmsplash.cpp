@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frmsplash.h"
 
-#include "version.h"
+#include "platform/version.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
