@@ -36,7 +36,8 @@ QString frmmain::cellSkinName(int cell) const
     return cell == m_renameCell && box->isModified() ? Rename_Old : box->text();
 }
 
-// Each step that fails is skipped without a word and the next one runs.
+// Each step that fails is skipped and the next one runs; only a Winamp command that did
+// not reach Winamp says so, since nothing else would.
 void frmmain::fileTriggered(int index)
 {
     const int cell = selectedCell();
@@ -59,10 +60,12 @@ void frmmain::fileTriggered(int index)
             Skin_Name[cell]->setFocus(Qt::OtherFocusReason);
         break;
     case 5:
-        Winamp_Ini_Update(ampPath(), folder, m_state.Selected_Skin);
+        if (const RunError error = Winamp_Ini_Update(ampPath(), folder, m_state.Selected_Skin))
+            showMessageLines(this, WinampIni::messageLines(error));
         break;
     case 6:
-        WinampLaunch::applyAndStart(ampPath(), folder, m_state.Selected_Skin);
+        WinampLaunch::applyAndStart(ampPath(), folder, m_state.Selected_Skin,
+            [this](const RunError& error) { showMessageLines(this, WinampIni::messageLines(error)); });
         break;
     case 7:
         close();

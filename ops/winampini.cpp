@@ -72,14 +72,63 @@ QString cwdValue(const QString& ampFolder, const QString& skinFolder)
     return seen.isEmpty() ? skinFolder : seen;
 }
 
+std::optional<QByteArray> encodeValue(const QString& value, int codePage)
+{
+    for (const QChar c : value) {
+        if (c.category() == QChar::Other_Control)
+            return std::nullopt;
+    }
+    return WineCodePage::encode(value, codePage);
+}
+
+// A line break in the name would break the message too; the control pictures show where
+// the character sits.
+static QString visibleName(QString name)
+{
+    for (QChar& c : name) {
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7f)
+            c = QChar(0x2421);
+        else if (c.category() == QChar::Other_Control)
+            c = QChar(0xfffd);
+    }
+    return name;
+}
+
+static RunError unwritable(const QString& name, int codePage)
+{
+    return RunError::fromNumber(unwritableName,
+        QStringLiteral("「%1」はWinampが読める文字(コードページ %2)で書けない文字を含んでいます。\n"
+                       "名前を変えてから使ってください。")
+            .arg(visibleName(name), QString::number(codePage)));
+}
+
+QStringList messageLines(const RunError& error)
+{
+    if (error.number == unwritableName)
+        return error.description.split(QLatin1Char('\n'));
+    return { QString::number(error.number), error.description };
+}
+
 } // namespace WinampIni
 
-RunError Winamp_Ini_Update(const QString& ampFolder, const QString& skinFolder, const QString& selectedSkin)
+RunError Winamp_Ini_Update(
+    const QString& ampFolder, const QString& skinFolder, const QString& selectedSkin, int codePage)
 {
     using namespace WinampIni;
     // An empty folder would make a bare "winamp.ini" in whatever folder we run from.
     if (ampFolder.isEmpty())
         return RunError::fromNumber(53);
+
+    // Encoded whole, after the trailing "\" is in place: in CP932 the second byte of
+    // ソ is 0x5C too, and must not be taken for it.
+    const std::optional<QByteArray> cwd = encodeValue(cwdValue(ampFolder, skinFolder), codePage);
+    if (!cwd)
+        return unwritable(skinFolder, codePage);
+    const std::optional<QByteArray> skin = encodeValue(selectedSkin, codePage);
+    if (!skin)
+        return unwritable(selectedSkin, codePage);
 
     // Written through a symbolic link: the link stays, its target gets the new text.
     const QString named = FileLookup::findIgnoringCase(Path_Slash(ampFolder), QStringLiteral("winamp.ini"));
@@ -105,9 +154,7 @@ RunError Winamp_Ini_Update(const QString& ampFolder, const QString& skinFolder, 
     if (old.isEmpty())
         return RunError::fromNumber(62, QStringLiteral("ファイルにこれ以上データがありません。"));
 
-    const QByteArray contents
-        = rewrite(old, QByteArrayLiteral("cwd=") + QFile::encodeName(cwdValue(ampFolder, skinFolder)),
-            QByteArrayLiteral("skin=") + QFile::encodeName(selectedSkin));
+    const QByteArray contents = rewrite(old, QByteArrayLiteral("cwd=") + *cwd, QByteArrayLiteral("skin=") + *skin);
 
     // A new file beside the old one, renamed over it: a crash or a full disk leaves the
     // old winamp.ini whole.

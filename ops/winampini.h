@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "codepage.h"
 #include "runerror.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QIODevice;
 
@@ -13,7 +15,10 @@ class QIODevice;
 // "cwd" becomes "cwd=" + skinFolder (as Winamp sees it) and the first that starts with
 // "skin" becomes "skin=" + selectedSkin. Every other line stays byte for byte. The file
 // is replaced whole or not at all; a missing or empty file is never created or written.
-RunError Winamp_Ini_Update(const QString& ampFolder, const QString& skinFolder, const QString& selectedSkin);
+// Both values are written in codePage; one it cannot hold exactly, or one with a control
+// character, fails with WinampIni::unwritableName and leaves the file as it was.
+RunError Winamp_Ini_Update(const QString& ampFolder, const QString& skinFolder, const QString& selectedSkin,
+    int codePage = WineCodePage::current());
 
 namespace WinampIni {
 
@@ -27,6 +32,17 @@ QByteArray rewrite(const QByteArray& bytes, const QByteArray& cwdLine, const QBy
 // The "cwd" value: skinFolder as Winamp sees it when ampFolder lies in a Wine prefix,
 // otherwise skinFolder as it stands.
 QString cwdValue(const QString& ampFolder, const QString& skinFolder);
+
+// The failure of a value Winamp could not read back: its description is the whole message.
+inline constexpr int unwritableName = 5;
+
+// value in codePage, or nothing when Winamp would read it back as something else or it
+// would break its line apart.
+std::optional<QByteArray> encodeValue(const QString& value, int codePage);
+
+// What a message box says about a failed update: the number and the description, or for
+// a name Winamp cannot read, only the description's lines.
+QStringList messageLines(const RunError& error);
 
 // Writes the new contents into the replacement file. Tests swap it to fail half-way.
 using WriteFunction = qint64 (*)(QIODevice& device, const QByteArray& bytes);

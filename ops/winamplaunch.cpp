@@ -29,10 +29,12 @@ RunError startWinamp(const QString& ampFolder)
     return ProgramStart::startDetached(QStringLiteral("wine"), { QFileInfo(exe).absoluteFilePath() }, environment);
 }
 
-RunError applyAndStart(const QString& ampFolder, const QString& skinFolder, const QString& selectedSkin)
+RunError applyAndStart(
+    const QString& ampFolder, const QString& skinFolder, const QString& selectedSkin, const ApplyFailed& applyFailed)
 {
     // Winamp starts with its old configuration when the file cannot be updated.
-    Winamp_Ini_Update(ampFolder, skinFolder, selectedSkin);
+    if (const RunError error = Winamp_Ini_Update(ampFolder, skinFolder, selectedSkin); error && applyFailed)
+        applyFailed(error);
     return startWinamp(ampFolder);
 }
 

@@ -6,12 +6,6 @@
 
 namespace SettingsKeys {
 
-QString read(const Key& key)
-{
-    return Store::get(QLatin1String(application), QLatin1String(key.section), QLatin1String(key.name),
-        QLatin1String(key.defaultValue));
-}
-
 RunError write(const Key& key, const QString& value)
 {
     if (key.readOnly)

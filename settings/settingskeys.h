@@ -2,6 +2,7 @@
 #pragma once
 
 #include "runerror.h"
+#include "store.h"
 
 #include <QString>
 
@@ -41,8 +42,16 @@ constexpr const Key& slot(int index)
 inline constexpr Key mainLeft { "Settings", "MainLeft", "1000", true };
 inline constexpr Key mainTop { "Settings", "MainTop", "1000", true };
 
+// The code page winamp.ini is written in, for a Winamp started in another locale than
+// ours. Absent: the locale's.
+inline constexpr Key winampCodePage { "Winamp", "CodePage", "", true };
+
 // The stored value, or the key's default when it is missing.
-QString read(const Key& key);
+inline QString read(const Key& key)
+{
+    return Store::get(QLatin1String(application), QLatin1String(key.section), QLatin1String(key.name),
+        QLatin1String(key.defaultValue));
+}
 // Stores one value; a read-only key is refused with 5.
 RunError write(const Key& key, const QString& value);
 // Whether the stored values could be read: none, 75 (unreadable) or 380 (not an INI file).

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "codepage.h"
+#include "store.h"
 #include "testsupport.h"
 #include "winampini.h"
 #include "wine.h"
@@ -31,6 +33,12 @@ private slots:
     void findsTheFileWithoutRegardToCase();
     void failedWriteLeavesTheOldFileWhole();
     void cwdIsTheFolderAsWineSeesIt();
+    void codePageOfTheEnvironment_data();
+    void codePageOfTheEnvironment();
+    void writesInTheCodePageOfTheLocale_data();
+    void writesInTheCodePageOfTheLocale();
+    void refusesValuesWinampWouldNotReadBack_data();
+    void refusesValuesWinampWouldNotReadBack();
 
 private:
     QString ampFolder() const { return slashed(m_dir->path()) + "Winamp/"; }
@@ -49,6 +57,8 @@ void TestWinampIni::init()
     m_dir = new QTemporaryDir;
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir().mkpath(ampFolder()));
+    // Hadrel's users are Japanese; the machine's own locale must not matter.
+    QVERIFY(qunsetenv("LC_ALL") && qunsetenv("LC_CTYPE") && qputenv("LANG", "ja_JP.UTF-8"));
 }
 
 void TestWinampIni::cleanup()
@@ -98,7 +108,7 @@ void TestWinampIni::rewritesOnlyTheFirstMatchingLines_data()
         << QByteArrayLiteral("title=\x83\x45\x83\x42\x83\x93\xff\xfe\r\nskin=x\r\nctl=\x01\x1b\x7f\t\0z\r\n") << "New"
         << QByteArrayLiteral("title=\x83\x45\x83\x42\x83\x93\xff\xfe\r\nskin=New\r\nctl=\x01\x1b\x7f\t\0z\r\n");
     QTest::newRow("japanese skin name") << QByteArray("skin=x\r\n") << "緑のスキン"
-                                        << QByteArray("skin=") + QFile::encodeName("緑のスキン") + "\r\n";
+                                        << QByteArray("skin=\x97\xce\x82\xcc\x83\x58\x83\x4c\x83\x93\r\n");
 }
 
 void TestWinampIni::rewritesOnlyTheFirstMatchingLines()
@@ -239,7 +249,12 @@ void TestWinampIni::cwdIsTheFolderAsWineSeesIt()
     QCOMPARE(read(amp + "winamp.ini"), "cwd=Z:" + QFile::encodeName(expected) + "\r\nskin=Green\r\n");
 
     QCOMPARE(Winamp_Ini_Update(amp, prefix + "drive_c/Skins/緑/", "Green").number, 0);
-    QCOMPARE(read(amp + "winamp.ini"), "cwd=" + QFile::encodeName("C:\\Skins\\緑\\") + "\r\nskin=Green\r\n");
+    QCOMPARE(read(amp + "winamp.ini"), QByteArray("cwd=C:\\Skins\\\x97\xce\\\r\nskin=Green\r\n"));
+    // The second byte of ソ is a backslash too: the one that ends the path is still there.
+    QVERIFY(QDir().mkpath(prefix + "drive_c/スキン集/ソ"));
+    QCOMPARE(Winamp_Ini_Update(amp, prefix + "drive_c/スキン集/ソ/", "Green").number, 0);
+    QCOMPARE(
+        read(amp + "winamp.ini"), QByteArray("cwd=C:\\\x83\x58\x83\x4c\x83\x93\x8f\x57\\\x83\x5c\\\r\nskin=Green\r\n"));
 
     QCOMPARE(Wine::prefixOf(amp), QDir::cleanPath(prefix));
     QCOMPARE(Wine::windowsFolder(Wine::prefixOf(amp), prefix + "drive_c/"), "C:\\");
@@ -249,6 +264,111 @@ void TestWinampIni::cwdIsTheFolderAsWineSeesIt()
     // Outside a prefix the folder goes in as it stands.
     QVERIFY(Wine::prefixOf(ampFolder()).isEmpty());
     QCOMPARE(WinampIni::cwdValue(ampFolder(), outside), outside);
+}
+
+void TestWinampIni::codePageOfTheEnvironment_data()
+{
+    QTest::addColumn<QStringList>("variables"); // LC_ALL, LC_CTYPE, LANG; null is unset
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("codePage");
+
+    const QString unset;
+    const auto lang = [&](const char* locale) { return QStringList { unset, unset, locale }; };
+    const QList<std::pair<const char*, int>> locales { { "ja_JP.UTF-8", 932 }, { "ja_JP.eucJP", 932 },
+        { "ko_KR.UTF-8", 949 }, { "zh_CN.UTF-8", 936 }, { "zh_SG", 936 }, { "zh_TW.UTF-8", 950 },
+        { "zh_HK.UTF-8", 950 }, { "ru_RU.UTF-8", 1251 }, { "uk_UA.UTF-8", 1251 }, { "bg_BG", 1251 }, { "sr_RS", 1251 },
+        { "sr_RS@latin", 1250 }, { "uz_UZ", 1254 }, { "uz_UZ.UTF-8@cyrillic", 1251 }, { "pl_PL.UTF-8", 1250 },
+        { "cs_CZ", 1250 }, { "hu_HU", 1250 }, { "el_GR.UTF-8", 1253 }, { "tr_TR.UTF-8", 1254 }, { "he_IL.UTF-8", 1255 },
+        { "ar_EG.UTF-8", 1256 }, { "fa_IR", 1256 }, { "lt_LT", 1257 }, { "lv_LV", 1257 }, { "et_EE", 1257 },
+        { "vi_VN", 1258 }, { "th_TH.UTF-8", 874 }, { "en_US.UTF-8", 1252 }, { "de_DE@euro", 1252 }, { "C", 1252 },
+        { "POSIX", 1252 }, { "C.UTF-8", 1252 } };
+    for (const auto& [locale, codePage] : locales)
+        QTest::newRow(locale) << lang(locale) << QString() << codePage;
+
+    QTest::newRow("nothing set") << QStringList { unset, unset, unset } << QString() << 1252;
+    QTest::newRow("LC_ALL first") << QStringList { "ru_RU", "ja_JP", "ko_KR" } << QString() << 1251;
+    QTest::newRow("then LC_CTYPE") << QStringList { unset, "ja_JP", "ko_KR" } << QString() << 932;
+    QTest::newRow("empty counts as unset") << QStringList { "", "", "el_GR" } << QString() << 1253;
+    QTest::newRow("stored number wins") << lang("ja_JP.UTF-8") << "1252" << 1252;
+    QTest::newRow("stored with blanks") << lang("en_US") << " 932 " << 932;
+    QTest::newRow("stored word ignored") << lang("ja_JP.UTF-8") << "sjis" << 932;
+    QTest::newRow("stored UTF-8 ignored") << lang("ja_JP.UTF-8") << "65001" << 932;
+}
+
+void TestWinampIni::codePageOfTheEnvironment()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(QString, stored);
+    QFETCH(int, codePage);
+    QProcessEnvironment environment;
+    const char* names[] = { "LC_ALL", "LC_CTYPE", "LANG" };
+    for (int i = 0; i < 3; ++i) {
+        if (!variables[i].isNull())
+            environment.insert(names[i], variables[i]);
+    }
+    QCOMPARE(WineCodePage::forWinamp(stored, environment), codePage);
+}
+
+void TestWinampIni::writesInTheCodePageOfTheLocale_data()
+{
+    QTest::addColumn<QByteArray>("lang");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("skin");
+    QTest::addColumn<QByteArray>("bytes");
+
+    const QByteArray japanese("\x93\xfa\x96\x7b\x8c\xea\x83\x58\x83\x4c\x83\x93");
+    QTest::newRow("ja") << QByteArray("ja_JP.UTF-8") << QString() << "日本語スキン" << japanese;
+    QTest::newRow("en") << QByteArray("en_US.UTF-8") << QString() << "Café" << QByteArray("Caf\xe9");
+    QTest::newRow("store over the locale") << QByteArray("en_US.UTF-8") << "932"
+                                           << "日本語スキン" << japanese;
+}
+
+void TestWinampIni::writesInTheCodePageOfTheLocale()
+{
+    QFETCH(QByteArray, lang);
+    QFETCH(QString, stored);
+    QFETCH(QString, skin);
+    QFETCH(QByteArray, bytes);
+    QVERIFY(qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path())));
+    QVERIFY(qputenv("LANG", lang));
+    if (!stored.isNull())
+        QVERIFY(!Store::save("Hadrel", "Winamp", "CodePage", stored).failed());
+
+    QVERIFY(writeFile(iniPath(), "cwd=old\r\nskin=Old\r\n"));
+    QCOMPARE(Winamp_Ini_Update(ampFolder(), "/skins/", skin).number, 0);
+    QCOMPARE(read(iniPath()), "cwd=/skins/\r\nskin=" + bytes + "\r\n");
+}
+
+void TestWinampIni::refusesValuesWinampWouldNotReadBack_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("skin");
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QString>("firstLine");
+
+    const QString sentence = "「%1」はWinampが読める文字(コードページ %2)で書けない文字を含んでいます。";
+    // WAVE DASH has no CP932 pair; Windows would write the one of FULLWIDTH TILDE.
+    QTest::newRow("wave dash") << "/skins/"
+                               << "波〜" << 932 << sentence.arg("波〜").arg(932);
+    QTest::newRow("line break") << "/skins/"
+                                << "a\nvolume=0" << 932 << sentence.arg("a␊volume=0").arg(932);
+    QTest::newRow("control character in the folder") << "/sk\x1bins/"
+                                                     << "Green" << 1252 << sentence.arg("/sk␛ins/").arg(1252);
+    QTest::newRow("kana under 1252") << "/skins/"
+                                     << "スキン" << 1252 << sentence.arg("スキン").arg(1252);
+}
+
+void TestWinampIni::refusesValuesWinampWouldNotReadBack()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, skin);
+    QFETCH(int, codePage);
+    QFETCH(QString, firstLine);
+    const QByteArray contents("[Winamp]\r\ncwd=old\r\nskin=Old\nvolume=200");
+    QVERIFY(writeFile(iniPath(), contents));
+    const RunError error = Winamp_Ini_Update(ampFolder(), folder, skin, codePage);
+    QCOMPARE(WinampIni::messageLines(error), QStringList({ firstLine, "名前を変えてから使ってください。" }));
+    QCOMPARE(read(iniPath()), contents);
 }
 
 QTEST_GUILESS_MAIN(TestWinampIni)
