@@ -598,6 +598,23 @@ void TestFileCommands::applyAndStartUseTheWinampFolder()
     QCOMPARE(QString::fromUtf8(started.readAll()), "[" + amp + "Winamp.exe]");
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QCOMPARE(ini.readAll(), "cwd=" + QFile::encodeName(skins()) + "\r\nskin=Green\r\n");
+    ini.close();
+
+    // A name Winamp could not read: the user is told, the file stays, Winamp starts anyway.
+    QVERIFY(qunsetenv("LC_ALL") && qunsetenv("LC_CTYPE") && qputenv("LANG", "ja_JP.UTF-8"));
+    QVERIFY(QFile::remove(bin + "started"));
+    BoxAnswerer boxes;
+    m_state.Selected_Skin = "波〜";
+    m_window->file[5]->trigger();
+    m_window->file[6]->trigger();
+    QTRY_VERIFY(QFileInfo::exists(bin + "started"));
+    const QString text = "「波〜」はWinampが読める文字(コードページ 932)で書けない文字を含んでいます。\n"
+                         "名前を変えてから使ってください。";
+    QCOMPARE(boxes.seen.size(), 2);
+    QCOMPARE(boxes.seen[1].text, text);
+    QCOMPARE(boxes.seen[0].title, QStringLiteral("Hadrel"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QCOMPARE(ini.readAll(), "cwd=" + QFile::encodeName(skins()) + "\r\nskin=Green\r\n");
 }
 
 void TestFileCommands::contextMenuCommandsAsAUserPicksThem()

@@ -128,8 +128,14 @@ void TestWinampLaunch::updatesTheIniBeforeStartingAndStartsAllTheSame()
     QVERIFY(QDir().mkpath(amp));
     QVERIFY(writeFile(amp + "Winamp.exe", "MZ"));
 
-    // No winamp.ini: Winamp starts with its old configuration.
-    QCOMPARE(WinampLaunch::applyAndStart(amp, "/skins/", "Green").number, 0);
+    // No winamp.ini: Winamp starts with its old configuration, after the caller heard why.
+    QList<int> heard;
+    const auto hear = [&](const RunError& error) {
+        QVERIFY(log("wine").isEmpty());
+        heard.append(error.number);
+    };
+    QCOMPARE(WinampLaunch::applyAndStart(amp, "/skins/", "Green", hear).number, 0);
+    QCOMPARE(heard, QList<int> { 53 });
     QTRY_VERIFY(!log("wine").isEmpty());
     QVERIFY(!QFileInfo::exists(amp + "winamp.ini"));
 
