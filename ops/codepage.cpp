@@ -63,8 +63,7 @@ int forLocale(const QString& locale)
     // language[_territory][.codeset][@modifier]
     const qsizetype at = locale.indexOf(QLatin1Char('@'));
     const QString modifier = at < 0 ? QString() : locale.mid(at + 1).toLower();
-    QString name = at < 0 ? locale : locale.left(at);
-    name.truncate(name.indexOf(QLatin1Char('.')) < 0 ? name.size() : name.indexOf(QLatin1Char('.')));
+    const QString name = locale.left(at).section(QLatin1Char('.'), 0, 0);
     const qsizetype underscore = name.indexOf(QLatin1Char('_'));
     const QString language = name.left(underscore < 0 ? name.size() : underscore).toLower();
     const QString territory = underscore < 0 ? QString() : name.mid(underscore + 1).toUpper();
