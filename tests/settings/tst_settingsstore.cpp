@@ -250,7 +250,6 @@ void TestSettingsStore::malformedStoreIsReportedAfterReadingWhatItCan()
     QCOMPARE(m_holder->Settings_Load().number, 380);
     QCOMPARE(m_holder->form().Amp_Path->text(), QStringLiteral("/winamp/"));
     QCOMPARE(m_host->entries[0]->text(), QStringLiteral("/skins/"));
-    // Kept beside itself before anything is saved, never over an earlier copy.
     QCOMPARE(m_holder->damagedCopy(), file + ".damaged.1");
     QCOMPARE(TestSupport::readAll(file + ".damaged.1"), damaged);
     QCOMPARE(TestSupport::readAll(file + ".damaged"), QByteArray("an earlier copy"));
