@@ -26,6 +26,23 @@ QString helpText(const Program& program, const QList<QCommandLineOption>& option
     return text;
 }
 
+// Whether Qt may find a screen; when it cannot, it would end the program before a mistake on
+// the line could be told.
+bool screenNamed(const QStringList& arguments)
+{
+    for (const char* variable : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" }) {
+        if (!qEnvironmentVariableIsEmpty(variable))
+            return true;
+    }
+    for (QString word : arguments) {
+        while (word.startsWith(QLatin1Char('-')))
+            word.remove(0, 1);
+        if (word == QLatin1String("platform") || word == QLatin1String("display"))
+            return true;
+    }
+    return false;
+}
+
 int print(const Reply& reply)
 {
     std::FILE* stream = reply.ask == Ask::Mistake ? stderr : stdout;
@@ -87,7 +104,8 @@ int run(int argc, char* argv[], const Program& program, const std::function<int(
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (const Reply early = read(arguments, program); early.ask == Ask::Help || early.ask == Ask::Version)
+    const Reply early = read(arguments, program);
+    if (early.ask == Ask::Help || early.ask == Ask::Version || (early.ask == Ask::Mistake && !screenNamed(arguments)))
         return print(early);
 
     QApplication app(argc, argv);

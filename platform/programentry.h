@@ -40,7 +40,7 @@ bool installJapanese(QCoreApplication& app, const QString& folder = QString());
 
 // The whole entry: help and version are answered before anything needs a display; the
 // rest of the line is judged once the application object has taken out Qt's own options
-// (-platform, -style, ...). Then body runs.
+// (-platform, -style, ...), or at once when there is no display to reach. Then body runs.
 int run(int argc, char* argv[], const Program& program, const std::function<int(QApplication&)>& body);
 
 } // namespace ProgramEntry
