@@ -4,8 +4,23 @@
 
 #include "messagetext.h"
 #include "optfrm.h"
+#include "settingskeys.h"
 
 #include <QLineEdit>
+#include <QMessageBox>
+
+namespace {
+
+void reportDamagedSettings(QWidget* parent, const QString& file, const QString& copy)
+{
+    QString text = QStringLiteral("設定ファイルが壊れていたため、読み取れた設定だけを使います。\n壊れたファイル: %1\n")
+                       .arg(file);
+    text += copy.isEmpty() ? QStringLiteral("控えを作れなかったので、このファイルには保存しません。")
+                           : QStringLiteral("壊れたファイルの控え: %1").arg(copy);
+    QMessageBox::warning(parent, QStringLiteral("Hadrel"), text);
+}
+
+} // namespace
 
 void frmmain::load()
 {
@@ -14,8 +29,12 @@ void frmmain::load()
 
 RunError frmmain::loadSteps()
 {
-    if (const RunError error = settings().Settings_Load())
-        return error;
+    const RunError loaded = settings().Settings_Load();
+    // A damaged file is no reason to start empty: what could be read is used.
+    if (loaded.number == 380)
+        reportDamagedSettings(this, SettingsKeys::file(), settings().damagedCopy());
+    else if (loaded)
+        return loaded;
     Opt_Frm& form = settings().form();
     if (form.Amp_Path->text().isEmpty()) {
         // First run: OK makes slot 0 current, saves and rescans by itself; Cancel leaves

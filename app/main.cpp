@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/programentry.h"
 #include "startup.h"
-
-#include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    return Startup::run(app);
+    const ProgramEntry::Program program { QStringLiteral("hadrel"),
+        QStringLiteral("展開した Winamp 2 の Skin を一覧・プレビューし、WINAMP で使います。") };
+    return ProgramEntry::run(argc, argv, program, &Startup::run);
 }

@@ -55,6 +55,34 @@ RunError readStatus(const QString& application)
     return RunError::none();
 }
 
+QString keepCopy(const QString& application)
+{
+    QFile original(fileFor(application));
+    if (!original.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = original.readAll();
+    if (original.error() != QFileDevice::NoError)
+        return {};
+    const QString base = original.fileName() + QStringLiteral(".damaged");
+    // Bounded only so that a folder that refuses every name cannot keep us here.
+    for (int n = 0; n < 10000; ++n) {
+        const QString name = n == 0 ? base : base + QLatin1Char('.') + QString::number(n);
+        QFile copy(name);
+        // NewOnly creates the file or fails: an earlier copy is never touched.
+        if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (QFileInfo::exists(name) || QFileInfo(name).isSymLink())
+                continue;
+            return {};
+        }
+        if (copy.write(bytes) != bytes.size() || !copy.flush()) {
+            copy.remove();
+            return {};
+        }
+        return name;
+    }
+    return {};
+}
+
 RunError save(const QString& application, const QString& section, const QString& key, const QString& value)
 {
     if (!QDir().mkpath(folder()))

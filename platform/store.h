@@ -22,6 +22,12 @@ QString get(const QString& application, const QString& section, const QString& k
 // 75 when it cannot be opened (or is a directory), 380 when it is not an INI file.
 RunError readStatus(const QString& application);
 
+// Keeps the application's file as it is now beside it, before anything is written over
+// it: "<file>.damaged", or "<file>.damaged.1", ".2", ... when earlier copies are there, so
+// no earlier copy is ever overwritten. Returns the copy's path, or nothing when no copy
+// could be made.
+QString keepCopy(const QString& application);
+
 // Creates or overwrites one value. Fails with 75 when the file cannot be written.
 RunError save(const QString& application, const QString& section, const QString& key, const QString& value);
 

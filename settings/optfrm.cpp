@@ -70,10 +70,11 @@ void Opt_Frm::buildControls()
 
     cmdOK = makeButton(this, QStringLiteral("cmdOK"), QStringLiteral("OK"));
     cmdCancel = makeButton(this, QStringLiteral("cmdCancel"), QStringLiteral("ｷｬﾝｾﾙ"));
+    // OK at the bottom left, Cancel to its right; the spare room stays on the right.
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
+    buttons->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);

@@ -73,6 +73,11 @@ RunError OptFrmHolder::Settings_Load()
     // Asked before anything reads the file: the parsed file is cached per process, and a
     // cached copy no longer tells whether it could be parsed.
     const RunError status = SettingsKeys::readStatus();
+    if (status.number == 380 && m_damagedCopy.isEmpty()) {
+        // The values Qt could not read exist only in this file: keep it before any save.
+        m_damagedCopy = SettingsKeys::keepDamagedCopy();
+        m_storeHeldBack = m_damagedCopy.isEmpty();
+    }
     if (m_form)
         fillFields();
     else
@@ -86,9 +91,14 @@ RunError OptFrmHolder::Settings_Save()
     SettingsKeys::Folders values;
     for (size_t i = 0; i < fields.size(); ++i)
         values[i] = Path_Slash(fields[i]->text()); // the fields keep the text as typed
-    const RunError error = SettingsKeys::writeFolders(values);
+    const RunError error = m_storeHeldBack ? RunError::fromNumber(75) : SettingsKeys::writeFolders(values);
     mirror(m_host, values);
     return error;
+}
+
+QString OptFrmHolder::damagedCopy() const
+{
+    return m_damagedCopy;
 }
 
 RunError OptFrmHolder::showModal()

@@ -27,11 +27,16 @@ public:
     Opt_Frm* existing() const;
 
     // Store to fields to Reg captions. Fails when the store cannot be read; the fields
-    // then hold what could be read.
+    // then hold what could be read. A damaged file (380) is first kept beside itself.
     RunError Settings_Load();
     // Fields to store and to Reg captions. All six values are written and all captions
-    // set even when a write fails; the first failure is returned.
+    // set even when a write fails; the first failure is returned. Nothing is written over
+    // a damaged file that could not be kept (75).
     RunError Settings_Save();
+
+    // After a load that found the store's file damaged: the copy kept of it, or nothing
+    // when none could be made.
+    QString damagedCopy() const;
 
     // Shows the dialog modally. OK makes slot 0 current, saves and rescans; OK and
     // Cancel destroy the dialog. A save that fails keeps the dialog (hidden) with the
@@ -50,4 +55,6 @@ private:
     SettingsHost& m_host;
     QPointer<QWidget> m_owner;
     QPointer<Opt_Frm> m_form;
+    QString m_damagedCopy;
+    bool m_storeHeldBack = false; // damaged and not kept: writing would lose it
 };

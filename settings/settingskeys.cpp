@@ -18,6 +18,16 @@ RunError readStatus()
     return Store::readStatus(QLatin1String(application));
 }
 
+QString file()
+{
+    return Store::fileFor(QLatin1String(application));
+}
+
+QString keepDamagedCopy()
+{
+    return Store::keepCopy(QLatin1String(application));
+}
+
 Folders readFolders()
 {
     Folders values;

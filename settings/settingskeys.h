@@ -56,6 +56,11 @@ inline QString read(const Key& key)
 RunError write(const Key& key, const QString& value);
 // Whether the stored values could be read: none, 75 (unreadable) or 380 (not an INI file).
 RunError readStatus();
+// The file the values live in.
+QString file();
+// Keeps the file as it is now beside it, never over an earlier copy: the copy's path, or
+// nothing when none could be made.
+QString keepDamagedCopy();
 
 using Folders = std::array<QString, 1 + slotCount>;
 // The six folder values as stored, each with exactly one trailing separator or empty.

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/programentry.h"
 #include "wipe.h"
-
-#include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    return Wipe::run();
+    const ProgramEntry::Program program { QStringLiteral("hadrelwipe"),
+        QStringLiteral("設定ストアから「Morvane」の設定をすべて削除し、結果を知らせます。") };
+    return ProgramEntry::run(argc, argv, program, [](QApplication&) { return Wipe::run(); });
 }

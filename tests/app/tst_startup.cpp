@@ -264,8 +264,8 @@ void TestStartup::loadFailuresAreClassified_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("rescannedAndSaved");
-    // Not an INI file (380): nothing more, but what could be read is kept.
-    QTest::newRow("malformed store") << QByteArray("[Path\nAmp=/opt/winamp\n0=/skins\n") << false;
+    // Not an INI file (380): the user is told, what could be read is used and kept.
+    QTest::newRow("malformed store") << "[Path\nAmp=/opt/winamp\n0=" + QFile::encodeName(skinsFolder()) << false;
     // Unreadable (75): a link to a file not there yet; rescanned and saved through it.
     QTest::newRow("unreadable store") << QByteArray() << true;
 }
@@ -283,21 +283,32 @@ void TestStartup::loadFailuresAreClassified()
         QVERIFY(TestSupport::writeFile(Store::fileFor("Hadrel"), content));
 
     frmmain& window = makeWindow();
-    ModalWatcher<QDialog> dialogs([](QDialog* dialog) { dialog->reject(); });
+    QStringList boxes;
+    ModalWatcher<QDialog> dialogs([&boxes](QDialog* dialog) {
+        boxes << dialog->property("text").toString(); // a message box's text, else nothing
+        dialog->reject();
+    });
     window.load();
     QCoreApplication::processEvents();
-    QCOMPARE(dialogs.count(), 0);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Hadrel"));
-    QCOMPARE(window.Skin_Lst->count(), 0);
     const QString skinCount = window.WINAMP_Path->panel("skin")->text();
     if (rescannedAndSaved) {
+        QCOMPARE(boxes, QStringList());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Hadrel"));
+        QCOMPARE(window.Skin_Lst->count(), 0);
         QCOMPARE(skinCount, QStringLiteral("Skin数:0"));
         QCOMPARE(storedKeys(target), sixKeys);
     } else {
-        QCOMPARE(skinCount, QStringLiteral("Skin数:"));
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].contains(Store::fileFor("Hadrel") + ".damaged"), qPrintable(boxes[0]));
+        QCOMPARE(TestSupport::readAll(Store::fileFor("Hadrel") + ".damaged"), content);
+        QCOMPARE(window.Skin_Lst->count(), TestSupport::sharedSkinNames().size());
         QCOMPARE(window.ampPath(), QStringLiteral("/opt/winamp/"));
-        QCOMPARE(window.Reg[0]->text(), QStringLiteral("/skins/"));
-        QVERIFY(!QFile::exists(target));
+        // Nothing read is lost at exit, and the user is not asked again.
+        window.show();
+        QVERIFY(window.close());
+        QCOMPARE(stored("Amp"), QStringLiteral("/opt/winamp/"));
+        QCOMPARE(stored("0"), skinsFolder() + "/");
+        QCOMPARE(boxes.size(), 1);
     }
 }
 

@@ -146,6 +146,7 @@ void TestOptFrm::looksAsDesigned()
         }
         QVERIFY(dialog->Frame2->y() > dialog->Frame1->y());
         QVERIFY(dialog->cmdOK->y() > dialog->Frame2->geometry().bottom());
+        QCOMPARE(dialog->cmdOK->x(), dialog->Frame2->x()); // bottom left, not pushed right
         QVERIFY(dialog->cmdCancel->x() > dialog->cmdOK->x());
         dialog->cmdCancel->click();
     });

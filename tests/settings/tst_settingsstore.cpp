@@ -4,6 +4,7 @@
 #include "settingshost.h"
 #include "settingskeys.h"
 #include "store.h"
+#include "testsupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -242,13 +243,16 @@ void TestSettingsStore::unreadableStoreIsReported()
 void TestSettingsStore::malformedStoreIsReportedAfterReadingWhatItCan()
 {
     QVERIFY(QDir().mkpath(Store::folder()));
-    QFile file(Store::fileFor("Hadrel"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Path\nAmp=/winamp\n0=/skins\n");
-    file.close();
+    const QString file = Store::fileFor("Hadrel");
+    const QByteArray damaged("[Path\nAmp=/winamp\n0=/skins\n");
+    QVERIFY(TestSupport::writeFile(file, damaged));
+    QVERIFY(TestSupport::writeFile(file + ".damaged", "an earlier copy"));
     QCOMPARE(m_holder->Settings_Load().number, 380);
     QCOMPARE(m_holder->form().Amp_Path->text(), QStringLiteral("/winamp/"));
     QCOMPARE(m_host->entries[0]->text(), QStringLiteral("/skins/"));
+    QCOMPARE(m_holder->damagedCopy(), file + ".damaged.1");
+    QCOMPARE(TestSupport::readAll(file + ".damaged.1"), damaged);
+    QCOMPARE(TestSupport::readAll(file + ".damaged"), QByteArray("an earlier copy"));
 }
 
 void TestSettingsStore::windowPositionIsNeverWritten()
