@@ -31,6 +31,7 @@ inline constexpr std::array<const char*, BitmapCount> bitmapFiles
 inline constexpr const char* numbersExFile = "nums_ex.bmp";
 inline constexpr const char* visColorFile = "viscolor.txt";
 inline constexpr const char* pleditTextFile = "pledit.txt";
+inline constexpr const char* regionFile = "region.txt";
 
 struct Sprite
 {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFont>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRegularExpression>
 
 #include <array>
@@ -175,6 +176,71 @@ PlaylistText playlistText(const QByteArray& bytes)
     return result;
 }
 
+// region.txt: the polygons of one section ("Normal" for the main window, "Equalizer")
+// that shape a window. Empty when the section is absent or its numbers do not add up,
+// and Winamp then leaves the window square.
+QPainterPath region(const QByteArray& bytes, const QString& section)
+{
+    static const QRegularExpression number(QStringLiteral("-?\\d+"));
+    auto numbers = [](const QString& text) {
+        QList<int> values;
+        for (auto it = number.globalMatch(text); it.hasNext();)
+            values << it.next().captured().toInt();
+        return values;
+    };
+    QList<int> counts, points;
+    bool inSection = false;
+    for (const QByteArray& raw : bytes.split('\n')) {
+        const QString line = QString::fromLatin1(raw).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inSection = line.compare(QLatin1Char('[') + section + QLatin1Char(']'), Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (!inSection || eq < 0 || line.startsWith(QLatin1Char(';')))
+            continue;
+        const QString key = line.left(eq).trimmed().toLower();
+        if (key == QLatin1String("numpoints"))
+            counts = numbers(line.mid(eq + 1));
+        else if (key == QLatin1String("pointlist"))
+            points = numbers(line.mid(eq + 1));
+    }
+    qsizetype total = 0;
+    for (const int count : std::as_const(counts)) {
+        if (count < 1 || count > 10000)
+            return {};
+        total += count;
+    }
+    if (counts.isEmpty() || total * 2 != points.size())
+        return {};
+    QPainterPath shape;
+    qsizetype next = 0;
+    for (const int count : std::as_const(counts)) {
+        QPolygonF polygon;
+        for (int i = 0; i < count; ++i, next += 2)
+            polygon << QPointF(points[next], points[next + 1]);
+        QPainterPath part;
+        part.addPolygon(polygon);
+        part.closeSubpath();
+        shape = shape.united(part);
+    }
+    return shape;
+}
+
+// Pixels outside the region become transparent, as the desktop shows through there.
+void shape(QImage& image, const QPainterPath& region)
+{
+    if (region.isEmpty())
+        return;
+    QImage mask(image.size(), QImage::Format_ARGB32_Premultiplied);
+    mask.fill(Qt::transparent);
+    QPainter(&mask).fillPath(region, Qt::black);
+    image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    painter.drawImage(0, 0, mask);
+}
+
 QImage composeMain(const SkinFiles& files)
 {
     const Bitmaps bitmaps(
@@ -204,6 +270,8 @@ QImage composeMain(const SkinFiles& files)
         balanceArea.y + sliderThumbTop);
 
     text(painter, bitmaps, QStringLiteral("1. Hadrel (3:45)"), titleArea);
+    painter.end();
+    shape(image, region(files.file(QLatin1String(regionFile)), QStringLiteral("Normal")));
     return image;
 }
 
@@ -223,7 +291,7 @@ QStringList mainWindowFileNames()
         if (b != Eqmain && b != Pledit)
             names << QLatin1String(bitmapFiles[size_t(b)]);
     }
-    names << QLatin1String(numbersExFile) << QLatin1String(visColorFile);
+    names << QLatin1String(numbersExFile) << QLatin1String(visColorFile) << QLatin1String(regionFile);
     return names;
 }
 
@@ -252,6 +320,8 @@ QImage equalizer(const SkinFiles& files)
         blit(painter, bitmaps, eqSliderFrame(frame), left, eqSliderTop);
         blit(painter, bitmaps, eqSliderThumb, left + 1, eqSliderTop + thumbTop);
     }
+    painter.end();
+    shape(image, region(files.file(QLatin1String(regionFile)), QStringLiteral("Equalizer")));
     return image;
 }
 
@@ -296,7 +366,8 @@ QImage playlist(const SkinFiles& files)
 
 QImage stacked(const SkinFiles& files)
 {
-    QImage image(windowWidth, 3 * windowHeight, QImage::Format_RGB32);
+    QImage image(windowWidth, 3 * windowHeight, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.drawImage(0, 0, mainWindow(files));
     painter.drawImage(0, windowHeight, equalizer(files));

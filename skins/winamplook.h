@@ -10,7 +10,8 @@
 // A skin as Winamp 2 draws it, stopped: the main window, the equalizer and the playlist
 // editor, each 275 x 116, composed from the skin's bitmaps. A bitmap the skin lacks, or
 // one that does not decode, is replaced by Hadrel's own neutral one, file by file, as
-// Winamp falls back to its base skin.
+// Winamp falls back to its base skin. A region.txt shapes the main window and the
+// equalizer: pixels outside its polygons are transparent.
 namespace WinampLook {
 
 // Lower-case names of the files the pictures below are made from.

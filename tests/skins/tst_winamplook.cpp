@@ -40,6 +40,7 @@ private slots:
     void spritesComeFromTheirBitmaps_data();
     void spritesComeFromTheirBitmaps();
     void missingAndDamagedFilesFallBackOneByOne();
+    void regionShapesMainWindowAndEqualizer();
     void viewShowsTheThreeDoubledAndEscapeCloses();
 };
 
@@ -51,7 +52,7 @@ void TestWinampLook::spritesComeFromTheirBitmaps_data()
     QTest::addColumn<QPoint>("target");
     // Upper-case file names; nums_ex.bmp only.
     QTest::newRow("DinoCity play button") << "CR2JPN-DinoCity"
-                                          << "cbuttons.bmp" << QPoint(23, 0) << QPoint(39, 88);
+                                          << "cbuttons.bmp" << QPoint(34, 9) << QPoint(50, 97);
     QTest::newRow("DinoCity first digit") << "CR2JPN-DinoCity"
                                           << "nums_ex.bmp" << QPoint(4, 5) << QPoint(52, 31);
     QTest::newRow("DinoCity stopped") << "CR2JPN-DinoCity"
@@ -104,6 +105,17 @@ void TestWinampLook::missingAndDamagedFilesFallBackOneByOne()
     look = WinampLook::mainWindowOf(skin);
     QCOMPARE(QColor(look.pixel(39, 88)), QColor(fallback(QStringLiteral("cbuttons.bmp")).pixel(23, 0)));
     QCOMPARE(QColor(look.pixel(100, 5)), QColor(bitmap(real, QStringLiteral("titlebar.bmp")).pixel(127, 5)));
+}
+
+void TestWinampLook::regionShapesMainWindowAndEqualizer()
+{
+    // Paper-Amp's polygons leave out the top-left corners of both windows.
+    const QImage all
+        = WinampLook::stacked(SkinFiles::fromFolder(realSkin(QStringLiteral("Paper-Amp")), WinampLook::fileNames()));
+    QCOMPARE(qAlpha(all.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(all.pixel(8, 58)), 255);
+    QCOMPARE(qAlpha(all.pixel(0, 116 + 30)), 0);
+    QCOMPARE(qAlpha(all.pixel(0, 232)), 255); // the playlist has no region
 }
 
 void TestWinampLook::viewShowsTheThreeDoubledAndEscapeCloses()
