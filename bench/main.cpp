@@ -5,10 +5,12 @@
 #include "frmmain.h"
 #include "machine.h"
 #include "previewcell.h"
+#include "previewimage.h"
 #include "skingen.h"
 #include "skinscan.h"
 #include "startupprobe.h"
 #include "store.h"
+#include "winamplook.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -164,6 +166,7 @@ private:
     void measureList();
     void measureRescan(const QString& folder, const SkinGen::Made& made);
     void measurePageChange(const QString& folder);
+    void measureLook();
     void measureStartup();
     QString writeConfig(const QString& name, const QString& skinFolder);
     void print();
@@ -423,6 +426,66 @@ void Bench::measurePageChange(const QString& folder)
                    .arg(ms(paint(window.Skin_Lst)), ms(names), ms(cells));
 }
 
+// The skin as Winamp draws it, from the real skins on a warm cache: one main window
+// composed against reading and decoding main.bmp alone, and a page of twelve of each
+// stretched into the grid's cells, as the grid's composed mode will show them.
+void Bench::measureLook()
+{
+    QStringList folders;
+    const QDir real(m_options.realSkins);
+    for (const QString& name : real.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString folder = real.filePath(name) + QLatin1Char('/');
+        if (!SkinScan::findSkinFile(folder, QStringLiteral("main.bmp")).isEmpty()
+            || !SkinScan::findSkinFile(folder, QStringLiteral("region.txt")).isEmpty())
+            folders << folder;
+    }
+    if (!check(!folders.isEmpty(), QStringLiteral("real skins in %1").arg(m_options.realSkins)))
+        return;
+    auto compose = [&](const QString& folder) {
+        const QImage look = WinampLook::mainWindowOf(folder);
+        check(look.size() == QSize(275, 116), QStringLiteral("%1 composes").arg(folder));
+        return look;
+    };
+    auto bare = [&](const QString& folder) {
+        return PreviewImage::load(SkinScan::findSkinFile(folder, QStringLiteral("main.bmp")));
+    };
+    const int samples = m_options.smoke ? 2 : 50;
+    QList<Time> composed, plain;
+    for (const QString& folder : std::as_const(folders)) {
+        compose(folder);
+        bare(folder);
+        for (int i = 0; i < samples; ++i) {
+            plain << timeOf([&] { bare(folder); });
+            composed << timeOf([&] { compose(folder); });
+        }
+    }
+    const Time c = median(composed);
+    const Time b = median(plain);
+    m_rows << Row { QStringLiteral("Compose one main window as Winamp draws it (`WinampLook::mainWindowOf`, every "
+                                   "real skin), against reading and decoding its main.bmp alone"),
+        folders.size(), ms(c), ms(b), ratio(cpuRatio(c, b)), QStringLiteral("< 2 ms"),
+        c.cpu < 2 ? QStringLiteral("yes") : QStringLiteral("no") };
+
+    // Twelve cells of the real skins in turn, stretched to a cell as the grid does.
+    const QSize cell(146, 60);
+    QList<Time> lookPage, barePage;
+    for (int k = 0; k < samples; ++k) {
+        barePage << timeOf([&] {
+            for (int i = 0; i < 12; ++i)
+                PreviewImage::stretched(bare(folders[(k + i) % folders.size()]), cell);
+        });
+        lookPage << timeOf([&] {
+            for (int i = 0; i < 12; ++i)
+                PreviewImage::stretched(compose(folders[(k + i) % folders.size()]), cell);
+        });
+    }
+    const Time lp = median(lookPage);
+    const Time bp = median(barePage);
+    m_rows << Row { QStringLiteral("Twelve cells' pictures composed and stretched, against twelve bare main.bmp "
+                                   "stretched (the grid's page change without its window)"),
+        folders.size(), ms(lp), ms(bp), ratio(cpuRatio(lp, bp)), {}, {} };
+}
+
 QString Bench::writeConfig(const QString& name, const QString& skinFolder)
 {
     const QString home = m_root + QStringLiteral("config-") + name;
@@ -558,6 +621,8 @@ int Bench::run()
         measureRescan(m_largeFolder, m_large);
         err << "page change..." << Qt::endl;
         measurePageChange(m_largeFolder);
+        err << "winamp look..." << Qt::endl;
+        measureLook();
         if (m_options.startup) {
             err << "start-up..." << Qt::endl;
             measureStartup();
@@ -569,6 +634,25 @@ int Bench::run()
     if (m_failures)
         err << m_failures << " check(s) failed" << Qt::endl;
     return m_failures ? 1 : 0;
+}
+
+// The pictures of the README: every real skin's three windows as Winamp draws them.
+int saveLooks(const QString& skins, const QString& folder)
+{
+    QDir().mkpath(folder);
+    const QDir real(skins);
+    int failures = 0;
+    for (const QString& name : real.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString skin = real.filePath(name) + QLatin1Char('/');
+        if (SkinScan::findSkinFile(skin, QStringLiteral("main.bmp")).isEmpty()
+            && SkinScan::findSkinFile(skin, QStringLiteral("region.txt")).isEmpty())
+            continue;
+        const QString file = QDir(folder).filePath(QStringLiteral("look-%1.png").arg(name));
+        const bool saved = WinampLook::stacked(SkinFiles::fromFolder(skin, WinampLook::fileNames())).save(file);
+        (saved ? out : err) << (saved ? "" : "cannot write ") << file << Qt::endl;
+        failures += !saved;
+    }
+    return failures ? 1 : 0;
 }
 
 } // namespace
@@ -599,10 +683,15 @@ int main(int argc, char* argv[])
         QStringLiteral("Generate here (an empty folder) and keep it."), QStringLiteral("folder"));
     const QCommandLineOption report(
         QStringLiteral("report"), QStringLiteral("Also write the table to this file."), QStringLiteral("file"));
+    const QCommandLineOption looks(QStringLiteral("look-pictures"),
+        QStringLiteral("Only save each real skin as Winamp draws it, as look-<skin>.png in this folder."),
+        QStringLiteral("folder"));
     const QCommandLineOption shots(QStringLiteral("screenshots"),
         QStringLiteral("Save the first frame of each start-up run in this folder."), QStringLiteral("folder"));
-    parser.addOptions({ small, large, runs, smoke, noStartup, binary, realSkins, work, report, shots });
+    parser.addOptions({ small, large, runs, smoke, noStartup, binary, realSkins, work, report, shots, looks });
     parser.process(app);
+    if (parser.isSet(looks))
+        return saveLooks(parser.value(realSkins), parser.value(looks));
 
     Options options;
     options.smoke = parser.isSet(smoke);

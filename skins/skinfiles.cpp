@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "skinfiles.h"
+
+#include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Non-blocking, so that a FIFO under a skin file's name cannot hang the caller; bounded,
+// so that a huge file costs nothing but the refusal.
+QByteArray readBounded(int dirFd, const char* name)
+{
+    const int fd = openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    QByteArray bytes;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size <= SkinFiles::maxBytesEach) {
+        bytes.resize(qsizetype(st.st_size));
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        bytes.truncate(done);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+} // namespace
+
+SkinFiles::SkinFiles(const QHash<QString, QByteArray>& files)
+{
+    for (auto it = files.cbegin(); it != files.cend(); ++it)
+        insert(it.key(), it.value());
+}
+
+void SkinFiles::insert(const QString& lowerName, const QByteArray& bytes)
+{
+    if (!bytes.isEmpty() && bytes.size() <= maxBytesEach)
+        m_files.insert(lowerName, bytes);
+}
+
+SkinFiles SkinFiles::fromFolder(const QString& folder, const QStringList& lowerNames)
+{
+    SkinFiles files;
+    DIR* dir = opendir(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder).constData());
+    if (!dir)
+        return files;
+    // One listing serves every name; the exact spelling goes first, then the others in
+    // listing order, each tried until one reads.
+    QList<QByteArray> wanted;
+    for (const QString& name : lowerNames)
+        wanted << QFile::encodeName(name);
+    QList<QList<QByteArray>> candidates(wanted.size());
+    while (const dirent* entry = readdir(dir)) {
+        for (qsizetype i = 0; i < wanted.size(); ++i) {
+            if (strcasecmp(entry->d_name, wanted[i].constData()) != 0)
+                continue;
+            if (wanted[i] == entry->d_name)
+                candidates[i].prepend(entry->d_name);
+            else
+                candidates[i].append(entry->d_name);
+        }
+    }
+    for (qsizetype i = 0; i < wanted.size(); ++i) {
+        for (const QByteArray& name : std::as_const(candidates[i])) {
+            const QByteArray bytes = readBounded(dirfd(dir), name.constData());
+            if (!bytes.isEmpty()) {
+                files.insert(lowerNames[i], bytes);
+                break;
+            }
+        }
+    }
+    closedir(dir);
+    return files;
+}

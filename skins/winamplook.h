@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "skinfiles.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+// A skin as Winamp 2 draws it, stopped: the main window, the equalizer and the playlist
+// editor, each 275 x 116, composed from the skin's bitmaps. A bitmap the skin lacks, or
+// one that does not decode, is replaced by Hadrel's own neutral one, file by file, as
+// Winamp falls back to its base skin. A region.txt shapes the main window and the
+// equalizer: pixels outside its polygons are transparent.
+namespace WinampLook {
+
+// Lower-case names of the files the pictures below are made from.
+QStringList fileNames();
+QStringList mainWindowFileNames();
+
+QImage mainWindow(const SkinFiles& files);
+QImage equalizer(const SkinFiles& files);
+QImage playlist(const SkinFiles& files);
+
+// The three as Winamp's default layout places them: main window, equalizer below it,
+// playlist editor below that (275 x 348).
+QImage stacked(const SkinFiles& files);
+
+// The main window of the skin in skinFolder (ending with a separator), reading only the
+// files it needs.
+QImage mainWindowOf(const QString& skinFolder);
+
+} // namespace WinampLook
