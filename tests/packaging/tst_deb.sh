@@ -19,7 +19,7 @@ Package|hadrel
 Version|$version
 Depends|libqt6widgets6 (
 Depends|libarchive13 (
-Depends|qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk
+Depends|fonts-ipafont-gothic | fonts-noto-cjk
 Recommends|qt6-translations-l10n, xdg-utils
 Suggests|wine
 EOF
