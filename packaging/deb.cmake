@@ -20,7 +20,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-# The package alone carries the Debian copyright file; make install does not.
+# The package alone carries the Debian copyright file; make install does not. Packing by
+# components also keeps CPack's file lists out of install_manifest.txt, which would
+# otherwise point make uninstall at the files of the installed package.
 set(CPACK_COMPONENTS_ALL Unspecified debian)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)

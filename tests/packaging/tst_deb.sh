@@ -9,7 +9,10 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config"
 
+manifest="$build/install_manifest.txt"
+[ ! -e "$manifest" ] || cp "$manifest" "$work/manifest"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack"; }
+[ ! -e "$manifest" ] || cmp -s "$manifest" "$work/manifest" || fail "packing changed what make uninstall removes"
 deb="$work/out/hadrel_${version}_$(dpkg --print-architecture).deb"
 while IFS='|' read -r name want; do
     got=$(dpkg-deb -f "$deb" "$name") || fail "no $(basename "$deb")"
