@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all setup configure build run test bench install uninstall clean
+.PHONY: all setup configure build run test bench install uninstall deb clean
 
 all: build
 
@@ -35,6 +35,10 @@ install: build
 
 uninstall: configure
 	cmake --build $(BUILD) --target uninstall
+
+# The Debian package: $(BUILD)/hadrel_<version>_<arch>.deb, installed as for PREFIX=/usr.
+deb: build
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

@@ -13,6 +13,14 @@ install(FILES ${CMAKE_SOURCE_DIR}/app/art/hadrel-128.png DESTINATION ${CMAKE_INS
 install(FILES ${CMAKE_SOURCE_DIR}/app/art/hadrel-32.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps
         RENAME hadrel.png)
 
+# Software centres find the program by this file; its screenshots are the README's, as
+# published with the release's tag.
+set(HADREL_APP_ID io.github.hadrel.hadrel)
+set(HADREL_SCREENSHOTS_URL ${PROJECT_HOMEPAGE_URL}/raw/v${PROJECT_VERSION}/doc)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/hadrel.metainfo.xml.in ${CMAKE_BINARY_DIR}/${HADREL_APP_ID}.metainfo.xml
+               @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/${HADREL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
 # The trash, the command links and the menu entry depend on the prefix given at install
 # time (cmake --install --prefix), so they are made then.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/install-links.cmake.in ${CMAKE_BINARY_DIR}/install-links.cmake @ONLY)

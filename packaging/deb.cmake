@@ -1,0 +1,44 @@
+# The Debian package (make deb): the install rules of make install with prefix /usr,
+# packed by CPack. The version is the project's, so package, About window and AppStream
+# release cannot disagree.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME hadrel)
+set(CPACK_PACKAGE_VENDOR "Hadrel developers")
+set(CPACK_PACKAGE_CONTACT "Hadrel developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manager for unpacked Winamp 2 skins")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Hadrel lists the Winamp 2 skins of a skin folder, one skin per folder, shows
+them twelve at a time as previews, and applies one to Winamp running under
+Wine by rewriting its winamp.ini. It also adds, renames and deletes skins
+and switches between five registered skin folders. Its user interface is in
+Japanese.")
+
+# Install scripts must see the real prefix: the menu entry names /usr/bin/hadrel.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# The package alone carries the Debian copyright file; make install does not. Packing by
+# components also keeps CPack's file lists out of install_manifest.txt, which would
+# otherwise point make uninstall at the files of the installed package.
+set(CPACK_COMPONENTS_ALL Unspecified debian)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Every caption is Japanese. (The X11 platform plugin comes with libqt6gui6.)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-noto-cjk")
+# Japanese buttons in Qt's own dialogs; xdg-open for the skin folder and the help pages.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS wine)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/hadrel COMPONENT debian
+        EXCLUDE_FROM_ALL)
+
+include(CPack)
