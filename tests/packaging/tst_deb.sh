@@ -14,7 +14,7 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.lo
 deb="$work/out/hadrel_${version}_$(dpkg --print-architecture).deb"
 dpkg-deb -f "$deb" >"$work/fields" || fail "no $(basename "$deb")"
 for want in "Package: hadrel" "Version: $version" "libqt6widgets6 (" "libarchive13 (" "Suggests: wine" \
-    "Depends: fonts-ipafont-gothic | fonts-noto-cjk," "Recommends: qt6-translations-l10n, xdg-utils"; do
+    "Depends: fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n," "Recommends: xdg-utils"; do
     grep -qF "$want" "$work/fields" || fail "no \"$want\" in: $(cat "$work/fields")"
 done
 # Every file and link in the package, and nothing under another prefix.
