@@ -72,17 +72,22 @@ bool directoryFits(int fd, qint64 fileSize)
     return false;
 }
 
-// The entry's data, or false when it is damaged or grows past limit.
-bool readData(archive* reader, qint64 limit, QByteArray& out)
+// The entry's data, or false when it is damaged or grows past limit. Taken straight out
+// of libarchive's buffer into one allocation of the size the entry declares.
+bool readData(archive* reader, archive_entry* entry, qint64 limit, QByteArray& out)
 {
-    char buffer[64 * 1024];
+    if (archive_entry_size_is_set(entry))
+        out.reserve(qsizetype(std::min<qint64>(archive_entry_size(entry), limit)));
     for (;;) {
-        const la_ssize_t got = archive_read_data(reader, buffer, sizeof buffer);
-        if (got == 0)
+        const void* block = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        const int status = archive_read_data_block(reader, &block, &size, &offset);
+        if (status == ARCHIVE_EOF)
             return true;
-        if (got < 0 || got > limit - out.size())
+        if (status < ARCHIVE_WARN || offset != out.size() || qint64(size) > limit - out.size())
             return false;
-        out.append(buffer, qsizetype(got));
+        out.append(static_cast<const char*>(block), qsizetype(size));
     }
 }
 
@@ -191,7 +196,7 @@ QHash<QString, QByteArray> readFiles(const QString& archivePath, const QStringLi
         });
         if (decided || (archive_entry_size_is_set(entry) && archive_entry_size(entry) > maxBytesEach))
             continue;
-        if (readData(reader.get(), maxBytesEach, candidate.data))
+        if (readData(reader.get(), entry, maxBytesEach, candidate.data))
             found.append(std::move(candidate));
     }
 

@@ -22,8 +22,8 @@ public:
     Utf8Names& operator=(const Utf8Names&) = delete;
 
 private:
-    locale_t m_utf8;
     locale_t m_previous = nullptr;
+    bool m_switched = false;
 };
 
 // A zip reader that goes by the central directory, as every unzipper on Windows does:
