@@ -19,26 +19,6 @@ namespace SkinArchive {
 
 namespace {
 
-class Fd
-{
-public:
-    explicit Fd(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 bool isDriveLetter(const QString& component)
 {
     return component.size() == 2 && component[1] == QLatin1Char(':') && component[0].isLetter();
@@ -144,16 +124,14 @@ QHash<QString, QByteArray> readFiles(const QString& archivePath, const QStringLi
     QHash<QString, QByteArray> result;
     if (lowerNames.isEmpty() || archivePath.isEmpty())
         return result;
-    // Non-blocking, so that a FIFO of an archive's name cannot hang the window.
-    const Fd fd(::open(QFile::encodeName(archivePath).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    struct stat st;
-    if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0
-        || st.st_size > maxArchiveBytes || !directoryFits(fd.get(), st.st_size))
-        return result;
-
     const ZipReader::Utf8Names utf8Names;
-    const ZipReader::Reader reader;
-    if (archive_read_open_fd(reader.get(), fd.get(), 16 * 1024) != ARCHIVE_OK)
+    ZipReader::Reader reader;
+    // Non-blocking, so that a FIFO of an archive's name cannot hang the window.
+    const int fd = reader.adopt(
+        ::open(QFile::encodeName(archivePath).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size > maxArchiveBytes
+        || !directoryFits(fd, st.st_size) || archive_read_open_fd(reader.get(), fd, 16 * 1024) != ARCHIVE_OK)
         return result;
 
     QList<Candidate> found;

@@ -4,6 +4,8 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <unistd.h>
+
 namespace ZipReader {
 
 namespace {
@@ -47,6 +49,8 @@ Reader::Reader()
 Reader::~Reader()
 {
     archive_read_free(m_reader);
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 QString entryName(archive_entry* entry)

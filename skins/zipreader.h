@@ -38,9 +38,12 @@ public:
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
     archive* get() const { return m_reader; }
+    // Takes fd to close with the reader; gives it back.
+    int adopt(int fd) { return m_fd = fd; }
 
 private:
     archive* m_reader;
+    int m_fd = -1;
 };
 
 // The entry's name, in UTF-8 when libarchive could convert it.
