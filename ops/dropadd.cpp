@@ -2,6 +2,7 @@
 #include "dropadd.h"
 
 #include "filecommands.h"
+#include "skinarchive.h"
 #include "wszunpack.h"
 
 #include <QFileInfo>
@@ -15,10 +16,7 @@ Kind classify(const QString& path)
     const QFileInfo info(path);
     if (info.isDir())
         return Kind::Folder;
-    const QString suffix = info.suffix();
-    if (info.isFile()
-        && (suffix.compare(QLatin1String("wsz"), Qt::CaseInsensitive) == 0
-            || suffix.compare(QLatin1String("zip"), Qt::CaseInsensitive) == 0))
+    if (info.isFile() && SkinArchive::isArchiveName(info.fileName()))
         return Kind::Archive;
     return Kind::Other;
 }

@@ -37,17 +37,22 @@ quint32 littleEndian(const uchar* p, int bytes)
 bool directoryFits(int fd, qint64 fileSize)
 {
     constexpr qint64 endRecord = 22;
-    const qint64 tail = std::min<qint64>(fileSize, endRecord + 0xffff);
-    QByteArray bytes(tail, Qt::Uninitialized);
-    if (pread(fd, bytes.data(), size_t(tail), off_t(fileSize - tail)) != tail)
-        return false;
-    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
-    for (qint64 at = tail - endRecord; at >= 0; --at) {
-        if (data[at] != 'P' || data[at + 1] != 'K' || data[at + 2] != 5 || data[at + 3] != 6)
-            continue;
-        const quint32 entries = littleEndian(data + at + 10, 2);
-        const quint32 size = littleEndian(data + at + 12, 4);
-        return entries <= quint32(maxEntries) && size != 0xffffffff;
+    // The end record closes the file unless a comment follows it: a short read first.
+    for (const qint64 wanted : { qint64(1024), endRecord + 0xffff }) {
+        const qint64 tail = std::min(fileSize, wanted);
+        QByteArray bytes(tail, Qt::Uninitialized);
+        if (pread(fd, bytes.data(), size_t(tail), off_t(fileSize - tail)) != tail)
+            return false;
+        const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+        for (qint64 at = tail - endRecord; at >= 0; --at) {
+            if (data[at] != 'P' || data[at + 1] != 'K' || data[at + 2] != 5 || data[at + 3] != 6)
+                continue;
+            const quint32 entries = littleEndian(data + at + 10, 2);
+            const quint32 size = littleEndian(data + at + 12, 4);
+            return entries <= quint32(maxEntries) && size != 0xffffffff;
+        }
+        if (tail == fileSize)
+            break;
     }
     return false;
 }
