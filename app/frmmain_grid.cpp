@@ -28,8 +28,7 @@ QImage skinPicture(frmmain& window, const QString& name)
     // No name would make the path the skin folder's own main.bmp, which is no skin's.
     if (name.isEmpty())
         return {};
-    const QString file
-        = SkinScan::findSkinFile(window.currentFolder() + name + QLatin1Char('/'), QStringLiteral("main.bmp"));
+    const QString file = SkinScan::picturePath(window.currentFolder(), name);
     return file.isEmpty() ? QImage() : window.loadPicture(file);
 }
 

@@ -149,6 +149,17 @@ struct Row
     QString met; // "yes", "no", or empty when the row has no target
 };
 
+// A page change timed to the end of the handler and to the end of its paint, and the
+// baseline decoding the same files with QImage (none for archives).
+struct PageTimes
+{
+    Time handler;
+    Time painted;
+    Time floor;
+    int count = 0;
+    bool measured = false;
+};
+
 class Bench
 {
 public:
@@ -162,10 +173,11 @@ public:
 private:
     bool prepare();
     bool check(bool ok, const QString& what);
-    void measureScan(const QString& folder, const SkinGen::Made& made, const QString& what);
+    Time measureScan(const QString& folder, const SkinGen::Made& made, const QString& what);
     void measureList();
     void measureRescan(const QString& folder, const SkinGen::Made& made);
-    void measurePageChange(const QString& folder);
+    PageTimes measurePageChange(const QString& folder, bool details);
+    void measureArchivePages();
     void measureLook();
     void measureStartup();
     QString writeConfig(const QString& name, const QString& skinFolder);
@@ -179,7 +191,13 @@ private:
     SkinGen::Made m_small;
     SkinGen::Made m_large;
     SkinGen::Made m_exact;
+    SkinGen::Made m_mixed; // as many skins as the large set, a third of them archives
+    SkinGen::Made m_pageArchives;
+    SkinGen::Made m_pageFolders;
     QString m_exactFolder;
+    QString m_mixedFolder;
+    QString m_pageArchivesFolder;
+    QString m_pageFoldersFolder;
     QString m_smallFolder;
     QString m_largeFolder;
     double m_generateSeconds = 0;
@@ -212,7 +230,8 @@ bool Bench::prepare()
     }
 
     QString error;
-    for (const char* folder : { "pool", "small", "large", "exact", "empty", "winamp", "config" })
+    for (const char* folder :
+        { "pool", "small", "large", "exact", "mixed", "pages-wsz", "pages-dir", "empty", "winamp", "config" })
         QDir().mkpath(m_root + QLatin1String(folder));
     if (!m_options.shots.isEmpty())
         QDir().mkpath(m_options.shots);
@@ -222,12 +241,21 @@ bool Bench::prepare()
     m_smallFolder = m_root + QStringLiteral("small/");
     m_largeFolder = m_root + QStringLiteral("large/");
     m_exactFolder = m_root + QStringLiteral("exact/");
+    m_mixedFolder = m_root + QStringLiteral("mixed/");
+    m_pageArchivesFolder = m_root + QStringLiteral("pages-wsz/");
+    m_pageFoldersFolder = m_root + QStringLiteral("pages-dir/");
     err << "generating " << m_options.small << " and " << m_options.large << " skins in " << m_root << Qt::endl;
     m_generateSeconds = timeMs([&] {
         check(SkinGen::makeSkins(m_small, m_pool, m_smallFolder, m_options.small, 1, &error), error)
             && check(SkinGen::makeSkins(m_large, m_pool, m_largeFolder, m_options.large, 2, &error), error)
             && check(SkinGen::makeSkins(
                          m_exact, m_pool, m_exactFolder, m_options.small, 3, &error, SkinGen::Spelling::exact),
+                error)
+            && check(SkinGen::makeSkins(
+                         m_mixed, m_pool, m_mixedFolder, m_options.large, 4, &error, SkinGen::Spelling::mixed, 33),
+                error)
+            && check(SkinGen::makePageTwins(m_pageArchives, m_pageFolders, m_pool, m_pageArchivesFolder,
+                         m_pageFoldersFolder, m_options.smoke ? 120 : 1200, &error),
                 error);
     }) / 1000;
     return m_failures == 0;
@@ -235,7 +263,7 @@ bool Bench::prepare()
 
 // The scan against the C floor, on a warm cache; the two take turns so that neither
 // gets the quieter moments of the machine.
-void Bench::measureScan(const QString& folder, const SkinGen::Made& made, const QString& what)
+Time Bench::measureScan(const QString& folder, const SkinGen::Made& made, const QString& what)
 {
     QStringList expected = made.skins;
     SkinScan::sortCaseBlind(expected);
@@ -260,6 +288,7 @@ void Bench::measureScan(const QString& folder, const SkinGen::Made& made, const 
     const Time b = median(floor);
     m_rows << Row { what, made.skins.size(), ms(s), ms(b), ratio(cpuRatio(s, b)), QStringLiteral("≤ 1.5 ×"),
         s.cpu <= 1.5 * b.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
+    return s;
 }
 
 // Sorting and filling the list the way the scan does, apart from the folder.
@@ -315,7 +344,8 @@ void Bench::measureRescan(const QString& folder, const SkinGen::Made& made)
     const Time r = median(rescan);
     const Time b = median(floor);
     const bool large = made.skins.size() >= 100000;
-    m_rows << Row { QStringLiteral("`Skin_Rescan` on the shown window: scan, list, first page, paint"),
+    m_rows << Row { QStringLiteral("`Skin_Rescan` on the shown window: scan, list, first page, paint")
+            + (made.archives ? QStringLiteral(", a third of the skins archives") : QString()),
         made.skins.size(), ms(r), ms(b), ratio(cpuRatio(r, b)), large ? QStringLiteral("< 1 s") : QString(),
         large ? (r.cpu < 1000 ? QStringLiteral("yes") : QStringLiteral("no")) : QString() };
 }
@@ -334,7 +364,7 @@ protected:
     }
 };
 
-void Bench::measurePageChange(const QString& folder)
+PageTimes Bench::measurePageChange(const QString& folder, bool details)
 {
     PageState state;
     frmmain window(state, m_root);
@@ -347,7 +377,7 @@ void Bench::measurePageChange(const QString& folder)
     const QString row = QStringLiteral("Page change");
     if (pages < 3) {
         m_notes << QStringLiteral("Page change: too few skins to change pages.");
-        return;
+        return {};
     }
 
     // Is the grid wired up? A page change must put item 12 into cell 0.
@@ -357,7 +387,7 @@ void Bench::measurePageChange(const QString& folder)
         m_rows << Row { row, count, QStringLiteral("not run"), {}, {}, QStringLiteral("≤ 1.3 ×, < 16 ms"), {} };
         m_notes << QStringLiteral("Page change not measured: the selection handling does not reload the preview "
                                   "grid in this build.");
-        return;
+        return {};
     }
 
     PaintCounter counter;
@@ -372,7 +402,7 @@ void Bench::measurePageChange(const QString& folder)
         for (int i = 0; i < 12 && page * 12 + i < count; ++i) {
             const QString skin = folder + window.Skin_Lst->item(page * 12 + i)->text() + QLatin1Char('/');
             const QString file = SkinScan::findSkinFile(skin, QStringLiteral("main.bmp"));
-            if (!file.isEmpty())
+            if (!file.isEmpty()) // archives have none: their page is compared with its twin folders
                 files << file;
         }
         auto decode = [&] {
@@ -392,11 +422,18 @@ void Bench::measurePageChange(const QString& folder)
         check(counter.paints > paintsBefore, QStringLiteral("the page change painted"));
         check(window.Skin_Name[0]->text() == window.Skin_Lst->item(page * 12)->text(),
             QStringLiteral("the page change shows its page"));
+        const QString last = window.Skin_Name[11]->text();
+        check(last.isEmpty() || SkinScan::picturePath(folder, last).isEmpty()
+                || !window.Skin_Preview[11]->pixmap().isNull(),
+            QStringLiteral("the page change shows %1's picture").arg(last));
         floor << timeOf(decode);
     }
     const Time c = median(change);
     const Time b = median(floor);
     const Time h = median(handler);
+    const PageTimes times { h, c, b, count, true };
+    if (!details)
+        return times;
     m_rows << Row { QStringLiteral("Page change: the selection handler, 12 cells reloaded, against QImage decoding and "
                                    "scaling the same 12 files"),
         count, ms(h), ms(b), ratio(cpuRatio(h, b)), QStringLiteral("≤ 1.3 ×"),
@@ -424,6 +461,51 @@ void Bench::measurePageChange(const QString& folder)
     m_notes << QStringLiteral("Painting after a page change, each part drawn alone: the list %1 (it scrolls to the "
                               "new item), the 12 name boxes %2, the 12 pictures %3.")
                    .arg(ms(paint(window.Skin_Lst)), ms(names), ms(cells));
+    return times;
+}
+
+// Pages of twelve archives against the same pages unpacked, and one picture read out of
+// an archive against the same picture read from its folder.
+void Bench::measureArchivePages()
+{
+    const PageTimes folders = measurePageChange(m_pageFoldersFolder, false);
+    const PageTimes archives = measurePageChange(m_pageArchivesFolder, false);
+    if (!folders.measured || !archives.measured)
+        return;
+    const bool met = archives.painted.cpu < 16 && archives.painted.cpu <= 2 * folders.painted.cpu;
+    m_rows << Row { QStringLiteral(
+                        "Page change until painted, twelve archives (main.bmp read out of each), against the "
+                        "same page of unpacked folders"),
+        archives.count, ms(archives.painted), ms(folders.painted), ratio(cpuRatio(archives.painted, folders.painted)),
+        QStringLiteral("< 16 ms, ≤ 2 ×"), met ? QStringLiteral("yes") : QStringLiteral("no") };
+
+    QStringList packed, unpacked;
+    for (const QString& name : std::as_const(m_pageFolders.skins).mid(0, 6)) {
+        packed << m_pageArchivesFolder + name + QStringLiteral(".wsz");
+        unpacked << SkinScan::picturePath(m_pageFoldersFolder, name);
+    }
+    const int rounds = m_options.smoke ? 2 : 50;
+    auto readAll = [&](const QStringList& files) {
+        for (int i = 0; i < rounds; ++i) {
+            for (const QString& file : files)
+                check(!PreviewImage::load(file).isNull(), QStringLiteral("%1 shows a picture").arg(file));
+        }
+    };
+    readAll(packed);
+    readAll(unpacked);
+    QList<Time> fromArchive, fromFolder;
+    for (int run = 0; run < m_options.runs; ++run) {
+        fromFolder << timeOf([&] { readAll(unpacked); });
+        fromArchive << timeOf([&] { readAll(packed); });
+    }
+    const double pictures = double(rounds) * double(packed.size());
+    const Time a = median(fromArchive);
+    const Time f = median(fromFolder);
+    m_rows << Row { QStringLiteral(
+                        "One main.bmp read and decoded (`PreviewImage::load`) out of a real archive, against "
+                        "the same picture in its folder"),
+        qint64(packed.size()), ms(Time { a.wall / pictures, a.cpu / pictures }),
+        ms(Time { f.wall / pictures, f.cpu / pictures }), ratio(cpuRatio(a, f)), {}, {} };
 }
 
 // The skin as Winamp draws it, from the real skins on a warm cache: one main window
@@ -518,7 +600,8 @@ void Bench::measureStartup()
     const int runs = m_options.smoke ? 1 : 3;
     const QList<Case> cases = { { QStringLiteral("empty"), m_root + QStringLiteral("empty/"), 0, runs },
         { QStringLiteral("small"), m_smallFolder, m_small.skins.size(), runs },
-        { QStringLiteral("large"), m_largeFolder, m_large.skins.size(), runs } };
+        { QStringLiteral("large"), m_largeFolder, m_large.skins.size(), runs },
+        { QStringLiteral("mixed"), m_mixedFolder, m_mixed.skins.size(), runs } };
     for (const Case& c : cases) {
         const QString home = writeConfig(c.name, c.folder);
         QList<double> shown;
@@ -544,6 +627,14 @@ void Bench::measureStartup()
         const double peak = median(peaks);
         m_rows << Row { QStringLiteral("Start-up of `hadrel` under Xvfb until its window shows its first frame"),
             c.skins, ms(t), {}, {}, {}, {} };
+        if (c.name == QLatin1String("mixed")) {
+            m_rows.last().what += QStringLiteral(", a third of the skins archives");
+            m_rows << Row { QStringLiteral(
+                                "Peak resident memory of `hadrel` (VmHWM at its first frame), a third of the "
+                                "skins archives"),
+                c.skins, QString::number(peak, 'f', 1) + QStringLiteral(" MB"), {}, {}, QStringLiteral("< 150 MB"),
+                peak < 150 ? QStringLiteral("yes") : QStringLiteral("no") };
+        }
         if (c.name == QLatin1String("large")) {
             m_rows << Row { QStringLiteral("Peak resident memory of `hadrel` (VmHWM at its first frame)"), c.skins,
                 QString::number(peak, 'f', 1) + QStringLiteral(" MB"), {}, {}, QStringLiteral("< 150 MB"),
@@ -576,8 +667,11 @@ void Bench::print()
                 thousands(made.japanese), kinds.join(QStringLiteral(", ")), thousands(made.nonSkins));
     };
     t << "Folders: " << describe(m_large) << "; made with hard links to a pool of " << m_pool.pictures.size()
-      << " bitmaps in " << QString::number(m_generateSeconds, 'f', 1) << " s (all sets). Times are medians of "
-      << m_options.runs << " runs on a warm cache.\n";
+      << " bitmaps in " << QString::number(m_generateSeconds, 'f', 1)
+      << " s (all sets). The set with archives: " << thousands(m_mixed.skins.size()) << " skins, "
+      << thousands(m_mixed.archives) << " of them links to the " << m_pool.archives.size()
+      << " real .wsz files; the pages of archives: " << thousands(m_pageArchives.skins.size())
+      << " of them and their twin folders. Times are medians of " << m_options.runs << " runs on a warm cache.\n";
     for (const QString& note : std::as_const(m_notes))
         t << "\n" << note << "\n";
     t.flush();
@@ -593,7 +687,7 @@ void Bench::print()
 // QDir::removeRecursively takes minutes over two million entries; rm -rf seconds.
 void Bench::removeTree()
 {
-    for (const SkinGen::Made* made : { &m_small, &m_large, &m_exact })
+    for (const SkinGen::Made* made : { &m_small, &m_large, &m_exact, &m_mixed })
         SkinGen::restoreWritable(*made);
     err << "removing " << m_root << Qt::endl;
     if (QProcess::execute(QStringLiteral("rm"), { QStringLiteral("-rf"), QStringLiteral("--"), m_temp.path() }) == 0)
@@ -611,16 +705,23 @@ int Bench::run()
         err << "scan..." << Qt::endl;
         const QString scan = QStringLiteral("Scan: `SkinScan::listSkins` against C (opendir, readdir, fstatat, open)");
         measureScan(m_smallFolder, m_small, scan);
-        measureScan(m_largeFolder, m_large, scan);
+        const Time folders = measureScan(m_largeFolder, m_large, scan);
         measureScan(m_exactFolder, m_exact,
             QStringLiteral("Scan as above, every skin with a main.bmp spelled so (the one name the floor opens)"));
+        const Time mixed = measureScan(
+            m_mixedFolder, m_mixed, QStringLiteral("Scan as above, a third of the skins archives (.wsz, .zip)"));
+        m_rows << Row { QStringLiteral("Scan with a third of the skins archives, against the same count of folders"),
+            m_mixed.skins.size(), ms(mixed), ms(folders), ratio(cpuRatio(mixed, folders)), QStringLiteral("≤ 1.2 ×"),
+            mixed.cpu <= 1.2 * folders.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
         err << "list..." << Qt::endl;
         measureList();
         err << "rescan..." << Qt::endl;
         measureRescan(m_smallFolder, m_small);
         measureRescan(m_largeFolder, m_large);
+        measureRescan(m_mixedFolder, m_mixed);
         err << "page change..." << Qt::endl;
-        measurePageChange(m_largeFolder);
+        measurePageChange(m_largeFolder, true);
+        measureArchivePages();
         err << "winamp look..." << Qt::endl;
         measureLook();
         if (m_options.startup) {

@@ -214,12 +214,20 @@ bool makePool(Pool& pool, const QString& folder, const QString& realSkins, QStri
             return fail(error, QStringLiteral("cannot use the real skin %1").arg(name));
         QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
         pool.pictures.append({ path, name, true });
+        const QString archive = realSkins + QStringLiteral("/wsz/") + name + QStringLiteral(".wsz");
+        const QString copy = pool.folder + name + QStringLiteral(".wsz");
+        if (QFile::exists(archive)) {
+            if (!QFile::copy(archive, copy))
+                return fail(error, QStringLiteral("cannot copy %1").arg(archive));
+            pool.archives.append(copy);
+            pool.archivePictures.append(path);
+        }
     }
     return true;
 }
 
-bool makeSkins(
-    Made& made, const Pool& pool, const QString& folder, int count, quint32 seed, QString* error, Spelling spelling)
+bool makeSkins(Made& made, const Pool& pool, const QString& folder, int count, quint32 seed, QString* error,
+    Spelling spelling, int archivePercent)
 {
     made = Made();
     if (pool.pictures.isEmpty())
@@ -235,6 +243,11 @@ bool makeSkins(
         (pool.pictures[i].real ? real : generated).append(i);
     LinkSource region(pool.region);
     LinkSource other(pool.other);
+    std::vector<LinkSource> archives;
+    for (const QString& archive : pool.archives)
+        archives.emplace_back(archive);
+    if (archivePercent > 0 && archives.empty())
+        return fail(error, QStringLiteral("no archives in the pool"));
 
     auto mkdirOrFail = [&](const QByteArray& path) {
         return ::mkdir(path.constData(), 0755) == 0
@@ -280,8 +293,8 @@ bool makeSkins(
                     && ::chmod(path.constData(), 0555) == 0;
                 made.readOnly.append(QFile::decodeName(path));
                 break;
-            case 3: // an archive never unpacked
-                ok = linkOrFail(other, path + ".wsz");
+            case 3: // a hidden archive
+                ok = linkOrFail(other, root + '.' + name + ".wsz");
                 break;
             case 4: // other files but no main.bmp or Region.txt
                 ok = mkdirOrFail(path) && fillSkin(path + '/', Case::Upper, false, false, 0);
@@ -300,7 +313,18 @@ bool makeSkins(
         }
 
         bool japanese = false;
-        const QString name = skinName(rng, made.skins.size(), &japanese);
+        QString name = skinName(rng, made.skins.size(), &japanese);
+        if (archivePercent > 0 && int(rng() % 100) < archivePercent) {
+            static const char* const extensions[]
+                = { ".wsz", ".wsz", ".wsz", ".wsz", ".wsz", ".wsz", ".wsz", ".wsz", ".zip", ".WSZ" };
+            name += QLatin1String(extensions[rng() % std::size(extensions)]);
+            if (!linkOrFail(archives[rng() % archives.size()], root + QFile::encodeName(name)))
+                return false;
+            made.skins.append(name);
+            made.japanese += japanese;
+            ++made.archives;
+            continue;
+        }
         const QByteArray encoded = QFile::encodeName(name);
         const QByteArray dir = root + encoded + '/';
         if (!mkdirOrFail(root + encoded))
@@ -329,6 +353,38 @@ bool makeSkins(
             ++made.kinds[pool.pictures[picture].kind];
         }
         lastSkin = encoded;
+    }
+    return true;
+}
+
+bool makePageTwins(Made& archives, Made& folders, const Pool& pool, const QString& archiveFolder,
+    const QString& folderFolder, int count, QString* error)
+{
+    archives = Made();
+    folders = Made();
+    if (pool.archives.isEmpty())
+        return fail(error, QStringLiteral("no archives in the pool"));
+    std::vector<LinkSource> packed, pictures;
+    for (qsizetype i = 0; i < pool.archives.size(); ++i) {
+        packed.emplace_back(pool.archives[i]);
+        pictures.emplace_back(pool.archivePictures[i]);
+    }
+    LinkSource other(pool.other);
+    const QByteArray archiveRoot = QFile::encodeName(archiveFolder);
+    const QByteArray folderRoot = QFile::encodeName(folderFolder);
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("Page %1").arg(i, 5, 10, QLatin1Char('0'));
+        const size_t which = size_t(i) % packed.size();
+        const QByteArray dir = folderRoot + QFile::encodeName(name) + '/';
+        bool ok = packed[which].linkTo(archiveRoot + QFile::encodeName(name) + ".wsz")
+            && ::mkdir(dir.constData(), 0755) == 0 && pictures[which].linkTo(dir + "main.bmp");
+        for (const char* file : otherFiles)
+            ok = ok && other.linkTo(dir + file);
+        if (!ok)
+            return fail(error, QStringLiteral("cannot make %1").arg(name));
+        archives.skins.append(name + QStringLiteral(".wsz"));
+        ++archives.archives;
+        folders.skins.append(name);
     }
     return true;
 }

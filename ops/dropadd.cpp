@@ -2,6 +2,7 @@
 #include "dropadd.h"
 
 #include "filecommands.h"
+#include "skinarchive.h"
 #include "wszunpack.h"
 
 #include <QFileInfo>
@@ -15,10 +16,7 @@ Kind classify(const QString& path)
     const QFileInfo info(path);
     if (info.isDir())
         return Kind::Folder;
-    const QString suffix = info.suffix();
-    if (info.isFile()
-        && (suffix.compare(QLatin1String("wsz"), Qt::CaseInsensitive) == 0
-            || suffix.compare(QLatin1String("zip"), Qt::CaseInsensitive) == 0))
+    if (info.isFile() && SkinArchive::isArchiveName(info.fileName()))
         return Kind::Archive;
     return Kind::Other;
 }
@@ -35,14 +33,23 @@ static QString withoutTrailingSlashes(QString path)
     return path;
 }
 
-QList<Added> addDropped(const QStringList& paths, const QString& skinFolder)
+QList<Added> addDropped(const QStringList& paths, const QString& skinFolder, const Progress& progress)
 {
-    QList<Added> results;
+    QList<std::pair<QString, Kind>> items;
     for (const QString& dropped : paths) {
         const QString path = withoutTrailingSlashes(dropped);
+        const Kind kind = classify(path);
+        if (kind != Kind::Other)
+            items.append({ path, kind });
+    }
+    QList<Added> results;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const auto& [path, kind] = items.at(i);
+        if (progress && !progress(int(i), int(items.size()), QFileInfo(path).fileName()))
+            break;
         Added added;
         added.path = path;
-        switch (classify(path)) {
+        switch (kind) {
         case Kind::Other:
             continue;
         case Kind::Folder:
@@ -61,6 +68,18 @@ QList<Added> addDropped(const QStringList& paths, const QString& skinFolder)
         results.append(added);
     }
     return results;
+}
+
+QString failureSummary(const QList<Added>& results)
+{
+    QStringList lines;
+    for (const Added& added : results) {
+        if (added.error)
+            lines << QStringLiteral("「%1」: %2").arg(QFileInfo(added.path).fileName(), added.error.description);
+    }
+    if (lines.isEmpty())
+        return {};
+    return QStringLiteral("次の%1項目を追加できませんでした。\n").arg(lines.size()) + lines.join(QLatin1Char('\n'));
 }
 
 QString lastAdded(const QList<Added>& results)

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Adding skins by dropping folders and skin archives onto the main window.
 namespace DropAdd {
 
@@ -28,9 +30,19 @@ struct Added
     RunError error;
 };
 
+// Told before each item is added: its index among the items to add (the folders and
+// archives), their count and its file name. Returning false stops before that item;
+// what is added stays added.
+using Progress = std::function<bool(int index, int count, const QString& name)>;
+
 // Adds the folders and archives among paths to skinFolder (ending with "/"), one after
-// another, in the order given; other paths are left out of the result.
-QList<Added> addDropped(const QStringList& paths, const QString& skinFolder);
+// another, in the order given; other paths are left out of the result, and so are the
+// items a stop left alone.
+QList<Added> addDropped(const QStringList& paths, const QString& skinFolder, const Progress& progress = {});
+
+// One text for all the failures among results, each item on a line of its own with its
+// reason; empty when nothing failed.
+QString failureSummary(const QList<Added>& results);
 
 // The name of the last skin added, or empty.
 QString lastAdded(const QList<Added>& results);

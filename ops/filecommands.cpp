@@ -3,6 +3,7 @@
 
 #include "foldermove.h"
 #include "pathslash.h"
+#include "skinarchive.h"
 
 namespace FileCommands {
 
@@ -33,13 +34,34 @@ RunError deleteSkin(const QString& skinFolder, const QString& name, const QStrin
     return FolderMove::moveInto(skinFolder + name, trash, name);
 }
 
+QString renamedName(const QString& oldName, const QString& newName)
+{
+    // ".", ".." and the like stay as typed, to be refused as for a folder.
+    if (!FolderMove::isPlainName(newName) || !SkinArchive::isArchiveName(oldName)
+        || SkinArchive::isArchiveName(newName))
+        return newName;
+    return newName + oldName.right(4);
+}
+
 RunError renameSkin(const QString& skinFolder, const QString& oldName, const QString& newName)
 {
-    if (oldName == newName)
+    const QString name = renamedName(oldName, newName);
+    if (oldName == name)
         return RunError::none();
     if (skinFolder.isEmpty() || !FolderMove::isPlainName(oldName))
         return RunError::fromNumber(53);
-    return FolderMove::moveInto(skinFolder + oldName, skinFolder, newName);
+    return FolderMove::moveInto(skinFolder + oldName, skinFolder, name);
+}
+
+WszUnpack::Result unpackArchive(const QString& skinFolder, const QString& name)
+{
+    if (skinFolder.isEmpty() || !FolderMove::isPlainName(name) || !SkinArchive::isArchiveName(name)) {
+        WszUnpack::Result result;
+        result.problem = WszUnpack::Problem::Unreadable;
+        result.error = RunError::fromNumber(53);
+        return result;
+    }
+    return WszUnpack::unpack(skinFolder + name, skinFolder);
 }
 
 } // namespace FileCommands

@@ -2,12 +2,14 @@
 #pragma once
 
 #include "runerror.h"
+#include "wszunpack.h"
 
 #include <QString>
 
-// The folder moves behind the File menu and the inline rename. Folders end with one "/"
-// (or are empty); every name must be one plain name, so nothing typed into a name box
-// can move a folder out of the skin folder. Nothing is ever replaced.
+// The moves behind the File menu and the inline rename, for skin folders and skin
+// archives alike. Folders end with one "/" (or are empty); every name must be one plain
+// name, so nothing typed into a name box can move a skin out of the skin folder. Nothing
+// is ever replaced.
 namespace FileCommands {
 
 // The trash folder beside the program.
@@ -19,11 +21,21 @@ QString chosenName(const QString& chosenPath);
 // Moves the chosen folder into skinFolder under its own name.
 RunError addSkin(const QString& chosenPath, const QString& skinFolder);
 
-// Moves skinFolder + name into the trash folder under the same name.
+// Moves skinFolder + name (a folder or an archive) into the trash folder under the same
+// name.
 RunError deleteSkin(const QString& skinFolder, const QString& name, const QString& trash);
 
-// Renames skinFolder + oldName to skinFolder + newName. Equal names (compared exactly:
-// a change of letter case is a change) do nothing and succeed.
+// The name a skin gets when newName is typed for oldName: an archive keeps its extension
+// when the new name has none of its own (Green.wsz to "Blue" is Blue.wsz), so a rename
+// never makes a skin vanish from the list.
+QString renamedName(const QString& oldName, const QString& newName);
+
+// Renames skinFolder + oldName to skinFolder + renamedName(oldName, newName). Equal names
+// (compared exactly: a change of letter case is a change) do nothing and succeed.
 RunError renameSkin(const QString& skinFolder, const QString& oldName, const QString& newName);
+
+// Unpacks the archive skinFolder + name into a new folder beside it, named after it
+// (" (2)" and so on when taken), with the import's safety rules; the archive stays.
+WszUnpack::Result unpackArchive(const QString& skinFolder, const QString& name);
 
 } // namespace FileCommands

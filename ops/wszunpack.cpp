@@ -2,6 +2,8 @@
 #include "wszunpack.h"
 
 #include "foldermove.h"
+#include "skinarchive.h"
+#include "zipreader.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +16,7 @@
 #include <archive_entry.h>
 
 #include <cerrno>
-#include <clocale>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -48,7 +50,8 @@ QString reason(const Failure& failure)
     case Problem::Encrypted:
         return QStringLiteral("暗号化されたファイルは展開できません。");
     case Problem::Unsafe:
-        return QStringLiteral("安全でない項目（絶対パス、「..」、リンクなど）が含まれています: ") + failure.detail;
+        return QStringLiteral("安全でない項目（絶対パス、「..」、リンク、深すぎる階層など）が含まれています: ")
+            + failure.detail;
     case Problem::TooLarge:
         return QStringLiteral("展開後の大きさが上限（%1項目、%2MB）を超えています。")
             .arg(maxEntries)
@@ -78,32 +81,6 @@ QString writeErrorText(int error)
     }
 }
 
-// libarchive converts names to the locale's encoding; under the C locale non-ASCII names
-// would be lost, so the unpacking thread reads them as UTF-8 whatever the user's locale.
-class Utf8Names
-{
-public:
-    Utf8Names()
-        : m_utf8(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr)))
-    {
-        if (m_utf8)
-            m_previous = uselocale(m_utf8);
-    }
-    ~Utf8Names()
-    {
-        if (m_utf8) {
-            uselocale(m_previous);
-            freelocale(m_utf8);
-        }
-    }
-    Utf8Names(const Utf8Names&) = delete;
-    Utf8Names& operator=(const Utf8Names&) = delete;
-
-private:
-    locale_t m_utf8;
-    locale_t m_previous = nullptr;
-};
-
 class Fd
 {
 public:
@@ -125,38 +102,6 @@ public:
 private:
     int m_fd;
 };
-
-bool isDriveLetter(const QString& component)
-{
-    return component.size() == 2 && component[1] == QLatin1Char(':') && component[0].isLetter();
-}
-
-// The components of an entry's name, "\" and "/" both separating; "." and empty ones
-// dropped. False for an absolute path, a drive letter or a ".." anywhere.
-bool splitEntryName(QString name, QStringList& components)
-{
-    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (name.startsWith(QLatin1Char('/')))
-        return false;
-    const QStringList parts = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    components.clear();
-    for (const QString& part : parts) {
-        if (part == QLatin1String(".."))
-            return false;
-        if (part == QLatin1String("."))
-            continue;
-        components.append(part);
-    }
-    if (!components.isEmpty() && isDriveLetter(components.first()))
-        return false;
-    return true;
-}
-
-bool isHiddenDetritus(const QStringList& components)
-{
-    // Resource forks that macOS adds beside every file it zips: never part of a skin.
-    return components.first() == QLatin1String("__MACOSX");
-}
 
 // Writes the entries of an open archive below rootFd, a fresh folder of our own. Every
 // path is walked one component at a time, never following a link, so nothing can land
@@ -198,15 +143,16 @@ private:
 
     Failure writeEntry(archive_entry* entry)
     {
-        const char* utf8 = archive_entry_pathname_utf8(entry);
-        const QString name = utf8 ? QString::fromUtf8(utf8) : QString::fromLocal8Bit(archive_entry_pathname(entry));
+        const QString name = ZipReader::entryName(entry);
         const auto type = archive_entry_filetype(entry);
         if (archive_entry_hardlink(entry) || archive_entry_symlink(entry) || (type != AE_IFREG && type != AE_IFDIR))
             return { Problem::Unsafe, name };
         QStringList components;
-        if (!splitEntryName(name, components))
-            return { Problem::Unsafe, name };
-        if (components.isEmpty() || isHiddenDetritus(components))
+        // Also entries nested deeper or named longer than any skin needs: a work folder
+        // that deep could not be removed by its path.
+        if (!SkinArchive::splitEntryName(name, components))
+            return { Problem::Unsafe, name.left(SkinArchive::maxEntryNameLength) };
+        if (components.isEmpty() || SkinArchive::isMacDetritus(components))
             return {};
         if (archive_entry_is_encrypted(entry))
             return { Problem::Encrypted, {} };
@@ -372,23 +318,60 @@ Result failed(const Failure& failure, int number = 75)
     return result;
 }
 
-// A zip is read by its central directory, as every unzipper on Windows does: reading the
-// local headers one after another would take an archive cut short for a complete one,
-// and can be led to entries the directory does not list.
 Failure unpackInto(const QString& archivePath, int rootFd)
 {
-    const Utf8Names utf8Names;
-    archive* reader = archive_read_new();
-    archive_read_support_format_zip_seekable(reader);
-    // Names not marked as UTF-8 are in the code page of the Windows that zipped them.
-    archive_read_set_format_option(reader, "zip", "hdrcharset", "CP932");
-    Failure failure;
-    if (archive_read_open_filename(reader, QFile::encodeName(archivePath).constData(), 64 * 1024) != ARCHIVE_OK)
-        failure = { unopenedZip(archivePath), {} };
-    else
-        failure = Writer(reader, rootFd).run();
-    archive_read_free(reader);
-    return failure;
+    const ZipReader::Utf8Names utf8Names;
+    const ZipReader::Reader reader;
+    if (archive_read_open_filename(reader.get(), QFile::encodeName(archivePath).constData(), 64 * 1024) != ARCHIVE_OK)
+        return { unopenedZip(archivePath), {} };
+    return Writer(reader.get(), rootFd).run();
+}
+
+// Removes the folder name of parentFd and everything in it, one folder handle at a time:
+// by path, a tree deeper than the system's path limit could not be removed. Links are
+// removed, never followed. False when anything is left.
+bool removeTreeAt(int parentFd, const QByteArray& name)
+{
+    QList<QByteArray> down { name }; // from name to the folder being emptied
+    Fd current(openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!current.valid())
+        return errno == ENOENT;
+    for (;;) {
+        DIR* dir = fdopendir(dup(current.get()));
+        if (!dir)
+            return false;
+        QByteArray subfolder;
+        while (const dirent* entry = readdir(dir)) {
+            const char* entryName = entry->d_name;
+            if (strcmp(entryName, ".") == 0 || strcmp(entryName, "..") == 0)
+                continue;
+            struct stat st;
+            const bool folder = entry->d_type == DT_DIR
+                || (entry->d_type == DT_UNKNOWN && fstatat(current.get(), entryName, &st, AT_SYMLINK_NOFOLLOW) == 0
+                    && S_ISDIR(st.st_mode));
+            if (folder) {
+                subfolder = entryName;
+                break;
+            }
+            unlinkat(current.get(), entryName, 0);
+        }
+        closedir(dir);
+        if (!subfolder.isEmpty()) {
+            Fd next(openat(current.get(), subfolder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!next.valid())
+                return false;
+            down.append(subfolder);
+            current.swap(next);
+            continue;
+        }
+        // Emptied (or a file in it would not go, and the removal below says so).
+        if (down.size() == 1)
+            return unlinkat(parentFd, name.constData(), AT_REMOVEDIR) == 0;
+        Fd up(openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!up.valid() || unlinkat(up.get(), down.takeLast().constData(), AT_REMOVEDIR) != 0)
+            return false;
+        current.swap(up);
+    }
 }
 
 } // namespace
@@ -433,7 +416,13 @@ Result unpack(const QString& archivePath, const QString& skinFolder)
     if (workName.isEmpty())
         return failed({ Problem::WriteFailed, writeErrorText(errno) });
     const QString workPath = skinFolder + workName;
-    auto discard = [&workPath] { QDir(workPath).removeRecursively(); };
+    auto discard = [&] { return removeTreeAt(folderFd.get(), QFile::encodeName(workName)); };
+    // A failure says so when even the work folder could not be taken away again.
+    auto discarded = [&](Result result) {
+        if (!discard())
+            result.error.description += QStringLiteral("\n作業フォルダ %1 を削除できませんでした。").arg(workPath);
+        return result;
+    };
     {
         const Fd rootFd(openat(
             folderFd.get(), QFile::encodeName(workName).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -442,22 +431,18 @@ Result unpack(const QString& archivePath, const QString& skinFolder)
         else
             failure = unpackInto(archivePath, rootFd.get());
     }
-    if (failure.problem != Problem::None) {
-        discard();
-        return failed(failure);
-    }
+    if (failure.problem != Problem::None)
+        return discarded(failed(failure));
 
     const QString inner = singleSubfolder(workPath);
     const QString skinRoot = inner.isEmpty() ? workPath : workPath + QLatin1Char('/') + inner;
-    if (!holdsSkinFile(skinRoot)) {
-        discard();
-        return failed({ Problem::NotASkin, {} });
-    }
+    if (!holdsSkinFile(skinRoot))
+        return discarded(failed({ Problem::NotASkin, {} }));
 
     const Placed placed = moveToFreeName(skinRoot, skinFolder, baseSkinName(archivePath));
-    discard(); // the empty working folder when flattened, everything when the move failed
     if (placed.error)
-        return failed({ Problem::WriteFailed, placed.error.description }, placed.error.number);
+        return discarded(failed({ Problem::WriteFailed, placed.error.description }, placed.error.number));
+    discard(); // the empty working folder when flattened; the skin is in place either way
     Result result;
     result.skinName = placed.name;
     return result;

@@ -18,7 +18,7 @@ enum class Problem {
     NotZip,
     Damaged,
     Encrypted,
-    Unsafe, // an absolute path, a ".." component, a link or a device
+    Unsafe, // an absolute path, a ".." component, a link, a device, a name too deep or long
     TooLarge,
     NotASkin, // neither main.bmp nor Region.txt, in any case
     WriteFailed,

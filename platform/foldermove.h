@@ -10,8 +10,9 @@ namespace FolderMove {
 // One plain name: not empty, not "." or "..", no "/".
 bool isPlainName(const QString& name);
 
-// Moves or renames a folder in one call. Never replaces anything (58), never crosses
-// file systems (74); a missing source or path component is 53, anything else 75.
+// Moves or renames a folder, or a file (a skin archive), in one call. Never replaces
+// anything (58), never crosses file systems (74); a missing source or path component is
+// 53, anything else 75.
 RunError moveFolder(const QString& from, const QString& to);
 
 // Moves folder + "/" + name ... : folder (ending with a separator or empty) joined with a

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "previewimage.h"
 
+#include "skinarchive.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -348,7 +350,7 @@ QImage decodeBmp(const QByteArray& bytes)
 
 QImage load(const QString& path)
 {
-    QByteArray bytes = readRegularFile(path);
+    QByteArray bytes = SkinArchive::isArchiveName(path) ? SkinArchive::mainBitmap(path) : readRegularFile(path);
     if (bytes.isEmpty())
         return {};
     if (bytes.startsWith("BM"))

@@ -10,7 +10,8 @@
 // Skin pictures for the preview grid and the enlarged view.
 namespace PreviewImage {
 
-// Decodes the picture file at path. Windows bitmaps are read by decodeBmp; anything else
+// Decodes the picture file at path, or the main.bmp packed in the skin archive (.wsz,
+// .zip) at path, read in memory. Windows bitmaps are read by decodeBmp; anything else
 // goes through QImageReader, judged by its content. A null image when the file is
 // missing, empty, not a regular file, damaged or not a picture.
 QImage load(const QString& path);

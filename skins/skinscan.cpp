@@ -3,6 +3,7 @@
 
 #include "attributes.h"
 #include "filelookup.h"
+#include "skinarchive.h"
 
 #include <QFile>
 
@@ -31,6 +32,17 @@ constexpr const char* mainSpellings[] = { "main.bmp", "MAIN.BMP", "Main.bmp", "M
 bool opens(int dirFd, const char* path)
 {
     return faccessat(dirFd, path, R_OK, AT_EACCESS) == 0;
+}
+
+// Whether path (links followed) opens for reading and is not a folder, in one fstatat for
+// a file of one's own: for its owner the kernel goes by the owner's read bit alone.
+// Anything else asks the kernel.
+bool readableFile(int dirFd, const char* path, uid_t user)
+{
+    struct stat st;
+    if (fstatat(dirFd, path, &st, 0) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    return (st.st_uid == user && (st.st_mode & S_IRUSR)) || opens(dirFd, path);
 }
 
 // Whether a listing entry named like a skin file opens as a file. The listing's type
@@ -69,9 +81,9 @@ Listing listSkinFiles(int folderFd, const char* name)
     return found ? Listing::found : Listing::notFound;
 }
 
-// folder/name holds a main.bmp or a Region.txt, either in any case, that opens as a file.
-// mayHoldFolders false: the folder has no subfolders, so whatever opens is a file.
-bool isSkinAt(int folderFd, const char* name, size_t length, bool mayHoldFolders)
+// folder/name holds a main.bmp or a Region.txt, either in any case, that opens as a file:
+// a folder of that name, or a link to one, never counts, whatever the link counts say.
+bool isSkinAt(int folderFd, const char* name, size_t length, uid_t user)
 {
     char path[PATH_MAX];
     if (length + sizeof("/Region.txt") > sizeof(path))
@@ -80,7 +92,7 @@ bool isSkinAt(int folderFd, const char* name, size_t length, bool mayHoldFolders
     path[length] = '/';
     for (const char* spelling : mainSpellings) {
         memcpy(path + length + 1, spelling, sizeof("main.bmp"));
-        if (mayHoldFolders ? FileLookup::readableFileAt(folderFd, path) : opens(folderFd, path))
+        if (readableFile(folderFd, path, user))
             return true;
     }
     switch (listSkinFiles(folderFd, name)) {
@@ -153,6 +165,17 @@ QString findSkinFile(const QString& skinFolder, const QString& fileName)
     return FileLookup::findIgnoringCase(skinFolder, fileName);
 }
 
+QString picturePath(const QString& skinFolder, const QString& name)
+{
+    if (name.isEmpty())
+        return {};
+    const QString path = skinFolder + name;
+    struct stat st;
+    if (SkinArchive::isArchiveName(name) && lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode))
+        return path;
+    return findSkinFile(path + QLatin1Char('/'), QStringLiteral("main.bmp"));
+}
+
 void sortCaseBlind(QStringList& names)
 {
     // QString's case-blind comparison folds both names afresh on every comparison. Each
@@ -213,24 +236,11 @@ QStringList listSkins(const QString& folder)
     if (!dir)
         return names;
     const int fd = dirfd(dir);
-    while (const dirent* entry = readdir(dir)) {
-        const char* raw = entry->d_name;
-        // Hidden entries, "." and ".." included, are never skins.
-        if (raw[0] == '.')
-            continue;
-        if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
-            continue;
-        struct stat st;
-        if (fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0 || !Attributes::isPlainDirectory(raw, st))
-            continue;
-        const size_t length = strlen(raw);
-        // A folder's link count is 2 plus its subfolders where the file system keeps it
-        // so (1 where it does not): at 2, a main.bmp that opens cannot be a folder.
-        if (!isSkinAt(fd, raw, length, st.st_nlink != 2))
-            continue;
+    const uid_t user = geteuid();
+    auto add = [&names](const char* raw, size_t length) {
         if (isAscii(raw, length)) {
             names.append(QString::fromLatin1(raw, qsizetype(length)));
-            continue;
+            return;
         }
         const QByteArray bytes(raw, qsizetype(length));
         const QString name = QFile::decodeName(bytes);
@@ -238,6 +248,33 @@ QStringList listSkins(const QString& folder)
         // renamed safely later.
         if (QFile::encodeName(name) == bytes)
             names.append(name);
+    };
+    while (const dirent* entry = readdir(dir)) {
+        const char* raw = entry->d_name;
+        // Hidden entries, "." and ".." included, are never skins.
+        if (raw[0] == '.')
+            continue;
+        const size_t length = strlen(raw);
+        // An archive is a skin by its name alone: the scan never opens one, and the
+        // listing's type mostly spares even the fstatat.
+        const bool archive = SkinArchive::isArchiveName(raw, length);
+        if (entry->d_type == DT_REG) {
+            if (archive)
+                add(raw, length);
+            continue;
+        }
+        if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN)
+            continue;
+        struct stat st;
+        if (fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISREG(st.st_mode)) {
+            if (archive)
+                add(raw, length);
+            continue;
+        }
+        if (Attributes::isPlainDirectory(raw, st) && isSkinAt(fd, raw, length, user))
+            add(raw, length);
     }
     closedir(dir);
     sortCaseBlind(names);

@@ -4,7 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-// What a skin is on disk, and the listing of a skin folder.
+// What a skin is on disk, and the listing of a skin folder. A skin is a folder holding a
+// main.bmp or a Region.txt, or a regular file named *.wsz or *.zip, in any letter case.
 namespace SkinScan {
 
 // True when the path names something that opens for reading and is not a directory.
@@ -15,6 +16,11 @@ bool File_Exists(const QString& path);
 // name first, then the one entry whose name matches ignoring case. Empty when none.
 // skinFolder ends with a separator.
 QString findSkinFile(const QString& skinFolder, const QString& fileName);
+
+// What the previews load for the skin name of skinFolder (ending with a separator): an
+// archive's own path, or the main.bmp of a skin folder found as findSkinFile finds it.
+// Empty when there is none, and for an empty name.
+QString picturePath(const QString& skinFolder, const QString& name);
 
 // The names of the skins of folder (which ends with a separator, or is empty), sorted
 // without regard to case. An empty folder text lists nothing.

@@ -176,6 +176,7 @@ void TestWszUnpack::refusesHostileArchives_data()
     QTest::newRow("drive letter") << "drive" << Problem::Unsafe;
     QTest::newRow("symbolic link") << "symlink" << Problem::Unsafe;
     QTest::newRow("device") << "device" << Problem::Unsafe;
+    QTest::newRow("nested 2,100 folders deep") << "deep" << Problem::Unsafe;
     QTest::newRow("encrypted") << "encrypted" << Problem::Encrypted;
     QTest::newRow("too many entries") << "entries" << Problem::TooLarge;
     QTest::newRow("too many bytes in one file") << "bytes" << Problem::TooLarge;
@@ -198,7 +199,7 @@ void TestWszUnpack::refusesHostileArchives()
     const QString archive = box.archive("Hostile.wsz");
     {
         ZipWriter zip(archive, nullptr, kind == "encrypted" ? "secret" : nullptr);
-        if (kind != "no entries" && kind != "no skin" && kind != "folder main")
+        if (kind != "no entries" && kind != "no skin" && kind != "folder main" && kind != "deep")
             zip.addFile("main.bmp", tinyBitmap());
         if (kind == "dot-dot") {
             zip.addFile("../evil.txt", "x");
@@ -214,6 +215,8 @@ void TestWszUnpack::refusesHostileArchives()
             zip.addSymlink("evil.txt", box.outside());
         } else if (kind == "device") {
             zip.addFile("evil.txt", {});
+        } else if (kind == "deep") {
+            zip.addFile(QString("evil.txt/").repeated(2100) + "evil.txt", "x");
         } else if (kind == "entries") {
             for (int i = 0; i < WszUnpack::maxEntries; ++i)
                 zip.addFile(QStringLiteral("f%1.txt").arg(i), {});

@@ -29,6 +29,8 @@ private slots:
     void findSkinFilePrefersTheExactName();
     void findsEverySpellingOfTheSkinFiles();
     void sortAgreesWithQStringCaseBlindOrder();
+    void listsArchivesByTheirNameAlone();
+    void mainBitmapFolderOrLinkToOneIsNoSkin();
 
 private:
     QTemporaryDir m_dir;
@@ -239,6 +241,39 @@ void TestSkinScan::sortAgreesWithQStringCaseBlindOrder()
     QStringList sorted = names;
     SkinScan::sortCaseBlind(sorted);
     QCOMPARE(sorted, expected);
+}
+
+void TestSkinScan::listsArchivesByTheirNameAlone()
+{
+    // Not opened: an empty file is listed, as a folder with only a Region.txt is.
+    QTemporaryDir dir;
+    const QString root = slashed(dir.path());
+    QVERIFY(makeSkin(root, "green"));
+    for (const char* name :
+        { "Green.wsz", "blue.ZIP", "Red.Wsz", "empty.wsz", ".hidden.wsz", "notes.txt", "x.wsz.bak" })
+        QVERIFY(writeFile(root + name, name[0] == 'e' ? "" : "PK"));
+    QVERIFY(QFile::link(root + "Green.wsz", root + "Linked.wsz"));
+    QVERIFY(QDir().mkpath(root + "Folder.zip"));
+    QCOMPARE(SkinScan::listSkins(root), QStringList({ "blue.ZIP", "empty.wsz", "green", "Green.wsz", "Red.Wsz" }));
+    QCOMPARE(SkinScan::picturePath(root, "Green.wsz"), root + "Green.wsz");
+    QCOMPARE(SkinScan::picturePath(root, "Linked.wsz"), QString());
+}
+
+void TestSkinScan::mainBitmapFolderOrLinkToOneIsNoSkin()
+{
+    // Without subfolders of its own a folder's link count is 2, yet main.bmp can still
+    // lead to a folder through a link.
+    QTemporaryDir dir;
+    const QString root = slashed(dir.path());
+    QVERIFY(QDir().mkpath(root + "elsewhere"));
+    for (const char* name : { "main.bmp", "MAIN.BMP", "Main.bmp", "mAIN.bmp", "Region.txt" }) {
+        QVERIFY(makeSkin(root, QStringLiteral("Linked ") + name, QString()));
+        QVERIFY(QFile::link(root + "elsewhere", root + "Linked " + name + "/" + name));
+    }
+    QVERIFY(makeSkin(root, "LinkedFile", QString()));
+    QVERIFY(writeFile(root + "picture.bmp", "BM"));
+    QVERIFY(QFile::link(root + "picture.bmp", root + "LinkedFile/main.bmp"));
+    QCOMPARE(SkinScan::listSkins(root), QStringList { "LinkedFile" });
 }
 
 QTEST_GUILESS_MAIN(TestSkinScan)

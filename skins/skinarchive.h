@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+// Skins kept packed, as .wsz or .zip files: their names, and their files read in memory.
+namespace SkinArchive {
+
+// No skin needs more: Windows paths end at 260 characters, and a skin's files lie at
+// most one folder down. Deeper or longer entry names are refused as unsafe.
+constexpr int maxEntryDepth = 32;
+constexpr int maxEntryNameLength = 260;
+// Past these an archive is no skin: its files are not looked at.
+constexpr int maxEntries = 10000;
+constexpr qint64 maxArchiveBytes = qint64(64) * 1024 * 1024;
+// A main.bmp is about 100 KB; one inflating past this is a bomb, not a picture.
+constexpr qint64 maxPictureBytes = qint64(4) * 1024 * 1024;
+
+// The file name ends in ".wsz" or ".zip", in any letter case.
+bool isArchiveName(const QString& fileName);
+bool isArchiveName(const char* fileName, size_t length);
+
+// The components of an entry's name, "\" and "/" both separating, "." and empty ones
+// dropped. False for an absolute path, a drive letter, a ".." anywhere, or a name deeper
+// or longer than the limits above.
+bool splitEntryName(QString name, QStringList& components);
+
+// Entries that macOS adds beside every file it zips (__MACOSX/...): never part of a skin.
+bool isMacDetritus(const QStringList& components);
+
+// The files named lowerNames (lower case) of the skin packed in archivePath, read in one
+// pass without writing anything to disk. A single top-level folder is looked into, as
+// the import flattens it. Names are matched ignoring case, the exact spelling first,
+// then the first in the archive. Keyed by the name asked for; a file that is missing,
+// encrypted, damaged or larger than maxBytesEach is left out, and a damaged or
+// oversized archive gives nothing.
+QHash<QString, QByteArray> readFiles(const QString& archivePath, const QStringList& lowerNames, qint64 maxBytesEach);
+
+// The bytes of the skin's main.bmp, or nothing.
+QByteArray mainBitmap(const QString& archivePath);
+
+} // namespace SkinArchive
