@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "optfrmholder.h"
-#include "pagestate.h"
-#include "previewimage.h"
-#include "settingshost.h"
+#include "settings/optfrmholder.h"
+#include "settings/settingshost.h"
+#include "skins/pagestate.h"
+#include "skins/previewimage.h"
 
 #include <QMainWindow>
 

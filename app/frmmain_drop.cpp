@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Folders and skin archives dropped onto the window.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "dropadd.h"
-#include "hourglass.h"
-#include "previewcell.h"
+#include "app/hourglass.h"
+#include "app/previewcell.h"
+#include "ops/dropadd.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

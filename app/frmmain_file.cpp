@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The File menu commands and the inline rename.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "filecommands.h"
-#include "folderchooser.h"
-#include "messagetext.h"
-#include "previewcell.h"
-#include "winampini.h"
-#include "winamplaunch.h"
+#include "app/messagetext.h"
+#include "app/previewcell.h"
+#include "ops/filecommands.h"
+#include "ops/folderchooser.h"
+#include "ops/winampini.h"
+#include "ops/winamplaunch.h"
 
 #include <QApplication>
 #include <QListWidget>

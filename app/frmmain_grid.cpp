@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Selection handling, the preview grid, the enlarged view and the previews' mouse.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "bigview.h"
-#include "hourglass.h"
-#include "previewcell.h"
-#include "skinscan.h"
+#include "app/bigview.h"
+#include "app/hourglass.h"
+#include "app/previewcell.h"
+#include "skins/skinscan.h"
 
 #include <QAction>
 #include <QCursor>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The load step at start-up.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "messagetext.h"
-#include "optfrm.h"
+#include "app/messagetext.h"
+#include "settings/optfrm.h"
 
 #include <QLineEdit>
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The skin list: rescanning the current folder.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "hourglass.h"
-#include "previewcell.h"
-#include "skinscan.h"
-#include "statuspanels.h"
+#include "app/hourglass.h"
+#include "app/previewcell.h"
+#include "app/statuspanels.h"
+#include "skins/skinscan.h"
 
 #include <QListWidget>
 

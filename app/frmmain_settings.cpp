@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The folder settings the window keeps in the settings dialog, and their saving.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "store.h"
+#include "platform/store.h"
 
 #include <QMessageBox>
 

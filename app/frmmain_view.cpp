@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The View menu, the registered folders and the Help menu.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "frmsplash.h"
-#include "pathslash.h"
-#include "programstart.h"
+#include "app/frmsplash.h"
+#include "ops/pathslash.h"
+#include "platform/programstart.h"
 
 #include <QAction>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmsplash.h"
+#include "app/frmsplash.h"
 
 #include "platform/version.h"
 
@@ -80,7 +80,8 @@ frmSplash::frmSplash(QWidget* parent)
     cyan.setColor(QPalette::Disabled, QPalette::WindowText, Qt::cyan);
     lblProductName->setPalette(cyan);
 
-    lblVersion = makeLabel(this, "lblVersion", QStringLiteral("Version ") + Version::text(), QRect(3690, 1305, 1635, 270));
+    lblVersion
+        = makeLabel(this, "lblVersion", QStringLiteral("Version ") + Version::text(), QRect(3690, 1305, 1635, 270));
     lblVersion->setFont(makeFont(
         { QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace") }, 13.5, true));
     whiteOnBlack(lblVersion);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "startup.h"
+#include "app/startup.h"
 
 #include <QApplication>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "messagetext.h"
+#include "app/messagetext.h"
 
 #include <QMessageBox>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "startup.h"
+#include "app/startup.h"
 
-#include "frmmain.h"
-#include "frmsplash.h"
-#include "settingskeys.h"
+#include "app/frmmain.h"
+#include "app/frmsplash.h"
+#include "settings/settingskeys.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "dropadd.h"
+#include "ops/dropadd.h"
 
-#include "filecommands.h"
-#include "wszunpack.h"
+#include "ops/filecommands.h"
+#include "ops/wszunpack.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "filecommands.h"
+#include "ops/filecommands.h"
 
-#include "foldermove.h"
-#include "pathslash.h"
+#include "ops/pathslash.h"
+#include "platform/foldermove.h"
 
 namespace FileCommands {
 

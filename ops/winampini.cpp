@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "winampini.h"
+#include "ops/winampini.h"
 
-#include "filelookup.h"
-#include "pathslash.h"
-#include "wine.h"
+#include "ops/pathslash.h"
+#include "ops/wine.h"
+#include "platform/filelookup.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "winamplaunch.h"
+#include "ops/winamplaunch.h"
 
-#include "filelookup.h"
-#include "pathslash.h"
-#include "programstart.h"
-#include "winampini.h"
-#include "wine.h"
+#include "ops/pathslash.h"
+#include "ops/winampini.h"
+#include "ops/wine.h"
+#include "platform/filelookup.h"
+#include "platform/programstart.h"
 
 #include <QFileInfo>
 #include <QProcessEnvironment>

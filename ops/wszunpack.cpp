@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wszunpack.h"
+#include "ops/wszunpack.h"
 
-#include "foldermove.h"
+#include "platform/foldermove.h"
 
 #include <QDir>
 #include <QFile>

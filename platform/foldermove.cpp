@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "foldermove.h"
+#include "platform/foldermove.h"
 
 #include <QFile>
 

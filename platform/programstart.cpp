@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "programstart.h"
+#include "platform/programstart.h"
 
 #include <QFileInfo>
 #include <QProcess>

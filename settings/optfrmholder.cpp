@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "optfrmholder.h"
+#include "settings/optfrmholder.h"
 
-#include "optfrm.h"
-#include "pathslash.h"
-#include "settingshost.h"
-#include "settingskeys.h"
+#include "ops/pathslash.h"
+#include "settings/optfrm.h"
+#include "settings/settingshost.h"
+#include "settings/settingskeys.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settingskeys.h"
+#include "settings/settingskeys.h"
 
-#include "pathslash.h"
-#include "store.h"
+#include "ops/pathslash.h"
+#include "platform/store.h"
 
 namespace SettingsKeys {
 

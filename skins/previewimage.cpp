@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "previewimage.h"
+#include "skins/previewimage.h"
 
 #include <QBuffer>
 #include <QFile>

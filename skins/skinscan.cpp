@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "skinscan.h"
+#include "skins/skinscan.h"
 
-#include "attributes.h"
-#include "filelookup.h"
+#include "platform/attributes.h"
+#include "platform/filelookup.h"
 
 #include <QFile>
 

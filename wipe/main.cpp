@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wipe.h"
+#include "wipe/wipe.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wipe.h"
+#include "wipe/wipe.h"
 
-#include "store.h"
+#include "platform/store.h"
 
 #include <QMessageBox>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program in a real X server, used as a person uses it: keys and clicks from
 // outside, the files on disk and the window titles as the judge.
+#include "platform/store.h"
 #include "realwindow.h"
-#include "store.h"
 #include "testsupport.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bigview.h"
+#include "app/bigview.h"
 #include "tst_gridsupport.h"
 
 #include <QLabel>

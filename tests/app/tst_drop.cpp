@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmmain.h"
-#include "pagestate.h"
+#include "app/frmmain.h"
+#include "ops/wszunpack.h"
+#include "skins/pagestate.h"
 #include "testsupport.h"
-#include "wszunpack.h"
 #include "zipwriter.h"
 
 #include <QAbstractButton>

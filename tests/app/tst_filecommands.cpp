@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "folderchooser.h"
-#include "frmmain.h"
-#include "previewcell.h"
-#include "store.h"
+#include "app/frmmain.h"
+#include "app/previewcell.h"
+#include "ops/folderchooser.h"
+#include "platform/store.h"
 #include "testsupport.h"
 
 #include <QApplication>

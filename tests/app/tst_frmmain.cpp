@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmmain.h"
-#include "previewcell.h"
-#include "statuspanels.h"
+#include "app/frmmain.h"
+#include "app/previewcell.h"
+#include "app/statuspanels.h"
 #include "testsupport.h"
 
 #include <QAction>

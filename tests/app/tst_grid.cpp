@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "skinscan.h"
+#include "skins/skinscan.h"
 #include "tst_gridsupport.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "frmmain.h"
-#include "pagestate.h"
-#include "previewcell.h"
+#include "app/frmmain.h"
+#include "app/previewcell.h"
+#include "skins/pagestate.h"
 #include "testsupport.h"
 
 #include <QAction>

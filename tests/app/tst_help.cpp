@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmmain.h"
+#include "app/frmmain.h"
 #include "testsupport.h"
 
 #include <QAction>

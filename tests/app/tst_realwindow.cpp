@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/store.h"
 #include "realwindow.h"
-#include "store.h"
 #include "testsupport.h"
 
 #include <QDeadlineTimer>

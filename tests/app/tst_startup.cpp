@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmmain.h"
+#include "app/frmmain.h"
+#include "app/startup.h"
+#include "app/statuspanels.h"
 #include "modalanswer.h"
-#include "optfrm.h"
-#include "startup.h"
-#include "statuspanels.h"
-#include "store.h"
+#include "platform/store.h"
+#include "settings/optfrm.h"
 #include "testsupport.h"
 
 #include <QAction>

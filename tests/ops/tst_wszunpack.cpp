@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "ops/wszunpack.h"
 #include "testsupport.h"
-#include "wszunpack.h"
 #include "zipwriter.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "store.h"
+#include "platform/store.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "optfrm.h"
-#include "optfrmholder.h"
-#include "settingshost.h"
-#include "settingskeys.h"
-#include "store.h"
+#include "platform/store.h"
+#include "settings/optfrm.h"
+#include "settings/optfrmholder.h"
+#include "settings/settingshost.h"
+#include "settings/settingskeys.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "previewimage.h"
-#include "skinscan.h"
+#include "skins/previewimage.h"
+#include "skins/skinscan.h"
 #include "testsupport.h"
 
 #include <QBuffer>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/store.h"
 #include "realwindow.h"
-#include "store.h"
 #include "testsupport.h"
-#include "wipe.h"
+#include "wipe/wipe.h"
 
 #include <QAbstractButton>
 #include <QApplication>
