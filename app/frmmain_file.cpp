@@ -159,7 +159,7 @@ void frmmain::commitName(int cell)
     if (!error) {
         Skin_Rescan();
         skinListSelectionChanged();
-    } else if (error.number == 53) {
+    } else if (error.number == Error::FileNotFound) {
         QMessageBox::critical(this, windowTitle(), QStringLiteral("このファイル名は使えません"));
         Skin_Rescan();
     } else {

@@ -30,10 +30,10 @@ RunError frmmain::loadSteps()
 void frmmain::loadFailed(const RunError& error)
 {
     switch (error.number) {
-    case 0:
-    case 380:
+    case Error::None:
+    case Error::InvalidPropertyValue:
         return;
-    case 75:
+    case Error::PathAccess:
         Skin_Rescan();
         // A save that fails here is tried, and reported, again at exit.
         settings().Settings_Save();

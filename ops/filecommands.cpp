@@ -22,14 +22,14 @@ QString chosenName(const QString& chosenPath)
 RunError addSkin(const QString& chosenPath, const QString& skinFolder)
 {
     if (skinFolder.isEmpty())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     return FolderMove::moveInto(chosenPath, skinFolder, chosenName(chosenPath));
 }
 
 RunError deleteSkin(const QString& skinFolder, const QString& name, const QString& trash)
 {
     if (skinFolder.isEmpty() || trash.isEmpty() || !FolderMove::isPlainName(name))
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     return FolderMove::moveInto(skinFolder + name, trash, name);
 }
 
@@ -38,7 +38,7 @@ RunError renameSkin(const QString& skinFolder, const QString& oldName, const QSt
     if (oldName == newName)
         return RunError::none();
     if (skinFolder.isEmpty() || !FolderMove::isPlainName(oldName))
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     return FolderMove::moveInto(skinFolder + oldName, skinFolder, newName);
 }
 

@@ -17,10 +17,10 @@ RunError startWinamp(const QString& ampFolder)
     // No folder: a bare Winamp.exe would be looked for wherever we happen to run.
     const QString folder = Path_Slash(ampFolder);
     if (folder.isEmpty())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     const QString exe = FileLookup::findIgnoringCase(folder, QStringLiteral("Winamp.exe"));
     if (exe.isEmpty() || !QFileInfo(exe).isFile())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const QString prefix = Wine::prefixOf(folder);
@@ -39,7 +39,7 @@ RunError applyAndStart(const QString& ampFolder, const QString& skinFolder, cons
 RunError openFolder(const QString& folder)
 {
     if (folder.isEmpty())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     return ProgramStart::openWithDesktop(folder);
 }
 

@@ -364,7 +364,7 @@ Problem unopenedZip(const QString& archivePath)
     return Problem::NotZip;
 }
 
-Result failed(const Failure& failure, int number = 75)
+Result failed(const Failure& failure, Error::Number number = Error::PathAccess)
 {
     Result result;
     result.problem = failure.problem;
@@ -409,22 +409,22 @@ Placed moveToFreeName(const QString& from, const QString& toFolder, const QStrin
         const RunError error = FolderMove::moveInto(from, toFolder, candidate);
         if (!error)
             return { candidate, {} };
-        if (error.number != 58)
+        if (error.number != Error::FileAlreadyExists)
             return { {}, error };
     }
-    return { {}, RunError::fromNumber(58) };
+    return { {}, RunError::fromNumber(Error::FileAlreadyExists) };
 }
 
 Result unpack(const QString& archivePath, const QString& skinFolder)
 {
     QFile archiveFile(archivePath);
     if (skinFolder.isEmpty() || !archiveFile.open(QIODevice::ReadOnly) || QFileInfo(archivePath).isDir())
-        return failed({ Problem::Unreadable, {} }, 53);
+        return failed({ Problem::Unreadable, {} }, Error::FileNotFound);
     archiveFile.close();
 
     const Fd folderFd(open(QFile::encodeName(skinFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folderFd.valid())
-        return failed({ Problem::Unreadable, {} }, 53);
+        return failed({ Problem::Unreadable, {} }, Error::FileNotFound);
     Failure failure = unpackInto(archivePath, -1);
     if (failure.problem != Problem::None)
         return failed(failure);

@@ -25,8 +25,8 @@ RunError readStatus(const QString& application);
 // Creates or overwrites one value. Fails with 75 when the file cannot be written.
 RunError save(const QString& application, const QString& section, const QString& key, const QString& value);
 
-// Removes the application's whole tree: 0 when removed, 5 when there was none,
-// 75 for any other failure.
-int remove(const QString& application);
+// Removes the application's whole tree: no error when removed, InvalidCall when there
+// was none, PathAccess for any other failure.
+RunError remove(const QString& application);
 
 } // namespace Store

@@ -15,7 +15,7 @@ QString read(const Key& key)
 RunError write(const Key& key, const QString& value)
 {
     if (key.readOnly)
-        return RunError::fromNumber(5);
+        return RunError::fromNumber(Error::InvalidCall);
     return Store::save(QLatin1String(application), QLatin1String(key.section), QLatin1String(key.name), value);
 }
 

@@ -17,24 +17,24 @@ QString title()
     return QStringLiteral("Hadrel Morvane の設定");
 }
 
-QString messageFor(int outcome)
+QString messageFor(const RunError& outcome)
 {
-    switch (outcome) {
-    case 0:
+    switch (outcome.number) {
+    case Error::None:
         return QStringLiteral("成功しました");
-    case 5:
+    case Error::InvalidCall:
         return QStringLiteral("失敗しました");
     default:
         return QStringLiteral("予想外のエラーが発生しました");
     }
 }
 
-int exitStatusFor(int outcome)
+int exitStatusFor(const RunError& outcome)
 {
-    switch (outcome) {
-    case 0:
+    switch (outcome.number) {
+    case Error::None:
         return 0;
-    case 5:
+    case Error::InvalidCall:
         return 1;
     default:
         return 2;
@@ -50,7 +50,7 @@ void showMessageBox(const QString& caption, const QString& text)
 
 int run(const MessageBox& show)
 {
-    const int outcome = Store::remove(application());
+    const RunError outcome = Store::remove(application());
     show(title(), messageFor(outcome));
     return exitStatusFor(outcome);
 }

@@ -123,8 +123,9 @@ void TestWipe::messageAndExitStatusForEachOutcome()
     QFETCH(int, outcome);
     QFETCH(QString, message);
     QFETCH(int, status);
-    QCOMPARE(Wipe::messageFor(outcome), message);
-    QCOMPARE(Wipe::exitStatusFor(outcome), status);
+    const RunError error = RunError::fromNumber(Error::Number(outcome));
+    QCOMPARE(Wipe::messageFor(error), message);
+    QCOMPARE(Wipe::exitStatusFor(error), status);
 }
 
 void TestWipe::deletesMorvaneAndLeavesHadrel()
