@@ -2,10 +2,10 @@
 // The File menu commands and the inline rename.
 #include "app/frmmain.h"
 
+#include "app/folderchooser.h"
 #include "app/messagetext.h"
 #include "app/previewcell.h"
 #include "ops/filecommands.h"
-#include "ops/folderchooser.h"
 #include "ops/winampini.h"
 #include "ops/winamplaunch.h"
 

@@ -3,7 +3,7 @@
 #include "app/frmmain.h"
 
 #include "app/frmsplash.h"
-#include "ops/pathslash.h"
+#include "platform/pathslash.h"
 #include "platform/programstart.h"
 
 #include <QAction>
@@ -34,9 +34,7 @@ void frmmain::regTriggered(int index)
 
 void frmmain::helpContentsTriggered()
 {
-    QString folder = programFolder();
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
+    const QString folder = withoutTrailingSlashes(programFolder());
     // No check that the page exists: the opener shows its own message for a missing file.
     ProgramStart::openWithDesktop(folder + QStringLiteral("/html/index.html"));
 }

@@ -3,6 +3,7 @@
 
 #include "ops/filecommands.h"
 #include "ops/wszunpack.h"
+#include "platform/pathslash.h"
 
 #include <QFileInfo>
 
@@ -26,13 +27,6 @@ Kind classify(const QString& path)
 bool anyAddable(const QStringList& paths)
 {
     return std::any_of(paths.cbegin(), paths.cend(), [](const QString& path) { return classify(path) != Kind::Other; });
-}
-
-static QString withoutTrailingSlashes(QString path)
-{
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
 }
 
 QList<Added> addDropped(const QStringList& paths, const QString& skinFolder)

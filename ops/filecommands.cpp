@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/filecommands.h"
 
-#include "ops/pathslash.h"
 #include "platform/foldermove.h"
+#include "platform/pathslash.h"
 
 namespace FileCommands {
 
@@ -13,9 +13,7 @@ QString trashFolder(const QString& programFolder)
 
 QString chosenName(const QString& chosenPath)
 {
-    QString path = chosenPath;
-    while (path.endsWith(QLatin1Char('/')))
-        path.chop(1);
+    const QString path = withoutTrailingSlashes(chosenPath);
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/winampini.h"
 
-#include "ops/pathslash.h"
 #include "ops/wine.h"
 #include "platform/filelookup.h"
+#include "platform/pathslash.h"
 
 #include <QFile>
 #include <QFileInfo>

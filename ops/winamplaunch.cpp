@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/winamplaunch.h"
 
-#include "ops/pathslash.h"
 #include "ops/winampini.h"
 #include "ops/wine.h"
 #include "platform/filelookup.h"
+#include "platform/pathslash.h"
 #include "platform/programstart.h"
 
 #include <QFileInfo>

@@ -2,6 +2,7 @@
 #include "ops/wszunpack.h"
 
 #include "platform/foldermove.h"
+#include "skins/skinscan.h"
 
 #include <QDir>
 #include <QFile>
@@ -316,25 +317,6 @@ QString singleSubfolder(const QString& folder)
     return {};
 }
 
-bool holdsSkinFile(const QString& folder)
-{
-    DIR* dir = opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return false;
-    bool found = false;
-    while (const dirent* entry = readdir(dir)) {
-        if (strcasecmp(entry->d_name, "main.bmp") != 0 && strcasecmp(entry->d_name, "region.txt") != 0)
-            continue;
-        struct stat st;
-        if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
-            found = true;
-            break;
-        }
-    }
-    closedir(dir);
-    return found;
-}
-
 // A hidden working folder of skinFolder: the scan never lists it.
 QString makeWorkFolder(int skinFolderFd)
 {
@@ -449,7 +431,7 @@ Result unpack(const QString& archivePath, const QString& skinFolder)
 
     const QString inner = singleSubfolder(workPath);
     const QString skinRoot = inner.isEmpty() ? workPath : workPath + QLatin1Char('/') + inner;
-    if (!holdsSkinFile(skinRoot)) {
+    if (!SkinScan::isSkinFolder(skinRoot)) {
         discard();
         return failed({ Problem::NotASkin, {} });
     }

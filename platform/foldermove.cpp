@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/foldermove.h"
 
+#include "platform/pathslash.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -14,13 +16,6 @@ bool isPlainName(const QString& name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
         && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
-}
-
-static QString withoutTrailingSlashes(QString path)
-{
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
 }
 
 static RunError fromErrno(int error)

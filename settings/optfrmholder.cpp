@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/optfrmholder.h"
 
-#include "ops/pathslash.h"
+#include "platform/pathslash.h"
 #include "settings/optfrm.h"
 #include "settings/settingshost.h"
 #include "settings/settingskeys.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/settingskeys.h"
 
-#include "ops/pathslash.h"
+#include "platform/pathslash.h"
 #include "platform/store.h"
 
 namespace SettingsKeys {

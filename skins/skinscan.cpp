@@ -3,6 +3,7 @@
 
 #include "platform/attributes.h"
 #include "platform/filelookup.h"
+#include "platform/pathslash.h"
 
 #include <QFile>
 
@@ -146,6 +147,12 @@ bool File_Exists(const QString& path)
     if (p.isEmpty())
         return false;
     return FileLookup::readableFileAt(AT_FDCWD, QFile::encodeName(p).constData());
+}
+
+bool isSkinFolder(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(withoutTrailingSlashes(folder));
+    return !path.isEmpty() && isSkinAt(AT_FDCWD, path.constData(), size_t(path.size()), true);
 }
 
 QString findSkinFile(const QString& skinFolder, const QString& fileName)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/folderchooser.h"
 #include "app/frmmain.h"
 #include "app/previewcell.h"
-#include "ops/folderchooser.h"
 #include "platform/store.h"
 #include "testsupport.h"
 

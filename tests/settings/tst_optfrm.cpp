@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/folderchooser.h"
 #include "app/frmmain.h"
 #include "app/statuspanels.h"
 #include "modalanswer.h"
-#include "ops/folderchooser.h"
 #include "platform/store.h"
 #include "settings/optfrm.h"
 #include "testsupport.h"
