@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 
 #include "app/hourglass.h"
+#include "app/messages.h"
 #include "app/previewcell.h"
 #include "ops/dropadd.h"
 
@@ -10,7 +11,6 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QUrl>
 
@@ -92,10 +92,8 @@ void frmmain::addDroppedSkins(const QStringList& paths)
     for (const DropAdd::Added& added : std::as_const(results)) {
         if (!added.error)
             continue;
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Hadrel"),
+        Messages::warning(this,
             QStringLiteral("「%1」を追加できませんでした。\n%2")
-                .arg(QFileInfo(added.path).fileName(), added.error.description),
-            QMessageBox::Ok, this);
-        box.exec();
+                .arg(QFileInfo(added.path).fileName(), added.error.description));
     }
 }

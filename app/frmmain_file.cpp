@@ -3,7 +3,7 @@
 #include "app/frmmain.h"
 
 #include "app/folderchooser.h"
-#include "app/messagetext.h"
+#include "app/messages.h"
 #include "app/previewcell.h"
 #include "ops/filecommands.h"
 #include "ops/winampini.h"
@@ -11,12 +11,11 @@
 
 #include <QApplication>
 #include <QListWidget>
-#include <QMessageBox>
 
 // Number and description on two lines: no icon, titled with the program's name.
 static void showFailure(QWidget* parent, const RunError& error)
 {
-    showMessageLines(parent, { QString::number(error.number), error.description });
+    Messages::showLines(parent, { QString::number(error.number), error.description });
 }
 
 int frmmain::selectedCell() const
@@ -160,7 +159,7 @@ void frmmain::commitName(int cell)
         Skin_Rescan();
         skinListSelectionChanged();
     } else if (error.number == Error::FileNotFound) {
-        QMessageBox::critical(this, windowTitle(), QStringLiteral("このファイル名は使えません"));
+        Messages::show({ Messages::Icon::Critical, windowTitle(), QStringLiteral("このファイル名は使えません"), this });
         Skin_Rescan();
     } else {
         showFailure(this, error);

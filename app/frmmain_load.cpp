@@ -2,7 +2,7 @@
 // The load step at start-up.
 #include "app/frmmain.h"
 
-#include "app/messagetext.h"
+#include "app/messages.h"
 #include "settings/optfrm.h"
 
 #include <QLineEdit>
@@ -41,6 +41,6 @@ void frmmain::loadFailed(const RunError& error)
     default:
         break;
     }
-    showMessageLines(
+    Messages::showLines(
         this, { QString::number(error.number), error.description, QStringLiteral("製作者に連絡してね(^^;") });
 }

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wipe/wipe.h"
 
+#include "app/messages.h"
 #include "platform/store.h"
-
-#include <QMessageBox>
 
 namespace Wipe {
 
@@ -41,17 +40,10 @@ int exitStatusFor(const RunError& outcome)
     }
 }
 
-void showMessageBox(const QString& caption, const QString& text)
-{
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
-int run(const MessageBox& show)
+int run()
 {
     const RunError outcome = Store::remove(application());
-    show(title(), messageFor(outcome));
+    Messages::show({ Messages::Icon::None, title(), messageFor(outcome) });
     return exitStatusFor(outcome);
 }
 

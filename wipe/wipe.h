@@ -5,8 +5,6 @@
 
 #include <QString>
 
-#include <functional>
-
 // hadrelwipe: deletes the "Morvane" settings from the per-user store and says how it went.
 namespace Wipe {
 
@@ -20,11 +18,7 @@ QString messageFor(const RunError& outcome);
 // The process exit status for an outcome: 0 deleted, 1 nothing there, 2 any other failure.
 int exitStatusFor(const RunError& outcome);
 
-// Shows one message box: no icon, OK only. Returns when it is dismissed.
-using MessageBox = std::function<void(const QString& caption, const QString& text)>;
-void showMessageBox(const QString& caption, const QString& text);
-
-// The whole program: one deletion, one box, the exit status.
-int run(const MessageBox& show = showMessageBox);
+// The whole program: one deletion, one box (no icon, OK only), the exit status.
+int run();
 
 } // namespace Wipe

@@ -2,6 +2,7 @@
 #include "app/folderchooser.h"
 #include "app/frmmain.h"
 #include "app/previewcell.h"
+#include "boxrecorder.h"
 #include "platform/store.h"
 #include "testsupport.h"
 
@@ -21,35 +22,6 @@
 using namespace TestSupport;
 
 namespace {
-
-// Answers every message box that opens and remembers what it said.
-class BoxAnswerer : public QObject
-{
-public:
-    struct Seen
-    {
-        QString title;
-        QString text;
-        QMessageBox::Icon icon;
-    };
-    QList<Seen> seen;
-
-    BoxAnswerer()
-    {
-        m_timer.setInterval(10);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            seen.append({ box->windowTitle(), box->text(), box->icon() });
-            box->button(QMessageBox::Ok)->click();
-        });
-        m_timer.start();
-    }
-
-private:
-    QTimer m_timer;
-};
 
 QString chooserAnswer;
 QString chooserTitle;
@@ -361,7 +333,7 @@ void TestFileCommands::clickingANameSelectsItsSkin()
 
 void TestFileCommands::enterRenamesAndLeavingAfterwardsDoesNothing()
 {
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     showAndActivate();
     showGrid(2);
     typeInto(2, "Teal");
@@ -398,7 +370,7 @@ void TestFileCommands::theBoxRenamesWhatTheRebuiltGridShows()
 
 void TestFileCommands::unchangedTextNeverRenames()
 {
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     showAndActivate();
     showGrid(1);
     QVERIFY(makeSkin(skins(), "Late"));
@@ -437,7 +409,7 @@ void TestFileCommands::escapeKeepsTheTypedTextForTheNextCommit()
 
 void TestFileCommands::renamingOntoAnotherSkinFailsWithItsNumber()
 {
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     showAndActivate();
     showGrid(2);
     QVERIFY(makeSkin(skins(), "Late"));
@@ -447,7 +419,7 @@ void TestFileCommands::renamingOntoAnotherSkinFailsWithItsNumber()
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].title, QStringLiteral("Hadrel"));
     QCOMPARE(boxes.seen[0].text, QStringLiteral("58\n既に同名のファイルが存在しています。"));
-    QCOMPARE(boxes.seen[0].icon, QMessageBox::NoIcon);
+    QCOMPARE(boxes.seen[0].icon, Messages::Icon::None);
     QVERIFY(QFileInfo::exists(skins() + "Green/main.bmp"));
     QVERIFY(QFileInfo::exists(skins() + "Blue/main.bmp"));
     QCOMPARE(m_window->Skin_Name[2]->text(), QStringLiteral("Blue"));
@@ -492,7 +464,7 @@ void TestFileCommands::aPopUpMenuDoesNotEndTheEdit()
 
 void TestFileCommands::aGridRebuiltUnderTheBoxIsNoRename()
 {
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     showAndActivate();
     showGrid(0);
     QTest::mouseClick(m_window->Skin_Name[0], Qt::LeftButton);
@@ -520,7 +492,7 @@ void TestFileCommands::namesThatAreNotOnePlainNameAreRefused_data()
 void TestFileCommands::namesThatAreNotOnePlainNameAreRefused()
 {
     QFETCH(QString, typed);
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     showAndActivate();
     showGrid(2);
     QVERIFY(makeSkin(skins(), "a"));
@@ -532,7 +504,7 @@ void TestFileCommands::namesThatAreNotOnePlainNameAreRefused()
     QCOMPARE(boxes.seen[0].title, m_window->windowTitle());
     QCOMPARE(boxes.seen[0].title, "Hadrel - " + skins());
     QCOMPARE(boxes.seen[0].text, QStringLiteral("このファイル名は使えません"));
-    QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+    QCOMPARE(boxes.seen[0].icon, Messages::Icon::Critical);
     QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "a" }));
     QCOMPARE(onDisk(skins() + "a"), QStringList { "main.bmp" });
     QCOMPARE(onDisk(m_dir->path()), parent);
@@ -541,7 +513,7 @@ void TestFileCommands::namesThatAreNotOnePlainNameAreRefused()
 
 void TestFileCommands::openHandsTheFolderToTheDesktop()
 {
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     const QString bin = slashed(m_dir->path()) + "bin/";
     QVERIFY(QDir().mkpath(bin));
     QVERIFY(qputenv("PATH", QFile::encodeName(bin) + ":/usr/bin:/bin"));

@@ -2,6 +2,7 @@
 #include "app/folderchooser.h"
 #include "app/frmmain.h"
 #include "app/statuspanels.h"
+#include "boxrecorder.h"
 #include "modalanswer.h"
 #include "platform/store.h"
 #include "settings/optfrm.h"
@@ -348,16 +349,14 @@ void TestOptFrm::browseButtonsFillTheirFieldThroughTheChooser()
 void TestOptFrm::failedSaveOnOkIsReportedAndKeepsTheWorkingCopy()
 {
     QVERIFY(QDir().mkpath(Store::fileFor("Hadrel"))); // a directory where the file belongs
-    QString reported;
-    openSettings([&reported, this](Opt_Frm* dialog) {
+    BoxRecorder boxes;
+    openSettings([this](Opt_Frm* dialog) {
         QTest::keyClicks(dialog->Amp_Path, "/wine/winamp");
         QTest::keyClicks(dialog->Skin_Path[0], m_skins);
-        answerModal<QMessageBox>([&reported](QMessageBox* box) {
-            reported = box->text();
-            box->accept();
-        });
         QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
     });
+    QCOMPARE(boxes.seen.size(), 1);
+    const QString reported = boxes.seen[0].text;
     QVERIFY2(reported.contains(QStringLiteral("設定を保存できませんでした")), qPrintable(reported));
     QVERIFY2(reported.contains(Store::folder()), qPrintable(reported));
     // The window follows the user's choice, and the values live on for this run.
