@@ -83,6 +83,12 @@ bool RealWindowSession::startProgram(const QString& binary, const QString& confi
 {
     QProcessEnvironment env = displayEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    const QString home = m_world.filePath(QStringLiteral("home"));
+    const QString bin = m_world.filePath(QStringLiteral("bin"));
+    if (!QDir().mkpath(home) || !QDir().mkpath(bin))
+        return false;
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("PATH"), bin);
     const QStringList keys = extra.keys();
     for (const QString& key : keys)
         env.insert(key, extra.value(key));

@@ -5,6 +5,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 // The real hadrel binary on its own Xvfb server, driven with xdotool. Everything it
 // starts is ended when it goes away.
@@ -20,7 +21,9 @@ public:
     static QString missingTools();
 
     bool startServer();
-    // Starts the program with XDG_CONFIG_HOME pointed at configHome.
+    // Starts the program with XDG_CONFIG_HOME pointed at configHome, and HOME and PATH at
+    // empty folders of the session's own unless extra names them: nothing it starts is
+    // found on the machine, and nothing is written into the user's home.
     bool startProgram(
         const QString& binary, const QString& configHome, const QProcessEnvironment& extra = QProcessEnvironment());
     // The id of the first visible window whose title matches the pattern.
@@ -60,6 +63,7 @@ public:
 private:
     QProcessEnvironment displayEnvironment() const;
 
+    QTemporaryDir m_world;
     QProcess m_server;
     QProcess m_program;
     QString m_display;

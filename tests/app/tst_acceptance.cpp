@@ -301,13 +301,13 @@ void TestAcceptance::startWinampRunsItUnderWineInItsPrefix()
     QVERIFY(QDir().mkpath(bin));
     const QByteArray script = "#!/bin/sh\n"
                               "printf '%s\\n' \"$WINEPREFIX\" \"$@\" >\"$0.part\"\n"
-                              "mv \"$0.part\" \""
+                              "/bin/mv \"$0.part\" \""
         + QFile::encodeName(record) + "\"\n";
     QVERIFY(writeFile(bin + QStringLiteral("/wine"), script));
     QVERIFY(
         QFile::setPermissions(bin + QStringLiteral("/wine"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QProcessEnvironment environment;
-    environment.insert(QStringLiteral("PATH"), bin + QLatin1Char(':') + qEnvironmentVariable("PATH"));
+    environment.insert(QStringLiteral("PATH"), bin);
 
     Journey journey;
     RealWindowSession& session = journey.session;

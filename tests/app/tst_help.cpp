@@ -81,13 +81,13 @@ void TestHelp::initTestCase()
     const QString record = m_bin.path() + QStringLiteral("/record.txt");
     const QByteArray script = "#!/bin/sh\n"
                               "{ printf '%s\\n' \"$#\"; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '"
-        + QFile::encodeName(record) + ".part' && mv '" + QFile::encodeName(record) + ".part' '"
+        + QFile::encodeName(record) + ".part' && /bin/mv '" + QFile::encodeName(record) + ".part' '"
         + QFile::encodeName(record) + "'\n";
     const QString opener = m_bin.path() + QStringLiteral("/xdg-open");
     QVERIFY(writeFile(opener, script));
     QVERIFY(QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     m_path = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(m_bin.path()) + ':' + m_path);
+    qputenv("PATH", QFile::encodeName(m_bin.path()));
 }
 
 void TestHelp::cleanupTestCase()
