@@ -49,6 +49,32 @@ QString RealWindowSession::missingTools()
 
 bool RealWindowSession::startServer()
 {
+    // A display number another server has just let go may still be on its way out: a
+    // server counts only once a client has connected to it, and another one is tried.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (startServerOnce() && clientConnects())
+            return true;
+        endProcess(m_server);
+        m_display.clear();
+    }
+    return false;
+}
+
+bool RealWindowSession::clientConnects()
+{
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        if (m_server.state() == QProcess::NotRunning)
+            return false;
+        if (xdotool({ QStringLiteral("getdisplaygeometry") }))
+            return true;
+        pause(50);
+    }
+    return false;
+}
+
+bool RealWindowSession::startServerOnce()
+{
     // -displayfd makes the server pick a free display and tell us which.
     m_server.setProgram(QStringLiteral("Xvfb"));
     m_server.setArguments({ QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
@@ -149,19 +175,30 @@ bool RealWindowSession::waitForTitle(const QString& id, const QString& title, in
     return false;
 }
 
-bool RealWindowSession::focus(const QString& id)
+bool RealWindowSession::focus(const QString& id, int timeoutMs)
 {
-    // No window manager runs on the server: focus the window directly.
-    const bool ok = xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), id });
-    pause(150);
-    return ok;
+    // No window manager runs on the server: focus the window directly, then wait until
+    // it is the active one.
+    if (!xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), id }))
+        return false;
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        QString active;
+        if (xdotool({ QStringLiteral("getwindowfocus") }, &active) && active == id)
+            return true;
+        pause(20);
+    }
+    return false;
 }
 
 bool RealWindowSession::quitFromFileMenu(const QString& windowId)
 {
+    const QStringList before = programWindows();
     if (!focus(windowId) || !key(QStringLiteral("alt+f")))
         return false;
-    pause(300); // the menu opens before it takes its access key
+    // The menu takes its access key once it is open.
+    if (waitForNewWindow(before).isEmpty())
+        return false;
     return key(QStringLiteral("x"));
 }
 

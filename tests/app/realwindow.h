@@ -30,7 +30,8 @@ public:
     QString waitForWindow(const QString& titlePattern, int timeoutMs = 15000);
     QString windowName(const QString& id);
     bool waitForTitle(const QString& id, const QString& title, int timeoutMs = 10000);
-    bool focus(const QString& id);
+    // Gives the window the keyboard focus; false when it never becomes the focused one.
+    bool focus(const QString& id, int timeoutMs = 5000);
     // xdotool key/type/click arguments, run against the session's display.
     bool xdotool(const QStringList& arguments, QString* output = nullptr);
     bool key(const QString& keys)
@@ -62,6 +63,8 @@ public:
 
 private:
     QProcessEnvironment displayEnvironment() const;
+    bool startServerOnce();
+    bool clientConnects();
 
     QTemporaryDir m_world;
     QProcess m_server;

@@ -32,15 +32,6 @@ public:
         window.Skin_Rescan();
     }
 
-    // The cell the selection frame stands on, -1 for none.
-    int framedCell() const
-    {
-        for (int i = 0; i < frmmain::cellCount; ++i)
-            if (window.Skin_Preview[i]->pos() == window.SelectSq->pos())
-                return i;
-        return -1;
-    }
-
     bool hasPicture(int cell) const { return !window.Skin_Preview[cell]->pixmap().isNull(); }
 
     bool showActive()
