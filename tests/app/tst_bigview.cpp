@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/bigview.h"
-#include "tst_gridsupport.h"
+#include "tests/support/gridwindow.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frmmain.h"
-#include "boxrecorder.h"
 #include "ops/wszunpack.h"
 #include "skins/pagestate.h"
-#include "testsupport.h"
-#include "zipwriter.h"
+#include "tests/support/boxrecorder.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/zipwriter.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>

@@ -2,9 +2,10 @@
 #include "app/folderchooser.h"
 #include "app/frmmain.h"
 #include "app/previewcell.h"
-#include "boxrecorder.h"
 #include "platform/store.h"
-#include "testsupport.h"
+#include "tests/support/boxrecorder.h"
+#include "tests/support/storehelpers.h"
+#include "tests/support/testsupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +19,8 @@
 #include <QTimer>
 
 #include <sys/stat.h>
+
+using namespace TestStore;
 
 using namespace TestSupport;
 
@@ -543,7 +546,7 @@ void TestFileCommands::applyAndStartUseTheWinampFolder()
     const QString amp = slashed(m_dir->path()) + "Winamp/";
     QVERIFY(QDir().mkpath(amp));
     QVERIFY(writeFile(amp + "winamp.ini", "cwd=old\r\nskin=Old\r\n"));
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", amp).failed());
+    QVERIFY(saved("Amp", amp));
     QCOMPARE(m_window->ampPath(), amp);
 
     m_state.Selected_Skin = "Blue";
@@ -576,7 +579,7 @@ void TestFileCommands::contextMenuCommandsAsAUserPicksThem()
     const QString amp = slashed(m_dir->path()) + "Winamp/";
     QVERIFY(QDir().mkpath(amp));
     QVERIFY(writeFile(amp + "winamp.ini", "[Winamp]\r\ncwd=old\r\nskin=Old\r\nvolume=200\r\n"));
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", amp).failed());
+    QVERIFY(saved("Amp", amp));
     showAndActivate();
 
     // Right button on a preview, then keys into the pop-up, as a user picks an entry.

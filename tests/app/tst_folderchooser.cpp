@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/folderchooser.h"
-#include "modalanswer.h"
+#include "tests/support/modalanswer.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -2,7 +2,7 @@
 #include "app/frmmain.h"
 #include "app/previewcell.h"
 #include "app/statuspanels.h"
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skins/skinscan.h"
-#include "tst_gridsupport.h"
+#include "tests/support/gridwindow.h"
 
 #include <QFile>
 #include <QListWidget>

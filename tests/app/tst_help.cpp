@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frmmain.h"
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QDir>

@@ -2,11 +2,12 @@
 #include "app/frmmain.h"
 #include "app/startup.h"
 #include "app/statuspanels.h"
-#include "boxrecorder.h"
-#include "modalanswer.h"
 #include "platform/store.h"
 #include "settings/optfrm.h"
-#include "testsupport.h"
+#include "tests/support/boxrecorder.h"
+#include "tests/support/modalanswer.h"
+#include "tests/support/storehelpers.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -22,17 +23,9 @@
 #include <algorithm>
 #include <memory>
 
+using namespace TestStore;
+
 namespace {
-
-QString stored(const QString& key)
-{
-    return Store::get("Hadrel", "Path", key, "<missing>");
-}
-
-void store(const QString& key, const QString& value)
-{
-    QVERIFY(!Store::save("Hadrel", "Path", key, value));
-}
 
 QStringList storedKeys(const QString& file)
 {

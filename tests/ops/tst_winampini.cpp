@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/winampini.h"
 #include "ops/wine.h"
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

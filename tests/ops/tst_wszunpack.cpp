@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/wszunpack.h"
-#include "testsupport.h"
-#include "zipwriter.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/zipwriter.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -4,6 +4,7 @@
 #include "settings/optfrmholder.h"
 #include "settings/settingshost.h"
 #include "settings/settingskeys.h"
+#include "tests/support/storehelpers.h"
 
 #include <QAction>
 #include <QDir>
@@ -14,6 +15,8 @@
 #include <QTest>
 
 #include <memory>
+
+using namespace TestStore;
 
 namespace {
 
@@ -39,16 +42,6 @@ public:
     QString current;
     int rescans = 0;
 };
-
-QString stored(const QString& key)
-{
-    return Store::get("Hadrel", "Path", key, "<missing>");
-}
-
-void store(const QString& key, const QString& value)
-{
-    QVERIFY(!Store::save("Hadrel", "Path", key, value));
-}
 
 } // namespace
 

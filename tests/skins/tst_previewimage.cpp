@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skins/previewimage.h"
 #include "skins/skinscan.h"
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/messages.h"
 #include "platform/store.h"
-#include "realwindow.h"
-#include "testsupport.h"
+#include "tests/support/realwindow.h"
+#include "tests/support/storehelpers.h"
+#include "tests/support/testsupport.h"
 #include "wipe/wipe.h"
 
 #include <QAbstractButton>
@@ -16,6 +17,8 @@
 #include <QTimer>
 
 #include <memory>
+
+using namespace TestStore;
 
 namespace {
 
@@ -73,8 +76,8 @@ void TestWipe::cleanup()
 
 void TestWipe::fillStore(bool withMorvane)
 {
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", "/opt/winamp/"));
-    QVERIFY(!Store::save("Hadrel", "Path", "0", "/home/me/スキン/"));
+    QVERIFY(saved("Amp", "/opt/winamp/"));
+    QVERIFY(saved("0", "/home/me/スキン/"));
     QVERIFY(!Store::save("Hadrel", "Settings", "MainLeft", "1500"));
     if (withMorvane) {
         QVERIFY(!Store::save("Morvane", "Path", "Amp", "C:\\Winamp\\"));

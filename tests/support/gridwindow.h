@@ -4,7 +4,7 @@
 #include "app/frmmain.h"
 #include "app/previewcell.h"
 #include "skins/pagestate.h"
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QApplication>

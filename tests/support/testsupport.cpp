@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "realwindow.h"
+#include "tests/support/realwindow.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
