@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/renamesession.h"
 #include "settings/optfrmholder.h"
 #include "settings/settingshost.h"
 #include "skins/pagestate.h"
@@ -18,6 +19,7 @@ class QListWidget;
 class QMenu;
 class NameBox;
 class PreviewCell;
+class PreviewGrid;
 class SelectFrame;
 class StatusPanels;
 
@@ -68,7 +70,7 @@ public:
     // The cell the selection frame stands on (first match by position), or -1.
     int selectedCell() const;
     // The name a name box held when it gained the focus, or after a rename its new name.
-    QString Rename_Old;
+    QString Rename_Old() const { return m_rename.oldName(); }
 
     // Reads a skin picture for a preview cell or the enlarged view; tests swap it to
     // count the files read.
@@ -82,27 +84,13 @@ public:
     // The failure trap of the load step, by the failure's number.
     void loadFailed(const RunError& error);
 
-    // Skin list and preview grid.
+    // The skin list, rescanned from the current folder.
     void Skin_Rescan() override;
-    void Skin_Scan();
-    void SelectSq_Place();
 
-    // Event handlers.
+    // Handlers that tests drive directly.
     void skinListSelectionChanged();
     void skinListDoubleClicked();
-    void previewClicked(int cell);
     void previewDoubleClicked(int cell);
-    void previewRightPressed(int cell);
-    void fileTriggered(int index);
-    void openFolderTriggered();
-    void nameClicked(int cell);
-    void nameFocusGained(int cell);
-    void nameEnterPressed(int cell);
-    void nameFocusLost(int cell);
-    void viewTriggered(int index);
-    void regTriggered(int index);
-    void helpContentsTriggered();
-    void helpAboutTriggered();
     // Adds dropped folders and skin archives, rescans once, selects the last added skin
     // and reports each failure in a message box.
     void addDroppedSkins(const QStringList& paths);
@@ -115,6 +103,24 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void Skin_Scan();
+    void SelectSq_Place();
+    void reloadGrid();
+    RenameSession::Box nameBoxState(int cell) const;
+
+    void previewClicked(int cell);
+    void previewRightPressed(int cell);
+    void fileTriggered(int index);
+    void openFolderTriggered();
+    void nameClicked(int cell);
+    void nameFocusGained(int cell);
+    void nameEnterPressed(int cell);
+    void nameFocusLost(int cell);
+    void viewTriggered(int index);
+    void regTriggered(int index);
+    void helpContentsTriggered();
+    void helpAboutTriggered();
+
     void buildControls();
     void buildMenus();
     void connectEvents();
@@ -132,7 +138,6 @@ private:
     PageState& m_state;
     QString m_programFolder;
     std::unique_ptr<OptFrmHolder> m_settings;
-    // The name box Rename_Old belongs to; a commit's message box must not start another.
-    int m_renameCell = -1;
-    bool m_committing = false;
+    PreviewGrid* m_grid = nullptr;
+    RenameSession m_rename;
 };

@@ -3,7 +3,7 @@
 #include "app/frmmain.h"
 
 #include "app/hourglass.h"
-#include "app/previewcell.h"
+#include "app/previewgrid.h"
 #include "app/statuspanels.h"
 #include "skins/skinscan.h"
 
@@ -17,11 +17,7 @@ void frmmain::Skin_Rescan()
 
 void frmmain::Skin_Scan()
 {
-    for (int i = 0; i < cellCount; ++i) {
-        Skin_Preview[i]->clear();
-        Skin_Name[i]->setText(QString());
-    }
-    SelectSq->move(Skin_Preview[0]->pos());
+    m_grid->empty();
 
     {
         Hourglass hourglass;

@@ -317,7 +317,7 @@ void TestFileCommands::renameCommandFocusesTheSelectedNameBox()
     m_window->Skin_Lst->setFocus();
     m_window->file[3]->trigger();
     QTRY_VERIFY(m_window->Skin_Name[1]->hasFocus());
-    QCOMPARE(m_window->Rename_Old, QStringLiteral("Blue"));
+    QCOMPARE(m_window->Rename_Old(), QStringLiteral("Blue"));
     QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Blue"));
 }
 
@@ -327,7 +327,7 @@ void TestFileCommands::clickingANameSelectsItsSkin()
     showGrid(0);
     QTest::mouseClick(m_window->Skin_Name[2], Qt::LeftButton);
     QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Green"));
-    QCOMPARE(m_window->Rename_Old, QStringLiteral("Green"));
+    QCOMPARE(m_window->Rename_Old(), QStringLiteral("Green"));
     // A box whose text names no skin leaves the selection as it was.
     m_window->Skin_Name[1]->setText("Nothing");
     QTest::mouseClick(m_window->Skin_Name[1], Qt::LeftButton);
@@ -471,7 +471,7 @@ void TestFileCommands::aGridRebuiltUnderTheBoxIsNoRename()
     showAndActivate();
     showGrid(0);
     QTest::mouseClick(m_window->Skin_Name[0], Qt::LeftButton);
-    QCOMPARE(m_window->Rename_Old, QStringLiteral("Aqua"));
+    QCOMPARE(m_window->Rename_Old(), QStringLiteral("Aqua"));
     // A refresh while the box has the focus puts another name into it.
     QVERIFY(QDir(skins()).rename("Aqua", "Cyan"));
     m_window->Skin_Rescan();

@@ -78,7 +78,9 @@ bool RealWindowSession::startServerOnce()
     // -displayfd makes the server pick a free display and tell us which.
     m_server.setProgram(QStringLiteral("Xvfb"));
     m_server.setArguments({ QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-        QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp") });
+        QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+        // The check's client leaving must not reset the server under the program starting.
+        QStringLiteral("-noreset") });
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start();
     if (!m_server.waitForStarted(5000))
