@@ -61,7 +61,6 @@ public:
     QString currentFolder() const;
     // Sets panel "path" and the caption "Hadrel - " plus the folder.
     void makeCurrentFolder(const QString& folder) override;
-    QString programFolder() const { return m_programFolder; }
     // The Winamp folder: the text of the settings dialog's Amp_Path (created from the
     // store when it does not exist).
     QString ampPath();
@@ -79,8 +78,6 @@ public:
     // The settings dialog and the folder settings it holds.
     OptFrmHolder& settings();
     std::array<QAction*, 5> regEntries() override { return Reg; }
-    // The View menu's settings command: the dialog modally, a failed save reported.
-    void openSettings();
     // The failure trap of the load step, by the failure's number.
     void loadFailed(const RunError& error);
 
@@ -103,6 +100,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    QString programFolder() const { return m_programFolder; }
+    // The View menu's settings command: the dialog modally, a failed save reported.
+    void openSettings();
     void Skin_Scan();
     void SelectSq_Place();
     void reloadGrid();
