@@ -117,6 +117,8 @@ void frmmain::buildMenus()
     // The skin commands appear only in the preview's context menu.
     for (int i : { 1, 2, 3, 5, 6 })
         file[i]->setVisible(false);
+    mnuUnpack = makeAction(FileMenu, QStringLiteral("mnuUnpack"), QStringLiteral("ﾌｫﾙﾀﾞに展開(&X)"));
+    mnuUnpack->setVisible(false);
 
     ViewMenu = menuBar()->addMenu(QStringLiteral("表示(&V)"));
     ViewMenu->setObjectName(QStringLiteral("ViewMenu"));
@@ -157,6 +159,7 @@ void frmmain::connectEvents()
     connect(Open_, &QAction::triggered, this, &frmmain::openFolderTriggered);
     for (int i = 0; i < int(file.size()); ++i)
         connect(file[i], &QAction::triggered, this, [this, i] { fileTriggered(i); });
+    connect(mnuUnpack, &QAction::triggered, this, &frmmain::unpackTriggered);
     for (int i = 0; i < int(view.size()); ++i)
         connect(view[i], &QAction::triggered, this, [this, i] { viewTriggered(i); });
     for (int i = 0; i < int(Reg.size()); ++i)

@@ -48,6 +48,8 @@ public:
     QMenu* FileMenu = nullptr;
     QAction* Open_ = nullptr;
     std::array<QAction*, 8> file {};
+    // Unpacks the framed archive beside itself; in the context menu of archives only.
+    QAction* mnuUnpack = nullptr;
     QMenu* ViewMenu = nullptr;
     std::array<QAction*, 4> view {};
     QMenu* RegMenu = nullptr; // the submenu that view(1) opens
@@ -88,8 +90,9 @@ public:
     void skinListSelectionChanged();
     void skinListDoubleClicked();
     void previewDoubleClicked(int cell);
-    // Adds dropped folders and skin archives, rescans once, selects the last added skin
-    // and reports each failure in a message box.
+    // Adds dropped folders and skin archives, rescans once and selects the last added
+    // skin. A few items report each failure in a box of its own; more show a progress
+    // window that can stop before the next item, and one box of all the failures.
     void addDroppedSkins(const QStringList& paths);
 
 protected:
@@ -111,6 +114,7 @@ private:
     void previewClicked(int cell);
     void previewRightPressed(int cell);
     void fileTriggered(int index);
+    void unpackTriggered();
     void openFolderTriggered();
     void nameClicked(int cell);
     void nameFocusGained(int cell);
@@ -128,6 +132,8 @@ private:
     QLabel* panel(const QString& key) const;
     void addSkinCommand(const QString& folder);
     QString cellSkinName(int cell) const;
+    // Selects the listed skin of that exact name, when there is one.
+    void selectListed(const QString& name);
     void selectNameSkin(int cell);
     void commitName(int cell);
     bool focusAwayFromWindow() const;

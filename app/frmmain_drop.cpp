@@ -12,7 +12,10 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QUrl>
+
+#include <memory>
 
 namespace {
 
@@ -27,6 +30,24 @@ QStringList localPaths(const QMimeData* mime)
             paths.append(url.toLocalFile());
     }
     return paths;
+}
+
+// Up to this many items take no time worth watching, and each failure gets its own box.
+constexpr int quietDropItems = 3;
+
+std::unique_ptr<QProgressDialog> dropProgress(QWidget* parent, int count)
+{
+    auto progress = std::make_unique<QProgressDialog>(parent);
+    progress->setWindowTitle(Messages::Box::programTitle());
+    progress->setCancelButtonText(QStringLiteral("ｷｬﾝｾﾙ"));
+    progress->setRange(0, count);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setWindowModality(Qt::ApplicationModal);
+    progress->show();
+    // Still busy, but the cancel button can be pressed.
+    QApplication::changeOverrideCursor(Qt::BusyCursor);
+    return progress;
 }
 
 } // namespace
@@ -75,20 +96,36 @@ void frmmain::addDroppedSkins(const QStringList& paths)
 {
     if (currentFolder().isEmpty())
         return; // nowhere to add to
+    std::unique_ptr<QProgressDialog> progress;
     QList<DropAdd::Added> results;
     {
         Hourglass hourglass;
-        results = DropAdd::addDropped(paths, currentFolder());
+        results = DropAdd::addDropped(paths, currentFolder(), [&](int index, int count, const QString& name) {
+            if (count <= quietDropItems)
+                return true;
+            if (!progress)
+                progress = dropProgress(this, count);
+            progress->setLabelText(
+                QStringLiteral("Skinを追加しています (%1 / %2)\n%3").arg(index + 1).arg(count).arg(name));
+            progress->setValue(index);
+            // Between two items is the only time the work lets the cancel button be pressed.
+            QCoreApplication::processEvents();
+            return !progress->wasCanceled();
+        });
     }
+    const bool many = progress != nullptr;
+    progress.reset();
     if (results.isEmpty())
         return;
 
     Skin_Rescan();
-    const QString last = DropAdd::lastAdded(results);
-    const QList<QListWidgetItem*> found = Skin_Lst->findItems(last, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (!last.isEmpty() && !found.isEmpty())
-        Skin_Lst->setCurrentItem(found.first());
+    selectListed(DropAdd::lastAdded(results));
 
+    if (many) {
+        if (const QString summary = DropAdd::failureSummary(results); !summary.isEmpty())
+            Messages::warning(this, summary);
+        return;
+    }
     for (const DropAdd::Added& added : std::as_const(results)) {
         if (!added.error)
             continue;

@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 
 #include "app/folderchooser.h"
+#include "app/hourglass.h"
 #include "app/messages.h"
 #include "app/previewcell.h"
 #include "app/previewgrid.h"
@@ -74,6 +75,34 @@ void frmmain::fileTriggered(int index)
     default:
         break; // the separators
     }
+}
+
+void frmmain::unpackTriggered()
+{
+    const int cell = selectedCell();
+    if (cell < 0)
+        return;
+    const QString name = cellSkinName(cell);
+    WszUnpack::Result result;
+    {
+        Hourglass hourglass;
+        result = FileCommands::unpackArchive(currentFolder(), name);
+    }
+    // A failed unpack leaves nothing behind, so the list stays as it is.
+    if (!result.ok()) {
+        Messages::warning(
+            this, QStringLiteral("「%1」を展開できませんでした。\n%2").arg(name, result.error.description));
+        return;
+    }
+    Skin_Rescan();
+    selectListed(result.skinName);
+}
+
+void frmmain::selectListed(const QString& name)
+{
+    const QList<QListWidgetItem*> found = Skin_Lst->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (!name.isEmpty() && !found.isEmpty())
+        Skin_Lst->setCurrentItem(found.first());
 }
 
 void frmmain::addSkinCommand(const QString& folder)

@@ -30,7 +30,7 @@ QImage skinPicture(frmmain& window, const QString& name)
 }
 
 // The File menu doubles as the previews' context menu, with the skin commands shown.
-void setFileMenuContext(frmmain& window, bool context)
+void setFileMenuContext(frmmain& window, bool context, bool archive = false)
 {
     window.Open_->setVisible(!context);
     window.file[0]->setVisible(!context);
@@ -41,6 +41,7 @@ void setFileMenuContext(frmmain& window, bool context)
     window.file[5]->setVisible(context);
     window.file[6]->setVisible(context);
     window.file[7]->setVisible(!context);
+    window.mnuUnpack->setVisible(context && archive);
 }
 
 void openBigView(frmmain& window)
@@ -101,7 +102,9 @@ void frmmain::previewDoubleClicked(int)
 
 void frmmain::previewRightPressed(int)
 {
-    setFileMenuContext(*this, true);
+    // The commands act on the framed skin, so it decides, not the one under the pointer.
+    const int cell = selectedCell();
+    setFileMenuContext(*this, true, cell >= 0 && SkinScan::isArchiveSkin(currentFolder(), cellSkinName(cell)));
     FileMenu->exec(QCursor::pos());
     setFileMenuContext(*this, false);
 }

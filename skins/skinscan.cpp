@@ -172,15 +172,20 @@ QString findSkinFile(const QString& skinFolder, const QString& fileName)
     return FileLookup::findIgnoringCase(skinFolder, fileName);
 }
 
+bool isArchiveSkin(const QString& skinFolder, const QString& name)
+{
+    struct stat st;
+    return !name.isEmpty() && SkinArchive::isArchiveName(name)
+        && lstat(QFile::encodeName(skinFolder + name).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 QString picturePath(const QString& skinFolder, const QString& name)
 {
     if (name.isEmpty())
         return {};
-    const QString path = skinFolder + name;
-    struct stat st;
-    if (SkinArchive::isArchiveName(name) && lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode))
-        return path;
-    return findSkinFile(path + QLatin1Char('/'), QStringLiteral("main.bmp"));
+    if (isArchiveSkin(skinFolder, name))
+        return skinFolder + name;
+    return findSkinFile(skinFolder + name + QLatin1Char('/'), QStringLiteral("main.bmp"));
 }
 
 void sortCaseBlind(QStringList& names)

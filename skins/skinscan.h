@@ -21,6 +21,10 @@ bool isSkinFolder(const QString& folder);
 // skinFolder ends with a separator.
 QString findSkinFile(const QString& skinFolder, const QString& fileName);
 
+// True when the skin name of skinFolder (ending with a separator) is an archive: a
+// regular file, not a link, named *.wsz or *.zip. A folder so named is no archive.
+bool isArchiveSkin(const QString& skinFolder, const QString& name);
+
 // What the previews load for the skin name of skinFolder (ending with a separator): an
 // archive's own path, or the main.bmp of a skin folder found as findSkinFile finds it.
 // Empty when there is none, and for an empty name.

@@ -4,6 +4,7 @@
 #include "app/previewcell.h"
 #include "platform/store.h"
 #include "tests/support/boxrecorder.h"
+#include "tests/support/gridwindow.h"
 #include "tests/support/storehelpers.h"
 #include "tests/support/testsupport.h"
 
@@ -81,6 +82,7 @@ private slots:
     void quitClosesTheWindow();
     void contextMenuCommandsAsAUserPicksThem();
     void closingTheProgramMidEditRenamesNothing();
+    void archivesShowApplyRenameAndUnpack();
 
 private:
     QString skins() const { return slashed(m_dir->path()) + "skins/"; }
@@ -658,6 +660,49 @@ void TestFileCommands::quitClosesTheWindow()
     QVERIFY(m_window->isVisible());
     m_window->file[7]->trigger();
     QVERIFY(!m_window->isVisible());
+}
+
+void TestFileCommands::archivesShowApplyRenameAndUnpack()
+{
+    for (const char* name : { "Paper-Amp.wsz", "base-2.91.wsz" })
+        QVERIFY(QFile::copy(sharedSkinsFolder() + "/wsz/" + name, skins() + name));
+    QVERIFY(writeFile(skins() + "Broken.zip", "PK"));
+    m_window->Skin_Rescan();
+    QCOMPARE(listed(), (QStringList { "Aqua", "base-2.91.wsz", "Blue", "Broken.zip", "Green", "Paper-Amp.wsz" }));
+    QVERIFY(!m_window->Skin_Preview[1]->pixmap().isNull() && !m_window->Skin_Preview[5]->pixmap().isNull());
+    const QString amp = slashed(m_dir->path()) + "Winamp/";
+    QVERIFY(QDir().mkpath(amp) && writeFile(amp + "winamp.ini", "skin=Old\r\n") && saved("Amp", amp));
+    showAndActivate();
+    QTest::mouseClick(m_window->Skin_Preview[5], Qt::LeftButton);
+    m_window->file[5]->trigger();
+    QCOMPARE(readAll(amp + "winamp.ini"), QByteArray("skin=Paper-Amp.wsz\r\n"));
+
+    // Only an archive's context menu offers to unpack it; the new folder is selected.
+    auto contextEntries = [this](int cell) {
+        QStringList shown;
+        whenOpen(this, [&](QWidget* popup) {
+            shown = visibleEntries(m_window->FileMenu);
+            QTest::keyClick(popup, Qt::Key_Escape);
+        });
+        QTest::mousePress(m_window->Skin_Preview[cell], Qt::RightButton);
+        return shown;
+    };
+    QCOMPARE(contextEntries(5).last(), QStringLiteral("ﾌｫﾙﾀﾞに展開(&X)"));
+    m_window->mnuUnpack->trigger();
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Paper-Amp"));
+    QVERIFY(QFileInfo(skins() + "Paper-Amp/main.bmp").isFile() && QFileInfo(skins() + "Paper-Amp.wsz").isFile());
+    QVERIFY(!contextEntries(6).contains(QStringLiteral("ﾌｫﾙﾀﾞに展開(&X)")));
+    BoxRecorder boxes;
+    QTest::mouseClick(m_window->Skin_Preview[3], Qt::LeftButton);
+    m_window->mnuUnpack->trigger();
+    QVERIFY2(boxes.texts().size() == 1 && boxes.texts()[0].startsWith("「Broken.zip」を展開できませんでした。"),
+        qPrintable(boxes.texts().join('\n')));
+
+    // A name typed without an extension keeps the archive's; its box shows it.
+    typeInto(1, "Alpha");
+    QTest::keyClick(m_window->Skin_Name[1], Qt::Key_Return);
+    QVERIFY(QFileInfo(skins() + "Alpha.wsz").isFile());
+    QCOMPARE(m_window->Skin_Name[0]->text(), QStringLiteral("Alpha.wsz"));
 }
 
 QTEST_MAIN(TestFileCommands)
