@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -59,6 +60,7 @@ private slots:
     void neverReplacesOnNameClashes();
     void reportsAFolderOnAnotherFileSystem();
     void acceptsOnlyWhatItCanAdd();
+    void manyItemsShowProgressAndStopWhenCancelled();
 
 private:
     // Drops paths onto the window as a file manager would, and runs what the drop queued.
@@ -332,6 +334,32 @@ void TestDrop::acceptsOnlyWhatItCanAdd()
     QVERIFY(!enterWith({ downloads() + "Blue" }));
     m_window->addDroppedSkins({ downloads() + "Blue" });
     QVERIFY(QFileInfo(downloads() + "Blue/main.bmp").isFile());
+}
+
+void TestDrop::manyItemsShowProgressAndStopWhenCancelled()
+{
+    QStringList dropped;
+    for (const char* name : { "One", "Two", "Three", "Four" }) {
+        QVERIFY(makeSkin(downloads(), name));
+        dropped << downloads() + name;
+    }
+    // A zero timer runs whenever the progress window lets events through.
+    QStringList told;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&told] {
+        auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (progress && (told.isEmpty() || told.last() != progress->labelText())) {
+            told << progress->labelText();
+            if (told.size() == 2)
+                progress->cancel();
+        }
+    });
+    watch.start(0);
+    BoxRecorder boxes;
+    QVERIFY(drop(dropped));
+    QCOMPARE(told, QStringList({ "Skinを追加しています (1 / 4)\nOne", "Skinを追加しています (2 / 4)\nTwo" }));
+    QCOMPARE(listed(m_window->Skin_Lst), QStringList({ "Existing", "One" }));
+    QCOMPARE(boxes.texts(), QStringList());
 }
 
 QTEST_MAIN(TestDrop)
