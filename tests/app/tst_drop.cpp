@@ -338,28 +338,22 @@ void TestDrop::acceptsOnlyWhatItCanAdd()
 
 void TestDrop::manyItemsShowProgressAndStopWhenCancelled()
 {
-    QStringList dropped;
-    for (const char* name : { "One", "Two", "Three", "Four" }) {
+    for (const char* name : { "One", "Two", "Three", "Four" })
         QVERIFY(makeSkin(downloads(), name));
-        dropped << downloads() + name;
-    }
     // A zero timer runs whenever the progress window lets events through.
     QStringList told;
     QTimer watch;
     connect(&watch, &QTimer::timeout, [&told] {
         auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
-        if (progress && (told.isEmpty() || told.last() != progress->labelText())) {
+        if (progress && !told.contains(progress->labelText()))
             told << progress->labelText();
-            if (told.size() == 2)
-                progress->cancel();
-        }
+        if (progress && told.size() == 2)
+            progress->cancel();
     });
     watch.start(0);
-    BoxRecorder boxes;
-    QVERIFY(drop(dropped));
+    QVERIFY(drop({ downloads() + "One", downloads() + "Two", downloads() + "Three", downloads() + "Four" }));
     QCOMPARE(told, QStringList({ "Skinを追加しています (1 / 4)\nOne", "Skinを追加しています (2 / 4)\nTwo" }));
     QCOMPARE(listed(m_window->Skin_Lst), QStringList({ "Existing", "One" }));
-    QCOMPARE(boxes.texts(), QStringList());
 }
 
 QTEST_MAIN(TestDrop)
