@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bigview.h"
+#include "app/bigview.h"
 
-#include "previewimage.h"
+#include "skins/previewimage.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "previewcell.h"
-#include "statuspanels.h"
+#include "app/previewcell.h"
+#include "app/previewgrid.h"
+#include "app/statuspanels.h"
+#include "platform/twips.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -11,18 +13,15 @@
 
 namespace {
 
-// The design is in twips; at 15 twips per pixel they are Qt's logical pixels.
+// The design is in twips; converted they are Qt's logical pixels.
 constexpr int px(int twips)
 {
-    return twips / 15;
+    return Twips::toPixels(twips);
 }
 
 constexpr int clientWidth = px(9450);
 constexpr int clientHeight = px(5730);
 constexpr int statusHeight = px(270);
-
-constexpr int cellLefts[3] = { px(2295), px(4680), px(7065) };
-constexpr int cellTops[4] = { px(90), px(1440), px(2790), px(4185) };
 
 } // namespace
 
@@ -68,31 +67,12 @@ void frmmain::buildControls()
     Skin_Lst->setUniformItemSizes(true);
     Skin_Lst->setSelectionMode(QAbstractItemView::SingleSelection);
 
+    m_grid = new PreviewGrid(client, px(2295), clientHeight - statusHeight);
     for (int i = 0; i < cellCount; ++i) {
-        const int left = cellLefts[i % 3];
-        const int top = cellTops[i / 3];
-
-        auto* preview = new PreviewCell(client);
-        preview->setObjectName(QStringLiteral("Skin_Preview_%1").arg(i));
-        preview->setGeometry(left, top, px(2190), px(900));
-        Skin_Preview[i] = preview;
-
-        auto* name = new NameBox(client);
-        name->setObjectName(QStringLiteral("Skin_Name_%1").arg(i));
-        name->setGeometry(left, top + px(900), px(2175), px(285));
-        name->setFrame(true);
-        if (i == 0) {
-            QPalette palette = name->palette();
-            palette.setColor(QPalette::Base, Qt::white);
-            name->setPalette(palette);
-        }
-        Skin_Name[i] = name;
+        Skin_Preview[i] = m_grid->preview(i);
+        Skin_Name[i] = m_grid->nameBox(i);
     }
-
-    SelectSq = new SelectFrame(client);
-    SelectSq->setObjectName(QStringLiteral("SelectSq"));
-    SelectSq->setGeometry(px(2295), px(90), px(2220), px(1230));
-    SelectSq->raise();
+    SelectSq = m_grid->frame();
 
     WINAMP_Path = new StatusPanels(this);
     WINAMP_Path->setObjectName(QStringLiteral("WINAMP_Path"));
@@ -103,8 +83,6 @@ void frmmain::buildControls()
 
     // Skin_Lst first, then the name boxes in index order; the pictures take no focus.
     QWidget::setTabOrder(Skin_Lst, Skin_Name[0]);
-    for (int i = 1; i < cellCount; ++i)
-        QWidget::setTabOrder(Skin_Name[i - 1], Skin_Name[i]);
 }
 
 void frmmain::buildMenus()
@@ -168,15 +146,13 @@ void frmmain::connectEvents()
     connect(Skin_Lst, &QListWidget::currentRowChanged, this, [this] { skinListSelectionChanged(); });
     connect(Skin_Lst, &QListWidget::itemDoubleClicked, this, [this] { skinListDoubleClicked(); });
 
-    for (int i = 0; i < cellCount; ++i) {
-        connect(Skin_Preview[i], &PreviewCell::clicked, this, [this, i] { previewClicked(i); });
-        connect(Skin_Preview[i], &PreviewCell::doubleClicked, this, [this, i] { previewDoubleClicked(i); });
-        connect(Skin_Preview[i], &PreviewCell::rightPressed, this, [this, i] { previewRightPressed(i); });
-        connect(Skin_Name[i], &NameBox::clicked, this, [this, i] { nameClicked(i); });
-        connect(Skin_Name[i], &NameBox::focusGained, this, [this, i] { nameFocusGained(i); });
-        connect(Skin_Name[i], &NameBox::enterPressed, this, [this, i] { nameEnterPressed(i); });
-        connect(Skin_Name[i], &NameBox::focusLost, this, [this, i] { nameFocusLost(i); });
-    }
+    connect(m_grid, &PreviewGrid::previewClicked, this, &frmmain::previewClicked);
+    connect(m_grid, &PreviewGrid::previewDoubleClicked, this, &frmmain::previewDoubleClicked);
+    connect(m_grid, &PreviewGrid::previewRightPressed, this, &frmmain::previewRightPressed);
+    connect(m_grid, &PreviewGrid::nameClicked, this, &frmmain::nameClicked);
+    connect(m_grid, &PreviewGrid::nameFocusGained, this, &frmmain::nameFocusGained);
+    connect(m_grid, &PreviewGrid::nameEnterPressed, this, &frmmain::nameEnterPressed);
+    connect(m_grid, &PreviewGrid::nameFocusLost, this, &frmmain::nameFocusLost);
 
     connect(Open_, &QAction::triggered, this, &frmmain::openFolderTriggered);
     for (int i = 0; i < int(file.size()); ++i)

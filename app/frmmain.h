@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "optfrmholder.h"
-#include "pagestate.h"
-#include "previewimage.h"
-#include "settingshost.h"
+#include "app/renamesession.h"
+#include "settings/optfrmholder.h"
+#include "settings/settingshost.h"
+#include "skins/pagestate.h"
+#include "skins/previewimage.h"
 
 #include <QMainWindow>
 
@@ -18,6 +19,7 @@ class QListWidget;
 class QMenu;
 class NameBox;
 class PreviewCell;
+class PreviewGrid;
 class SelectFrame;
 class StatusPanels;
 
@@ -59,7 +61,6 @@ public:
     QString currentFolder() const;
     // Sets panel "path" and the caption "Hadrel - " plus the folder.
     void makeCurrentFolder(const QString& folder) override;
-    QString programFolder() const { return m_programFolder; }
     // The Winamp folder: the text of the settings dialog's Amp_Path (created from the
     // store when it does not exist).
     QString ampPath();
@@ -68,7 +69,7 @@ public:
     // The cell the selection frame stands on (first match by position), or -1.
     int selectedCell() const;
     // The name a name box held when it gained the focus, or after a rename its new name.
-    QString Rename_Old;
+    QString Rename_Old() const { return m_rename.oldName(); }
 
     // Reads a skin picture for a preview cell or the enlarged view; tests swap it to
     // count the files read.
@@ -77,32 +78,16 @@ public:
     // The settings dialog and the folder settings it holds.
     OptFrmHolder& settings();
     std::array<QAction*, 5> regEntries() override { return Reg; }
-    // The View menu's settings command: the dialog modally, a failed save reported.
-    void openSettings();
     // The failure trap of the load step, by the failure's number.
     void loadFailed(const RunError& error);
 
-    // Skin list and preview grid.
+    // The skin list, rescanned from the current folder.
     void Skin_Rescan() override;
-    void Skin_Scan();
-    void SelectSq_Place();
 
-    // Event handlers.
+    // Handlers that tests drive directly.
     void skinListSelectionChanged();
     void skinListDoubleClicked();
-    void previewClicked(int cell);
     void previewDoubleClicked(int cell);
-    void previewRightPressed(int cell);
-    void fileTriggered(int index);
-    void openFolderTriggered();
-    void nameClicked(int cell);
-    void nameFocusGained(int cell);
-    void nameEnterPressed(int cell);
-    void nameFocusLost(int cell);
-    void viewTriggered(int index);
-    void regTriggered(int index);
-    void helpContentsTriggered();
-    void helpAboutTriggered();
     // Adds dropped folders and skin archives, rescans once, selects the last added skin
     // and reports each failure in a message box.
     void addDroppedSkins(const QStringList& paths);
@@ -115,6 +100,27 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    QString programFolder() const { return m_programFolder; }
+    // The View menu's settings command: the dialog modally, a failed save reported.
+    void openSettings();
+    void Skin_Scan();
+    void SelectSq_Place();
+    void reloadGrid();
+    RenameSession::Box nameBoxState(int cell) const;
+
+    void previewClicked(int cell);
+    void previewRightPressed(int cell);
+    void fileTriggered(int index);
+    void openFolderTriggered();
+    void nameClicked(int cell);
+    void nameFocusGained(int cell);
+    void nameEnterPressed(int cell);
+    void nameFocusLost(int cell);
+    void viewTriggered(int index);
+    void regTriggered(int index);
+    void helpContentsTriggered();
+    void helpAboutTriggered();
+
     void buildControls();
     void buildMenus();
     void connectEvents();
@@ -132,7 +138,6 @@ private:
     PageState& m_state;
     QString m_programFolder;
     std::unique_ptr<OptFrmHolder> m_settings;
-    // The name box Rename_Old belongs to; a commit's message box must not start another.
-    int m_renameCell = -1;
-    bool m_committing = false;
+    PreviewGrid* m_grid = nullptr;
+    RenameSession m_rename;
 };

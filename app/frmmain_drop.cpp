@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Folders and skin archives dropped onto the window.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "dropadd.h"
-#include "hourglass.h"
-#include "previewcell.h"
+#include "app/hourglass.h"
+#include "app/messages.h"
+#include "app/previewcell.h"
+#include "ops/dropadd.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QUrl>
 
@@ -92,10 +92,8 @@ void frmmain::addDroppedSkins(const QStringList& paths)
     for (const DropAdd::Added& added : std::as_const(results)) {
         if (!added.error)
             continue;
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Hadrel"),
+        Messages::warning(this,
             QStringLiteral("「%1」を追加できませんでした。\n%2")
-                .arg(QFileInfo(added.path).fileName(), added.error.description),
-            QMessageBox::Ok, this);
-        box.exec();
+                .arg(QFileInfo(added.path).fileName(), added.error.description));
     }
 }

@@ -1,39 +1,40 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The File menu commands and the inline rename.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "filecommands.h"
-#include "folderchooser.h"
-#include "messagetext.h"
-#include "previewcell.h"
-#include "winampini.h"
-#include "winamplaunch.h"
+#include "app/folderchooser.h"
+#include "app/messages.h"
+#include "app/previewcell.h"
+#include "app/previewgrid.h"
+#include "ops/filecommands.h"
+#include "ops/winampini.h"
+#include "ops/winamplaunch.h"
 
 #include <QApplication>
 #include <QListWidget>
-#include <QMessageBox>
 
 // Number and description on two lines: no icon, titled with the program's name.
 static void showFailure(QWidget* parent, const RunError& error)
 {
-    showMessageLines(parent, { QString::number(error.number), error.description });
+    Messages::showLines(parent, { QString::number(error.number), error.description });
 }
 
 int frmmain::selectedCell() const
 {
-    for (int k = 0; k < cellCount; ++k) {
-        if (Skin_Preview[k]->pos() == SelectSq->pos())
-            return k;
-    }
-    return -1;
+    return m_grid->selectedCell();
+}
+
+RenameSession::Box frmmain::nameBoxState(int cell) const
+{
+    const NameBox* box = Skin_Name[cell];
+    return { cell, box->text(), box->isModified() };
 }
 
 // The skin a cell stands for: text typed into its box and not yet committed is no
 // skin's name, so the box's old name counts until then.
 QString frmmain::cellSkinName(int cell) const
 {
-    const NameBox* box = Skin_Name[cell];
-    return cell == m_renameCell && box->isModified() ? Rename_Old : box->text();
+    return m_rename.skinOf(nameBoxState(cell));
 }
 
 // Each step that fails is skipped and the next one runs; only a Winamp command that did
@@ -57,15 +58,15 @@ void frmmain::fileTriggered(int index)
         break;
     case 3:
         if (cell >= 0)
-            Skin_Name[cell]->setFocus(Qt::OtherFocusReason);
+            m_grid->focusName(cell, Qt::OtherFocusReason);
         break;
     case 5:
         if (const RunError error = Winamp_Ini_Update(ampPath(), folder, m_state.Selected_Skin))
-            showMessageLines(this, WinampIni::messageLines(error));
+            Messages::showLines(this, WinampIni::messageLines(error));
         break;
     case 6:
         WinampLaunch::applyAndStart(ampPath(), folder, m_state.Selected_Skin,
-            [this](const RunError& error) { showMessageLines(this, WinampIni::messageLines(error)); });
+            [this](const RunError& error) { Messages::showLines(this, WinampIni::messageLines(error)); });
         break;
     case 7:
         close();
@@ -111,17 +112,8 @@ void frmmain::nameClicked(int cell)
 
 void frmmain::nameFocusGained(int cell)
 {
-    // The rebuilt grid of a commit disables its boxes, which hands the focus on through
-    // them: that is nobody entering a box.
-    if (m_committing)
-        return;
-    // Back in a box that still holds typed text (after a message box, a pop-up or a
-    // failed rename): the name to rename from is still the one it had before the typing.
-    if (cell == m_renameCell && Skin_Name[cell]->isModified())
-        return;
-    m_renameCell = cell;
-    selectNameSkin(cell);
-    Rename_Old = Skin_Name[cell]->text();
+    if (m_rename.enter(nameBoxState(cell)))
+        selectNameSkin(cell);
 }
 
 void frmmain::nameEnterPressed(int cell)
@@ -147,33 +139,34 @@ bool frmmain::focusAwayFromWindow() const
 void frmmain::commitName(int cell)
 {
     NameBox* box = Skin_Name[cell];
-    // Text the program put there (a rebuilt grid) is no rename.
-    if (m_committing || cell != m_renameCell || !box->isModified())
+    switch (m_rename.commitOf(nameBoxState(cell))) {
+    case RenameSession::Commit::Nothing:
         return;
-    const QString name = box->text();
-    if (name == Rename_Old) {
+    case RenameSession::Commit::Unchanged:
         box->setModified(false);
         return;
+    case RenameSession::Commit::Rename:
+        break;
     }
 
-    m_committing = true;
+    m_rename.beginCommit();
     const bool typing = box->hasFocus(); // Enter, not leaving the box
-    const RunError error = FileCommands::renameSkin(currentFolder(), Rename_Old, name);
-    if (!error) {
+    const RunError error = FileCommands::renameSkin(currentFolder(), m_rename.oldName(), box->text());
+    switch (RenameSession::outcomeOf(error)) {
+    case RenameSession::Outcome::Renamed:
         Skin_Rescan();
         skinListSelectionChanged();
-    } else if (error.number == 53) {
-        QMessageBox::critical(this, windowTitle(), QStringLiteral("このファイル名は使えません"));
+        break;
+    case RenameSession::Outcome::BadName:
+        Messages::show({ Messages::Icon::Critical, windowTitle(), QStringLiteral("このファイル名は使えません"), this });
         Skin_Rescan();
-    } else {
+        break;
+    case RenameSession::Outcome::Failure:
         showFailure(this, error);
+        break;
     }
-    if (!box->isModified()) {
-        // The rebuilt grid may show another skin in this box: that is the one it renames
-        // next. After Enter the focus stays where the user typed.
-        Rename_Old = box->text();
-        if (typing && box->isEnabled())
-            box->setFocus(Qt::OtherFocusReason);
-    }
-    m_committing = false;
+    // After Enter the focus stays where the user typed; the box is then no new edit.
+    if (!box->isModified() && typing && box->isEnabled())
+        m_grid->focusName(cell, Qt::OtherFocusReason);
+    m_rename.endCommit(nameBoxState(cell));
 }

@@ -1,19 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Selection handling, the preview grid, the enlarged view and the previews' mouse.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "bigview.h"
-#include "hourglass.h"
-#include "previewcell.h"
-#include "skinscan.h"
+#include "app/bigview.h"
+#include "app/hourglass.h"
+#include "app/previewgrid.h"
+#include "skins/skinscan.h"
 
 #include <QAction>
 #include <QCursor>
 #include <QListWidget>
 #include <QMenu>
-
-#include <memory>
-#include <vector>
 
 namespace {
 
@@ -30,36 +27,6 @@ QImage skinPicture(frmmain& window, const QString& name)
         return {};
     const QString file = SkinScan::picturePath(window.currentFolder(), name);
     return file.isEmpty() ? QImage() : window.loadPicture(file);
-}
-
-void reloadGrid(frmmain& window)
-{
-    const PageState& state = window.state();
-    // Disabling a focused box passes the focus along the boxes; that is no user moving
-    // into a box, so their focus handlers must not select or commit anything.
-    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
-    for (NameBox* box : window.Skin_Name)
-        quiet.push_back(std::make_unique<QSignalBlocker>(box));
-    for (int i = 0; i < frmmain::cellCount; ++i) {
-        window.Skin_Name[i]->setText(QString());
-        window.Skin_Name[i]->setEnabled(false);
-        window.Skin_Preview[i]->clear();
-    }
-    const int count = window.Skin_Lst->count();
-    for (int i = 0; i <= state.Cell_Last && i < frmmain::cellCount; ++i) {
-        // Page -1 (nothing selected) has no rows: its cells stay empty and disabled.
-        const int row = PageState::rowOf(state.Page_Current, i);
-        if (row < 0 || row >= count)
-            continue;
-        const QString name = window.Skin_Lst->item(row)->text();
-        window.Skin_Name[i]->setEnabled(true);
-        window.Skin_Name[i]->setText(name);
-        PreviewCell* cell = window.Skin_Preview[i];
-        const QPixmap picture = PreviewImage::stretched(
-            skinPicture(window, name), cell->contentsRect().size(), cell->devicePixelRatioF());
-        if (!picture.isNull())
-            cell->setPixmap(picture);
-    }
 }
 
 // The File menu doubles as the previews' context menu, with the skin commands shown.
@@ -94,20 +61,26 @@ void frmmain::skinListSelectionChanged()
     const QString name = selectedText(Skin_Lst);
     m_state.select(name, Skin_Lst->currentRow(), Skin_Lst->count());
     if (m_state.needsReload())
-        reloadGrid(*this);
+        reloadGrid();
     SelectSq_Place();
     m_state.Page_Shown = m_state.Page_Current;
 }
 
+void frmmain::reloadGrid()
+{
+    QStringList names;
+    const int count = Skin_Lst->count();
+    for (int i = 0; i <= m_state.Cell_Last && i < cellCount; ++i) {
+        // Page -1 (nothing selected) has no rows: its cells stay empty and disabled.
+        const int row = PageState::rowOf(m_state.Page_Current, i);
+        names.append(row >= 0 && row < count ? Skin_Lst->item(row)->text() : QString());
+    }
+    m_grid->reload(names, [this](const QString& name) { return skinPicture(*this, name); });
+}
+
 void frmmain::SelectSq_Place()
 {
-    const QString selected = selectedText(Skin_Lst);
-    for (int i = 0; i < cellCount; ++i) {
-        if (Skin_Name[i]->text() == selected) {
-            SelectSq->move(Skin_Preview[i]->pos());
-            return;
-        }
-    }
+    m_grid->placeFrame(selectedText(Skin_Lst));
 }
 
 void frmmain::skinListDoubleClicked()

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The load step at start-up.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "messagetext.h"
-#include "optfrm.h"
-#include "settingskeys.h"
+#include "app/messages.h"
+#include "settings/optfrm.h"
+#include "settings/settingskeys.h"
 
 #include <QLineEdit>
-#include <QMessageBox>
 
 namespace {
 
@@ -17,7 +16,7 @@ void reportDamagedSettings(QWidget* parent, const QString& file, const QString& 
                        .arg(file);
     text += copy.isEmpty() ? QStringLiteral("控えを作れなかったので、このファイルには保存しません。")
                            : QStringLiteral("壊れたファイルの控え: %1").arg(copy);
-    QMessageBox::warning(parent, QStringLiteral("Hadrel"), text);
+    Messages::warning(parent, text);
 }
 
 } // namespace
@@ -31,7 +30,7 @@ RunError frmmain::loadSteps()
 {
     const RunError loaded = settings().Settings_Load();
     // A damaged file is no reason to start empty: what could be read is used.
-    if (loaded.number == 380)
+    if (loaded.number == Error::InvalidPropertyValue)
         reportDamagedSettings(this, SettingsKeys::file(), settings().damagedCopy());
     else if (loaded)
         return loaded;
@@ -49,10 +48,10 @@ RunError frmmain::loadSteps()
 void frmmain::loadFailed(const RunError& error)
 {
     switch (error.number) {
-    case 0:
-    case 380:
+    case Error::None:
+    case Error::InvalidPropertyValue:
         return;
-    case 75:
+    case Error::PathAccess:
         Skin_Rescan();
         // A save that fails here is tried, and reported, again at exit.
         settings().Settings_Save();
@@ -60,6 +59,6 @@ void frmmain::loadFailed(const RunError& error)
     default:
         break;
     }
-    showMessageLines(
+    Messages::showLines(
         this, { QString::number(error.number), error.description, QStringLiteral("製作者に連絡してね(^^;") });
 }

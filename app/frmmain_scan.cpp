@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The skin list: rescanning the current folder.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "hourglass.h"
-#include "previewcell.h"
-#include "skinscan.h"
-#include "statuspanels.h"
+#include "app/hourglass.h"
+#include "app/previewgrid.h"
+#include "app/statuspanels.h"
+#include "skins/skinscan.h"
 
 #include <QListWidget>
 
@@ -17,11 +17,7 @@ void frmmain::Skin_Rescan()
 
 void frmmain::Skin_Scan()
 {
-    for (int i = 0; i < cellCount; ++i) {
-        Skin_Preview[i]->clear();
-        Skin_Name[i]->setText(QString());
-    }
-    SelectSq->move(Skin_Preview[0]->pos());
+    m_grid->empty();
 
     {
         Hourglass hourglass;

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The folder settings the window keeps in the settings dialog, and their saving.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "store.h"
+#include "app/messages.h"
 
-#include <QMessageBox>
+#include "platform/store.h"
 
 OptFrmHolder& frmmain::settings()
 {
@@ -32,6 +32,5 @@ void frmmain::saveSettingsAtExit()
 
 void frmmain::reportUnsavedSettings()
 {
-    QMessageBox::warning(this, QStringLiteral("Hadrel"),
-        QStringLiteral("設定を保存できませんでした。\n保存先のフォルダ: %1").arg(Store::folder()));
+    Messages::warning(this, QStringLiteral("設定を保存できませんでした。\n保存先のフォルダ: %1").arg(Store::folder()));
 }

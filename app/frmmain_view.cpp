@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The View menu, the registered folders and the Help menu.
-#include "frmmain.h"
+#include "app/frmmain.h"
 
-#include "frmsplash.h"
-#include "pathslash.h"
-#include "programstart.h"
+#include "app/frmsplash.h"
+#include "platform/pathslash.h"
+#include "platform/programstart.h"
 
 #include <QAction>
 
@@ -34,9 +34,7 @@ void frmmain::regTriggered(int index)
 
 void frmmain::helpContentsTriggered()
 {
-    QString folder = programFolder();
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
+    const QString folder = withoutTrailingSlashes(programFolder());
     // No check that the page exists: the opener shows its own message for a missing file.
     ProgramStart::openWithDesktop(folder + QStringLiteral("/html/index.html"));
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmsplash.h"
+#include "app/frmsplash.h"
 
+#include "platform/twips.h"
 #include "platform/version.h"
 
 #include <QFontMetrics>
@@ -12,16 +13,12 @@
 
 namespace {
 
-constexpr int px(int twips)
-{
-    return twips / 15;
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
-    label->setGeometry(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height()));
+    label->setGeometry(Twips::toPixels(twips.x()), Twips::toPixels(twips.y()), Twips::toPixels(twips.width()),
+        Twips::toPixels(twips.height()));
     label->setTextFormat(Qt::PlainText);
     return label;
 }
@@ -64,7 +61,7 @@ frmSplash::frmSplash(QWidget* parent)
     , m_background(QStringLiteral(":/hadrel/splash.bmp"))
 {
     setObjectName(QStringLiteral("frmSplash"));
-    setFixedSize(px(7125), px(3075));
+    setFixedSize(Twips::toPixels(7125), Twips::toPixels(3075));
 
     picLogo = makeLabel(this, "picLogo", QString(), QRect(45, 45, 2310, 2850));
     picLogo->setPixmap(QPixmap(QStringLiteral(":/hadrel/hadrel.bmp")));
@@ -80,7 +77,8 @@ frmSplash::frmSplash(QWidget* parent)
     cyan.setColor(QPalette::Disabled, QPalette::WindowText, Qt::cyan);
     lblProductName->setPalette(cyan);
 
-    lblVersion = makeLabel(this, "lblVersion", QStringLiteral("Version ") + Version::text(), QRect(3690, 1305, 1635, 270));
+    lblVersion
+        = makeLabel(this, "lblVersion", QStringLiteral("Version ") + Version::text(), QRect(3690, 1305, 1635, 270));
     lblVersion->setFont(makeFont(
         { QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace") }, 13.5, true));
     whiteOnBlack(lblVersion);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/startup.h"
 #include "platform/programentry.h"
-#include "startup.h"
 
 int main(int argc, char* argv[])
 {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "previewcell.h"
+#include "app/previewcell.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

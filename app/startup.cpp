@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "startup.h"
+#include "app/startup.h"
 
-#include "frmmain.h"
-#include "frmsplash.h"
-#include "settingskeys.h"
+#include "app/frmmain.h"
+#include "app/frmsplash.h"
+#include "platform/twips.h"
+#include "settings/settingskeys.h"
 
 #include <QApplication>
 
@@ -14,13 +15,12 @@ namespace Startup {
 
 int pixelsFromTwips(const QString& twips)
 {
-    constexpr int twipsPerPixel = 15;
     bool ok = false;
     const double value = twips.trimmed().toDouble(&ok);
     // Far beyond any screen is as unusable as no number at all.
     if (!ok || !std::isfinite(value) || std::abs(value) > 1e8)
-        return QString::fromLatin1(SettingsKeys::mainLeft.defaultValue).toInt() / twipsPerPixel;
-    return int(std::trunc(value)) / twipsPerPixel;
+        return QString::fromLatin1(SettingsKeys::mainLeft.defaultValue).toInt() / Twips::perPixel;
+    return Twips::toPixels(int(std::trunc(value)));
 }
 
 void placeWindow(QWidget& window)

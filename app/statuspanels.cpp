@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "statuspanels.h"
+#include "app/statuspanels.h"
 
 StatusPanels::StatusPanels(QWidget* parent)
     : QStatusBar(parent)

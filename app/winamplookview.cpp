@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "winamplookview.h"
+#include "app/winamplookview.h"
 
-#include "winamplook.h"
+#include "skins/winamplook.h"
 
 #include <QLabel>
 #include <QPixmap>

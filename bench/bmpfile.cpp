@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bmpfile.h"
+#include "bench/bmpfile.h"
 
 #include <QtEndian>
 

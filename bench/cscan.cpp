@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cscan.h"
+#include "bench/cscan.h"
 
 #include <cstring>
 #include <dirent.h>

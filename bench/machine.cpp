@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "machine.h"
+#include "bench/machine.h"
 
 #include <QFile>
 #include <QStorageInfo>

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Hadrel at the scale of the whole skin archive: generates skin folders, measures the
 // scan, the list, a page change and start-up on them, and prints one table.
-#include "cscan.h"
-#include "frmmain.h"
-#include "machine.h"
-#include "previewcell.h"
-#include "previewimage.h"
-#include "skingen.h"
-#include "skinscan.h"
-#include "startupprobe.h"
-#include "store.h"
-#include "winamplook.h"
+#include "app/frmmain.h"
+#include "app/previewcell.h"
+#include "bench/cscan.h"
+#include "bench/machine.h"
+#include "bench/skingen.h"
+#include "bench/startupprobe.h"
+#include "platform/store.h"
+#include "skins/previewimage.h"
+#include "skins/skinscan.h"
+#include "skins/winamplook.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "skingen.h"
+#include "bench/skingen.h"
 
-#include "bmpfile.h"
+#include "bench/bmpfile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "startupprobe.h"
+#include "bench/startupprobe.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "dropadd.h"
+#include "ops/dropadd.h"
 
-#include "filecommands.h"
-#include "skinarchive.h"
-#include "wszunpack.h"
+#include "ops/filecommands.h"
+#include "ops/wszunpack.h"
+#include "platform/pathslash.h"
+#include "skins/skinarchive.h"
 
 #include <QFileInfo>
 
@@ -24,13 +25,6 @@ Kind classify(const QString& path)
 bool anyAddable(const QStringList& paths)
 {
     return std::any_of(paths.cbegin(), paths.cend(), [](const QString& path) { return classify(path) != Kind::Other; });
-}
-
-static QString withoutTrailingSlashes(QString path)
-{
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
 }
 
 QList<Added> addDropped(const QStringList& paths, const QString& skinFolder, const Progress& progress)

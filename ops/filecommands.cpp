@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "filecommands.h"
+#include "ops/filecommands.h"
 
-#include "foldermove.h"
-#include "pathslash.h"
-#include "skinarchive.h"
+#include "platform/foldermove.h"
+#include "platform/pathslash.h"
+#include "skins/skinarchive.h"
 
 namespace FileCommands {
 
@@ -14,23 +14,21 @@ QString trashFolder(const QString& programFolder)
 
 QString chosenName(const QString& chosenPath)
 {
-    QString path = chosenPath;
-    while (path.endsWith(QLatin1Char('/')))
-        path.chop(1);
+    const QString path = withoutTrailingSlashes(chosenPath);
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 RunError addSkin(const QString& chosenPath, const QString& skinFolder)
 {
     if (skinFolder.isEmpty())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     return FolderMove::moveInto(chosenPath, skinFolder, chosenName(chosenPath));
 }
 
 RunError deleteSkin(const QString& skinFolder, const QString& name, const QString& trash)
 {
     if (skinFolder.isEmpty() || trash.isEmpty() || !FolderMove::isPlainName(name))
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     return FolderMove::moveInto(skinFolder + name, trash, name);
 }
 
@@ -49,7 +47,7 @@ RunError renameSkin(const QString& skinFolder, const QString& oldName, const QSt
     if (oldName == name)
         return RunError::none();
     if (skinFolder.isEmpty() || !FolderMove::isPlainName(oldName))
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     return FolderMove::moveInto(skinFolder + oldName, skinFolder, name);
 }
 
@@ -58,7 +56,7 @@ WszUnpack::Result unpackArchive(const QString& skinFolder, const QString& name)
     if (skinFolder.isEmpty() || !FolderMove::isPlainName(name) || !SkinArchive::isArchiveName(name)) {
         WszUnpack::Result result;
         result.problem = WszUnpack::Problem::Unreadable;
-        result.error = RunError::fromNumber(53);
+        result.error = RunError::fromNumber(Error::FileNotFound);
         return result;
     }
     return WszUnpack::unpack(skinFolder + name, skinFolder);

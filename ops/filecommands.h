@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "runerror.h"
-#include "wszunpack.h"
+#include "ops/wszunpack.h"
+#include "platform/runerror.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "winampini.h"
+#include "ops/winampini.h"
 
-#include "filelookup.h"
-#include "pathslash.h"
-#include "wine.h"
+#include "ops/wine.h"
+#include "platform/filelookup.h"
+#include "platform/pathslash.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -119,7 +119,7 @@ RunError Winamp_Ini_Update(
     using namespace WinampIni;
     // An empty folder would make a bare "winamp.ini" in whatever folder we run from.
     if (ampFolder.isEmpty())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
 
     // Encoded whole, after the trailing "\" is in place: in CP932 the second byte of
     // ソ is 0x5C too, and must not be taken for it.
@@ -134,25 +134,25 @@ RunError Winamp_Ini_Update(
     const QString named = FileLookup::findIgnoringCase(Path_Slash(ampFolder), QStringLiteral("winamp.ini"));
     const QString path = named.isEmpty() ? QString() : QFileInfo(named).canonicalFilePath();
     if (path.isEmpty())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
 
     struct stat st;
     if (stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     // Read-only is the owner-write bit; root would get past any access check.
     if (!(st.st_mode & S_IWUSR))
-        return RunError::fromNumber(75);
+        return RunError::fromNumber(Error::PathAccess);
 
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
-        return RunError::fromNumber(75);
+        return RunError::fromNumber(Error::PathAccess);
     const QByteArray old = in.readAll();
     const bool readFailed = in.error() != QFileDevice::NoError;
     in.close();
     if (readFailed)
-        return RunError::fromNumber(75);
+        return RunError::fromNumber(Error::PathAccess);
     if (old.isEmpty())
-        return RunError::fromNumber(62, QStringLiteral("ファイルにこれ以上データがありません。"));
+        return RunError::fromNumber(Error::PastEndOfFile);
 
     const QByteArray contents = rewrite(old, QByteArrayLiteral("cwd=") + *cwd, QByteArrayLiteral("skin=") + *skin);
 
@@ -161,15 +161,15 @@ RunError Winamp_Ini_Update(
     QSaveFile out(path);
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
-        return RunError::fromNumber(75);
+        return RunError::fromNumber(Error::PathAccess);
     if (writeContents(out, contents) != contents.size()) {
         out.cancelWriting();
-        return RunError::fromNumber(75);
+        return RunError::fromNumber(Error::PathAccess);
     }
     // QSaveFile keeps the mode; the owner too where that is allowed (only root may give
     // a file away, and a user's own file is theirs already).
     [[maybe_unused]] const int owned = fchown(out.handle(), st.st_uid, st.st_gid);
     if (!out.commit())
-        return RunError::fromNumber(75);
+        return RunError::fromNumber(Error::PathAccess);
     return RunError::none();
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "codepage.h"
-#include "runerror.h"
+#include "ops/codepage.h"
+#include "platform/runerror.h"
 
 #include <QByteArray>
 #include <QList>
@@ -34,7 +34,7 @@ QByteArray rewrite(const QByteArray& bytes, const QByteArray& cwdLine, const QBy
 QString cwdValue(const QString& ampFolder, const QString& skinFolder);
 
 // The failure of a value Winamp could not read back: its description is the whole message.
-inline constexpr int unwritableName = 5;
+inline constexpr Error::Number unwritableName = Error::InvalidCall;
 
 // value in codePage, or nothing when Winamp would read it back as something else or it
 // would break its line apart.

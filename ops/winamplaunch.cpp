@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "winamplaunch.h"
+#include "ops/winamplaunch.h"
 
-#include "filelookup.h"
-#include "pathslash.h"
-#include "programstart.h"
-#include "winampini.h"
-#include "wine.h"
+#include "ops/winampini.h"
+#include "ops/wine.h"
+#include "platform/filelookup.h"
+#include "platform/pathslash.h"
+#include "platform/programstart.h"
 
 #include <QFileInfo>
 #include <QProcessEnvironment>
@@ -17,10 +17,10 @@ RunError startWinamp(const QString& ampFolder)
     // No folder: a bare Winamp.exe would be looked for wherever we happen to run.
     const QString folder = Path_Slash(ampFolder);
     if (folder.isEmpty())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     const QString exe = FileLookup::findIgnoringCase(folder, QStringLiteral("Winamp.exe"));
     if (exe.isEmpty() || !QFileInfo(exe).isFile())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const QString prefix = Wine::prefixOf(folder);
@@ -41,7 +41,7 @@ RunError applyAndStart(
 RunError openFolder(const QString& folder)
 {
     if (folder.isEmpty())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     return ProgramStart::openWithDesktop(folder);
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wine.h"
+#include "ops/wine.h"
 
 #include <QDir>
 #include <QFileInfo>

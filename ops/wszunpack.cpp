@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wszunpack.h"
+#include "ops/wszunpack.h"
 
-#include "foldermove.h"
-#include "skinarchive.h"
-#include "zipreader.h"
+#include "platform/foldermove.h"
+#include "skins/skinarchive.h"
+#include "skins/skinscan.h"
+#include "skins/zipreader.h"
 
 #include <QDir>
 #include <QFile>
@@ -262,25 +263,6 @@ QString singleSubfolder(const QString& folder)
     return {};
 }
 
-bool holdsSkinFile(const QString& folder)
-{
-    DIR* dir = opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return false;
-    bool found = false;
-    while (const dirent* entry = readdir(dir)) {
-        if (strcasecmp(entry->d_name, "main.bmp") != 0 && strcasecmp(entry->d_name, "region.txt") != 0)
-            continue;
-        struct stat st;
-        if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
-            found = true;
-            break;
-        }
-    }
-    closedir(dir);
-    return found;
-}
-
 // A hidden working folder of skinFolder: the scan never lists it.
 QString makeWorkFolder(int skinFolderFd)
 {
@@ -310,7 +292,7 @@ Problem unopenedZip(const QString& archivePath)
     return Problem::NotZip;
 }
 
-Result failed(const Failure& failure, int number = 75)
+Result failed(const Failure& failure, Error::Number number = Error::PathAccess)
 {
     Result result;
     result.problem = failure.problem;
@@ -392,22 +374,22 @@ Placed moveToFreeName(const QString& from, const QString& toFolder, const QStrin
         const RunError error = FolderMove::moveInto(from, toFolder, candidate);
         if (!error)
             return { candidate, {} };
-        if (error.number != 58)
+        if (error.number != Error::FileAlreadyExists)
             return { {}, error };
     }
-    return { {}, RunError::fromNumber(58) };
+    return { {}, RunError::fromNumber(Error::FileAlreadyExists) };
 }
 
 Result unpack(const QString& archivePath, const QString& skinFolder)
 {
     QFile archiveFile(archivePath);
     if (skinFolder.isEmpty() || !archiveFile.open(QIODevice::ReadOnly) || QFileInfo(archivePath).isDir())
-        return failed({ Problem::Unreadable, {} }, 53);
+        return failed({ Problem::Unreadable, {} }, Error::FileNotFound);
     archiveFile.close();
 
     const Fd folderFd(open(QFile::encodeName(skinFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folderFd.valid())
-        return failed({ Problem::Unreadable, {} }, 53);
+        return failed({ Problem::Unreadable, {} }, Error::FileNotFound);
     Failure failure = unpackInto(archivePath, -1);
     if (failure.problem != Problem::None)
         return failed(failure);
@@ -436,7 +418,7 @@ Result unpack(const QString& archivePath, const QString& skinFolder)
 
     const QString inner = singleSubfolder(workPath);
     const QString skinRoot = inner.isEmpty() ? workPath : workPath + QLatin1Char('/') + inner;
-    if (!holdsSkinFile(skinRoot))
+    if (!SkinScan::isSkinFolder(skinRoot))
         return discarded(failed({ Problem::NotASkin, {} }));
 
     const Placed placed = moveToFreeName(skinRoot, skinFolder, baseSkinName(archivePath));

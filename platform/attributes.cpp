@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "attributes.h"
+#include "platform/attributes.h"
 
 namespace Attributes {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "filelookup.h"
+#include "platform/filelookup.h"
 
 #include <QFile>
 

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "foldermove.h"
+#include "platform/foldermove.h"
+
+#include "platform/pathslash.h"
 
 #include <QFile>
 
@@ -16,38 +18,31 @@ bool isPlainName(const QString& name)
         && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
 }
 
-static QString withoutTrailingSlashes(QString path)
-{
-    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
-        path.chop(1);
-    return path;
-}
-
 static RunError fromErrno(int error)
 {
     switch (error) {
     case ENOENT:
     case ENOTDIR:
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     case EEXIST:
     case ENOTEMPTY:
-        return RunError::fromNumber(58);
+        return RunError::fromNumber(Error::FileAlreadyExists);
     case EXDEV:
-        return RunError::fromNumber(74);
+        return RunError::fromNumber(Error::RenameAcrossDisks);
     default:
-        return RunError::fromNumber(75);
+        return RunError::fromNumber(Error::PathAccess);
     }
 }
 
 RunError moveFolder(const QString& from, const QString& to)
 {
     if (from.isEmpty() || to.isEmpty())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     const QByteArray source = QFile::encodeName(withoutTrailingSlashes(from));
     const QByteArray target = QFile::encodeName(withoutTrailingSlashes(to));
     struct stat st;
     if (lstat(source.constData(), &st) != 0)
-        return RunError::fromNumber(errno == ENOENT || errno == ENOTDIR ? 53 : 75);
+        return RunError::fromNumber(errno == ENOENT || errno == ENOTDIR ? Error::FileNotFound : Error::PathAccess);
     // rename() would replace an empty directory silently.
     if (renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
         return RunError::none();
@@ -55,7 +50,7 @@ RunError moveFolder(const QString& from, const QString& to)
         // File systems without RENAME_NOREPLACE (NFS, some FUSE) refuse the flag: look
         // first, then rename. A folder moved into itself fails the same way again.
         if (lstat(target.constData(), &st) == 0)
-            return RunError::fromNumber(58);
+            return RunError::fromNumber(Error::FileAlreadyExists);
         if (rename(source.constData(), target.constData()) == 0)
             return RunError::none();
     }
@@ -65,7 +60,7 @@ RunError moveFolder(const QString& from, const QString& to)
 RunError moveInto(const QString& fromPath, const QString& toFolder, const QString& name)
 {
     if (!isPlainName(name))
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
     return moveFolder(fromPath, toFolder + name);
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "programentry.h"
+#include "platform/programentry.h"
 
-#include "version.h"
+#include "platform/version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "programstart.h"
+#include "platform/programstart.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -16,7 +16,7 @@ RunError startDetached(const QString& program, const QStringList& arguments, con
     }
     const QFileInfo info(executable);
     if (executable.isEmpty() || !info.isFile() || !info.isExecutable())
-        return RunError::fromNumber(53);
+        return RunError::fromNumber(Error::FileNotFound);
 
     QProcess process;
     process.setProgram(executable);
@@ -24,7 +24,7 @@ RunError startDetached(const QString& program, const QStringList& arguments, con
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
     if (!process.startDetached())
-        return RunError::fromNumber(75);
+        return RunError::fromNumber(Error::PathAccess);
     return RunError::none();
 }
 

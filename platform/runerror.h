@@ -3,39 +3,53 @@
 
 #include <QString>
 
-// A failure as the handlers see it: the runtime error number they branch on
-// (5, 53, 58, 74, 75, 380) and the text shown to the user.
+// The runtime error numbers the handlers branch on and show to the user.
+namespace Error {
+enum Number : int {
+    None = 0,
+    InvalidCall = 5,
+    FileNotFound = 53,
+    FileAlreadyExists = 58,
+    PastEndOfFile = 62,
+    RenameAcrossDisks = 74,
+    PathAccess = 75,
+    InvalidPropertyValue = 380,
+};
+} // namespace Error
+
+// A failure as the handlers see it: its number and the text shown to the user.
 struct RunError
 {
-    int number = 0;
+    Error::Number number = Error::None;
     QString description;
 
-    bool failed() const { return number != 0; }
+    bool failed() const { return number != Error::None; }
     explicit operator bool() const { return failed(); }
 
     static RunError none() { return {}; }
-    static RunError fromNumber(int number) { return { number, standardDescription(number) }; }
-    static RunError fromNumber(int number, const QString& description) { return { number, description }; }
+    static RunError fromNumber(Error::Number number) { return { number, standardDescription(number) }; }
+    static RunError fromNumber(Error::Number number, const QString& description) { return { number, description }; }
 
-    static QString standardDescription(int number)
+    static QString standardDescription(Error::Number number)
     {
         switch (number) {
-        case 0:
+        case Error::None:
             return {};
-        case 5:
+        case Error::InvalidCall:
             return QStringLiteral("プロシージャの呼び出し、または引数が不正です。");
-        case 53:
+        case Error::FileNotFound:
             return QStringLiteral("ファイルが見つかりません。");
-        case 58:
+        case Error::FileAlreadyExists:
             return QStringLiteral("既に同名のファイルが存在しています。");
-        case 74:
+        case Error::PastEndOfFile:
+            return QStringLiteral("ファイルにこれ以上データがありません。");
+        case Error::RenameAcrossDisks:
             return QStringLiteral("異なるドライブ間で名前を変更することはできません。");
-        case 75:
+        case Error::PathAccess:
             return QStringLiteral("パス名またはファイル名が無効です。");
-        case 380:
+        case Error::InvalidPropertyValue:
             return QStringLiteral("プロパティの値が不正です。");
-        default:
-            return QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。");
         }
+        return QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。");
     }
 };

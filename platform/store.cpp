@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "store.h"
+#include "platform/store.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,10 +48,10 @@ RunError readStatus(const QString& application)
         return RunError::none();
     QFile file(path);
     if (info.isDir() || !file.open(QIODevice::ReadOnly))
-        return RunError::fromNumber(75);
+        return RunError::fromNumber(Error::PathAccess);
     const QSettings settings(path, QSettings::IniFormat);
     if (settings.status() == QSettings::FormatError)
-        return RunError::fromNumber(380);
+        return RunError::fromNumber(Error::InvalidPropertyValue);
     return RunError::none();
 }
 
@@ -86,21 +86,21 @@ QString keepCopy(const QString& application)
 RunError save(const QString& application, const QString& section, const QString& key, const QString& value)
 {
     if (!QDir().mkpath(folder()))
-        return RunError::fromNumber(75);
+        return RunError::fromNumber(Error::PathAccess);
     QSettings settings(fileFor(application), QSettings::IniFormat);
     settings.setValue(settingsKey(section, key), value);
     settings.sync();
     if (settings.status() != QSettings::NoError)
-        return RunError::fromNumber(75);
+        return RunError::fromNumber(Error::PathAccess);
     return RunError::none();
 }
 
-int remove(const QString& application)
+RunError remove(const QString& application)
 {
     const QByteArray path = QFile::encodeName(fileFor(application));
     if (::unlink(path.constData()) == 0)
-        return 0;
-    return errno == ENOENT ? 5 : 75;
+        return RunError::none();
+    return RunError::fromNumber(errno == ENOENT ? Error::InvalidCall : Error::PathAccess);
 }
 
 } // namespace Store

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "runerror.h"
+#include "platform/runerror.h"
 
 #include <QString>
 
@@ -31,8 +31,8 @@ QString keepCopy(const QString& application);
 // Creates or overwrites one value. Fails with 75 when the file cannot be written.
 RunError save(const QString& application, const QString& section, const QString& key, const QString& value);
 
-// Removes the application's whole tree: 0 when removed, 5 when there was none,
-// 75 for any other failure.
-int remove(const QString& application);
+// Removes the application's whole tree: no error when removed, InvalidCall when there
+// was none, PathAccess for any other failure.
+RunError remove(const QString& application);
 
 } // namespace Store

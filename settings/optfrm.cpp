@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "optfrm.h"
+#include "settings/optfrm.h"
 
-#include "folderchooser.h"
+#include "app/folderchooser.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

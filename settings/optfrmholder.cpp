@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "optfrmholder.h"
+#include "settings/optfrmholder.h"
 
-#include "optfrm.h"
-#include "pathslash.h"
-#include "settingshost.h"
-#include "settingskeys.h"
+#include "platform/pathslash.h"
+#include "settings/optfrm.h"
+#include "settings/settingshost.h"
+#include "settings/settingskeys.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -91,7 +91,8 @@ RunError OptFrmHolder::Settings_Save()
     SettingsKeys::Folders values;
     for (size_t i = 0; i < fields.size(); ++i)
         values[i] = Path_Slash(fields[i]->text()); // the fields keep the text as typed
-    const RunError error = m_storeHeldBack ? RunError::fromNumber(75) : SettingsKeys::writeFolders(values);
+    const RunError error
+        = m_storeHeldBack ? RunError::fromNumber(Error::PathAccess) : SettingsKeys::writeFolders(values);
     mirror(m_host, values);
     return error;
 }

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settingskeys.h"
+#include "settings/settingskeys.h"
 
-#include "pathslash.h"
-#include "store.h"
+#include "platform/pathslash.h"
+#include "platform/store.h"
 
 namespace SettingsKeys {
 
 RunError write(const Key& key, const QString& value)
 {
     if (key.readOnly)
-        return RunError::fromNumber(5);
+        return RunError::fromNumber(Error::InvalidCall);
     return Store::save(QLatin1String(application), QLatin1String(key.section), QLatin1String(key.name), value);
 }
 

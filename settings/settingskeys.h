@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "runerror.h"
-#include "store.h"
+#include "platform/runerror.h"
+#include "platform/store.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "previewimage.h"
+#include "skins/previewimage.h"
 
-#include "skinarchive.h"
+#include "skins/skinarchive.h"
 
 #include <QBuffer>
 #include <QFile>

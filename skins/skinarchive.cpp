@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "skinarchive.h"
+#include "skins/skinarchive.h"
 
-#include "zipreader.h"
+#include "skins/zipreader.h"
 
 #include <QFile>
 

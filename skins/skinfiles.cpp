@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "skinfiles.h"
+#include "skins/skinfiles.h"
 
 #include "skinarchive.h"
 

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "skinscan.h"
+#include "skins/skinscan.h"
 
-#include "attributes.h"
-#include "filelookup.h"
-#include "skinarchive.h"
+#include "platform/attributes.h"
+#include "platform/filelookup.h"
+#include "platform/pathslash.h"
+#include "skins/skinarchive.h"
 
 #include <QFile>
 
@@ -158,6 +159,12 @@ bool File_Exists(const QString& path)
     if (p.isEmpty())
         return false;
     return FileLookup::readableFileAt(AT_FDCWD, QFile::encodeName(p).constData());
+}
+
+bool isSkinFolder(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(withoutTrailingSlashes(folder));
+    return !path.isEmpty() && isSkinAt(AT_FDCWD, path.constData(), size_t(path.size()), true);
 }
 
 QString findSkinFile(const QString& skinFolder, const QString& fileName)

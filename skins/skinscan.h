@@ -12,6 +12,10 @@ namespace SkinScan {
 // One trailing separator is dropped first; an empty path is false.
 bool File_Exists(const QString& path);
 
+// folder holds a main.bmp or a Region.txt, either in any case, that opens as a file: what
+// makes a folder a skin, for the listing and for an unpacked archive alike.
+bool isSkinFolder(const QString& folder);
+
 // The file of a skin folder named fileName, found without regard to case: the exact
 // name first, then the one entry whose name matches ignoring case. Empty when none.
 // skinFolder ends with a separator.

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "winamplook.h"
+#include "skins/winamplook.h"
 
-#include "previewimage.h"
-#include "spritetable.h"
+#include "skins/previewimage.h"
+#include "skins/spritetable.h"
 
 #include <QColor>
 #include <QFile>

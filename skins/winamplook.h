@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "skinfiles.h"
+#include "skins/skinfiles.h"
 
 #include <QImage>
 #include <QString>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "zipreader.h"
+#include "skins/zipreader.h"
 
 #include <archive.h>
 #include <archive_entry.h>

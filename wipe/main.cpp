@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/programentry.h"
-#include "wipe.h"
+#include "wipe/wipe.h"
 
 int main(int argc, char* argv[])
 {

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wipe.h"
+#include "wipe/wipe.h"
 
-#include "store.h"
-
-#include <QMessageBox>
+#include "app/messages.h"
+#include "platform/store.h"
 
 namespace Wipe {
 
@@ -17,41 +16,34 @@ QString title()
     return QStringLiteral("Hadrel Morvane の設定");
 }
 
-QString messageFor(int outcome)
+QString messageFor(const RunError& outcome)
 {
-    switch (outcome) {
-    case 0:
+    switch (outcome.number) {
+    case Error::None:
         return QStringLiteral("成功しました");
-    case 5:
+    case Error::InvalidCall:
         return QStringLiteral("失敗しました");
     default:
         return QStringLiteral("予想外のエラーが発生しました");
     }
 }
 
-int exitStatusFor(int outcome)
+int exitStatusFor(const RunError& outcome)
 {
-    switch (outcome) {
-    case 0:
+    switch (outcome.number) {
+    case Error::None:
         return 0;
-    case 5:
+    case Error::InvalidCall:
         return 1;
     default:
         return 2;
     }
 }
 
-void showMessageBox(const QString& caption, const QString& text)
+int run()
 {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
-int run(const MessageBox& show)
-{
-    const int outcome = Store::remove(application());
-    show(title(), messageFor(outcome));
+    const RunError outcome = Store::remove(application());
+    Messages::show({ Messages::Icon::None, title(), messageFor(outcome) });
     return exitStatusFor(outcome);
 }
 

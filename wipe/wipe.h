@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
+#include "platform/runerror.h"
 
-#include <functional>
+#include <QString>
 
 // hadrelwipe: deletes the "Morvane" settings from the per-user store and says how it went.
 namespace Wipe {
@@ -13,16 +13,12 @@ QString application();
 // The caption of the one message box.
 QString title();
 
-// The message for an outcome of Store::remove: 0 deleted, 5 nothing there, else a failure.
-QString messageFor(int outcome);
+// The message for an outcome of Store::remove: deleted, nothing there (InvalidCall), or a failure.
+QString messageFor(const RunError& outcome);
 // The process exit status for an outcome: 0 deleted, 1 nothing there, 2 any other failure.
-int exitStatusFor(int outcome);
+int exitStatusFor(const RunError& outcome);
 
-// Shows one message box: no icon, OK only. Returns when it is dismissed.
-using MessageBox = std::function<void(const QString& caption, const QString& text)>;
-void showMessageBox(const QString& caption, const QString& text);
-
-// The whole program: one deletion, one box, the exit status.
-int run(const MessageBox& show = showMessageBox);
+// The whole program: one deletion, one box (no icon, OK only), the exit status.
+int run();
 
 } // namespace Wipe

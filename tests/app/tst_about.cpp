@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmmain.h"
-#include "frmsplash.h"
+#include "app/frmmain.h"
+#include "app/frmsplash.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program in a real X server, used as a person uses it: keys and clicks from
 // outside, the files on disk and the window titles as the judge.
-#include "realwindow.h"
-#include "store.h"
-#include "testsupport.h"
+#include "platform/store.h"
+#include "tests/support/realwindow.h"
+#include "tests/support/storehelpers.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,8 @@
 #include <QPoint>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace TestStore;
 
 using namespace TestSupport;
 
@@ -234,10 +237,10 @@ void TestAcceptance::firstRunAsksForFoldersThenListsTheSkins()
     const QString error = journey.findMain("Hadrel - " + slashed(m_skins));
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QVERIFY(session.waitForWindowGone(dialog));
-    QCOMPARE(Store::get("Hadrel", "Path", "Amp"), slashed(m_winamp));
-    QCOMPARE(Store::get("Hadrel", "Path", "0"), slashed(m_skins));
+    QCOMPARE(stored("Amp", {}), slashed(m_winamp));
+    QCOMPARE(stored("0", {}), slashed(m_skins));
     for (const char* slot : { "1", "2", "3", "4" })
-        QCOMPARE(Store::get("Hadrel", "Path", slot, "<missing>"), QString());
+        QCOMPARE(stored(slot), QString());
 
     // The list holds the folder's skins in order.
     QCOMPARE(journey.enlargedTitle(0), QStringLiteral("拡大表示 - base-2.91"));
@@ -258,8 +261,7 @@ bool TestAcceptance::prepareWine(QTemporaryDir& root)
         && QFile::link(QStringLiteral("../drive_c"), m_prefix + QStringLiteral("/dosdevices/c:"))
         && QFile::link(QStringLiteral("/"), m_prefix + QStringLiteral("/dosdevices/z:")) && QDir().mkpath(m_skins)
         && copySharedSkins(m_skins) && writeFile(m_winamp + QStringLiteral("/winamp.ini"), winampIni)
-        && !Store::save("Hadrel", "Path", "Amp", slashed(m_winamp))
-        && !Store::save("Hadrel", "Path", "0", slashed(m_skins));
+        && saved("Amp", slashed(m_winamp)) && saved("0", slashed(m_skins));
 }
 
 void TestAcceptance::applyFromTheContextMenuRewritesOnlyCwdAndSkin()
@@ -301,13 +303,13 @@ void TestAcceptance::startWinampRunsItUnderWineInItsPrefix()
     QVERIFY(QDir().mkpath(bin));
     const QByteArray script = "#!/bin/sh\n"
                               "printf '%s\\n' \"$WINEPREFIX\" \"$@\" >\"$0.part\"\n"
-                              "mv \"$0.part\" \""
+                              "/bin/mv \"$0.part\" \""
         + QFile::encodeName(record) + "\"\n";
     QVERIFY(writeFile(bin + QStringLiteral("/wine"), script));
     QVERIFY(
         QFile::setPermissions(bin + QStringLiteral("/wine"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QProcessEnvironment environment;
-    environment.insert(QStringLiteral("PATH"), bin + QLatin1Char(':') + qEnvironmentVariable("PATH"));
+    environment.insert(QStringLiteral("PATH"), bin);
 
     Journey journey;
     RealWindowSession& session = journey.session;
@@ -333,8 +335,8 @@ void TestAcceptance::renameInTheNameBoxRenamesTheFolder()
 {
     QTemporaryDir root;
     QVERIFY(prepare(root));
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", slashed(m_winamp)));
-    QVERIFY(!Store::save("Hadrel", "Path", "0", slashed(m_skins)));
+    QVERIFY(saved("Amp", slashed(m_winamp)));
+    QVERIFY(saved("0", slashed(m_skins)));
 
     Journey journey;
     const QString error = journey.start(HADREL_BINARY, m_config, "Hadrel - " + slashed(m_skins));
@@ -370,8 +372,8 @@ void TestAcceptance::deleteFromTheContextMenuMovesTheSkinIntoTheTrash()
     QVERIFY(QFile::copy(QStringLiteral(HADREL_BINARY), program + QStringLiteral("/hadrel")));
     QVERIFY(
         QFile::setPermissions(program + QStringLiteral("/hadrel"), QFile::permissions(QStringLiteral(HADREL_BINARY))));
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", slashed(m_winamp)));
-    QVERIFY(!Store::save("Hadrel", "Path", "0", slashed(m_skins)));
+    QVERIFY(saved("Amp", slashed(m_winamp)));
+    QVERIFY(saved("0", slashed(m_skins)));
 
     Journey journey;
     const QString error = journey.start(program + QStringLiteral("/hadrel"), m_config, "Hadrel - " + slashed(m_skins));
@@ -402,9 +404,9 @@ void TestAcceptance::registeredFoldersAndRefreshFromTheViewMenu()
     const QString second = root.filePath(QStringLiteral("second"));
     QVERIFY(makeSkin(second, QStringLiteral("Blue"), QStringLiteral("main.bmp"), Qt::blue));
     QVERIFY(makeSkin(second, QStringLiteral("Green"), QStringLiteral("MAIN.BMP"), Qt::green));
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", slashed(m_winamp)));
-    QVERIFY(!Store::save("Hadrel", "Path", "0", slashed(m_skins)));
-    QVERIFY(!Store::save("Hadrel", "Path", "1", second)); // no trailing slash
+    QVERIFY(saved("Amp", slashed(m_winamp)));
+    QVERIFY(saved("0", slashed(m_skins)));
+    QVERIFY(saved("1", second)); // no trailing slash
 
     Journey journey;
     const QString error = journey.start(HADREL_BINARY, m_config, "Hadrel - " + slashed(m_skins));
@@ -433,8 +435,8 @@ void TestAcceptance::registeredFoldersAndRefreshFromTheViewMenu()
 
     QVERIFY(journey.quit());
     // Which folder was current is not stored: the next run starts with slot 0 again.
-    QCOMPARE(Store::get("Hadrel", "Path", "0"), slashed(m_skins));
-    QCOMPARE(Store::get("Hadrel", "Path", "1"), slashed(second));
+    QCOMPARE(stored("0", {}), slashed(m_skins));
+    QCOMPARE(stored("1", {}), slashed(second));
 }
 
 void TestAcceptance::quitFromTheFileMenuStoresAllSixFolders()
@@ -443,9 +445,9 @@ void TestAcceptance::quitFromTheFileMenuStoresAllSixFolders()
     QVERIFY(prepare(root));
     // As another version or a hand edit may have left them: no trailing slash, several
     // of them, and three slots missing.
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", m_winamp));
-    QVERIFY(!Store::save("Hadrel", "Path", "0", m_skins + QStringLiteral("///")));
-    QVERIFY(!Store::save("Hadrel", "Path", "2", m_winamp));
+    QVERIFY(saved("Amp", m_winamp));
+    QVERIFY(saved("0", m_skins + QStringLiteral("///")));
+    QVERIFY(saved("2", m_winamp));
 
     Journey journey;
     const QString error = journey.start(HADREL_BINARY, m_config, "Hadrel - " + slashed(m_skins));
@@ -453,12 +455,12 @@ void TestAcceptance::quitFromTheFileMenuStoresAllSixFolders()
     QVERIFY(journey.session.screenshot(screenshotFile(QStringLiteral("quit"))));
     QVERIFY(journey.quit());
 
-    QCOMPARE(Store::get("Hadrel", "Path", "Amp", "<missing>"), slashed(m_winamp));
-    QCOMPARE(Store::get("Hadrel", "Path", "0", "<missing>"), slashed(m_skins));
-    QCOMPARE(Store::get("Hadrel", "Path", "1", "<missing>"), QString());
-    QCOMPARE(Store::get("Hadrel", "Path", "2", "<missing>"), slashed(m_winamp));
-    QCOMPARE(Store::get("Hadrel", "Path", "3", "<missing>"), QString());
-    QCOMPARE(Store::get("Hadrel", "Path", "4", "<missing>"), QString());
+    QCOMPARE(stored("Amp"), slashed(m_winamp));
+    QCOMPARE(stored("0"), slashed(m_skins));
+    QCOMPARE(stored("1"), QString());
+    QCOMPARE(stored("2"), slashed(m_winamp));
+    QCOMPARE(stored("3"), QString());
+    QCOMPARE(stored("4"), QString());
     // The window's position is read, never written.
     QCOMPARE(Store::get("Hadrel", "Settings", "MainLeft", "<missing>"), QStringLiteral("<missing>"));
     QCOMPARE(Store::get("Hadrel", "Settings", "MainTop", "<missing>"), QStringLiteral("<missing>"));

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bigview.h"
-#include "tst_gridsupport.h"
+#include "app/bigview.h"
+#include "tests/support/gridwindow.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -67,7 +67,7 @@ GridWindow& TestBigView::open(int skins)
     makeNumberedSkins(m_dir->path(), skins);
     m_grid = std::make_unique<GridWindow>(m_dir->path());
     if (!m_grid->showActive())
-        qWarning("main window not active");
+        QTest::qFail("the main window never became active", __FILE__, __LINE__);
     return *m_grid;
 }
 

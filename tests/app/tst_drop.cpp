@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmmain.h"
-#include "pagestate.h"
-#include "testsupport.h"
-#include "wszunpack.h"
-#include "zipwriter.h"
+#include "app/frmmain.h"
+#include "ops/wszunpack.h"
+#include "skins/pagestate.h"
+#include "tests/support/boxrecorder.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/zipwriter.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>
@@ -33,28 +34,6 @@ QStringList listed(const QListWidget* list)
         names.append(list->item(i)->text());
     return names;
 }
-
-// Answers every message box the window opens with OK, keeping its text.
-class MessageBoxes : public QObject
-{
-public:
-    MessageBoxes()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts.append(box->text());
-                captions.append(box->windowTitle());
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-        m_timer.start(5);
-    }
-    QStringList texts;
-    QStringList captions;
-
-private:
-    QTimer m_timer;
-};
 
 std::unique_ptr<QMimeData> urlsOf(const QStringList& paths)
 {
@@ -150,12 +129,12 @@ void TestDrop::addsRealArchivesAndSelectsTheLast()
         QVERIFY(QFile::copy(sharedSkinsFolder() + "/wsz/" + archive, downloads() + archive));
         dropped.append(downloads() + archive);
     }
-    MessageBoxes boxes;
+    BoxRecorder boxes;
     QSignalSpy rebuilt(m_window->Skin_Lst->model(), &QAbstractItemModel::modelReset);
 
     QVERIFY(drop(dropped));
 
-    QCOMPARE(boxes.texts, QStringList());
+    QCOMPARE(boxes.texts(), QStringList());
     QCOMPARE(rebuilt.count(), 1);
     QStringList expected = { "Existing" };
     for (const QString& archive : archives) {
@@ -234,18 +213,18 @@ void TestDrop::refusesHostileArchivesWithOneMessageEach()
     dropped.append(good);
     const QStringList before = tree(m_dir->path());
 
-    MessageBoxes boxes;
+    BoxRecorder boxes;
     QVERIFY(drop(dropped));
 
     // The good archive is added and selected; the others leave nothing and say why.
-    QVERIFY2(boxes.texts.size() == dropped.size() - 1, qPrintable(boxes.texts.join("\n")));
+    QVERIFY2(boxes.texts().size() == dropped.size() - 1, qPrintable(boxes.texts().join("\n")));
     const QStringList reasons
         = { "安全でない", "安全でない", "安全でない", "上限", "上限", "壊れています", "Skinではありません", "ZIP形式" };
-    for (int i = 0; i < boxes.texts.size(); ++i) {
+    for (int i = 0; i < boxes.texts().size(); ++i) {
         const QString name = QFileInfo(dropped[i]).fileName();
-        QVERIFY2(boxes.texts[i].startsWith("「" + name + "」を追加できませんでした。"), qPrintable(boxes.texts[i]));
-        QVERIFY2(boxes.texts[i].contains(reasons[i]), qPrintable(boxes.texts[i]));
-        QCOMPARE(boxes.captions[i], QStringLiteral("Hadrel"));
+        QVERIFY2(boxes.texts()[i].startsWith("「" + name + "」を追加できませんでした。"), qPrintable(boxes.texts()[i]));
+        QVERIFY2(boxes.texts()[i].contains(reasons[i]), qPrintable(boxes.texts()[i]));
+        QCOMPARE(boxes.seen[i].title, QStringLiteral("Hadrel"));
     }
     QCOMPARE(tree(outside), QStringList());
     QStringList after = before;
@@ -265,12 +244,12 @@ void TestDrop::movesDroppedFoldersAndIgnoresOtherFiles()
     QVERIFY(writeFile(downloads() + "notes.txt", "keep me"));
     const QString green = greenArchive("Green.wsz");
     QVERIFY(!green.isEmpty());
-    MessageBoxes boxes;
+    BoxRecorder boxes;
 
     // A trailing slash, as some file managers send for folders, names the same folder.
     QVERIFY(drop({ downloads() + "Blue/", downloads() + "notes.txt", green, downloads() + "Aqua" }));
 
-    QCOMPARE(boxes.texts, QStringList());
+    QCOMPARE(boxes.texts(), QStringList());
     QCOMPARE(listed(m_window->Skin_Lst), QStringList({ "Aqua", "Blue", "Existing", "Green" }));
     QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Aqua"));
     // Folders are moved, not copied; the archive and other files stay.
@@ -287,7 +266,7 @@ void TestDrop::neverReplacesOnNameClashes()
     const QString wsz = greenArchive("Green.wsz");
     const QString zip = greenArchive("Green.zip");
     QVERIFY(!wsz.isEmpty() && !zip.isEmpty());
-    MessageBoxes boxes;
+    BoxRecorder boxes;
 
     QVERIFY(drop({ wsz, downloads() + "other/Green", zip }));
 
@@ -297,9 +276,10 @@ void TestDrop::neverReplacesOnNameClashes()
     QCOMPARE(readAll(skins() + "Green/main.bmp"), oldGreen);
     QCOMPARE(readAll(skins() + "Green (2)/readme.txt"), QByteArray("green"));
     QVERIFY(QFileInfo(downloads() + "other/Green/main.bmp").isFile());
-    QCOMPARE(boxes.texts.size(), 1);
-    QVERIFY2(boxes.texts[0].contains("「Green」") && boxes.texts[0].contains(RunError::standardDescription(58)),
-        qPrintable(boxes.texts[0]));
+    QCOMPARE(boxes.texts().size(), 1);
+    QVERIFY2(boxes.texts()[0].contains("「Green」")
+            && boxes.texts()[0].contains(RunError::standardDescription(Error::FileAlreadyExists)),
+        qPrintable(boxes.texts()[0]));
 }
 
 void TestDrop::reportsAFolderOnAnotherFileSystem()
@@ -311,13 +291,14 @@ void TestDrop::reportsAFolderOnAnotherFileSystem()
     QTemporaryDir elsewhere(QStringLiteral("/dev/shm/hadrel-drop-XXXXXX"));
     QVERIFY(elsewhere.isValid());
     QVERIFY(makeSkin(elsewhere.path(), "Far"));
-    MessageBoxes boxes;
+    BoxRecorder boxes;
 
     QVERIFY(drop({ elsewhere.path() + "/Far" }));
 
-    QCOMPARE(boxes.texts.size(), 1);
-    QVERIFY2(boxes.texts[0].contains("「Far」") && boxes.texts[0].contains(RunError::standardDescription(74)),
-        qPrintable(boxes.texts[0]));
+    QCOMPARE(boxes.texts().size(), 1);
+    QVERIFY2(boxes.texts()[0].contains("「Far」")
+            && boxes.texts()[0].contains(RunError::standardDescription(Error::RenameAcrossDisks)),
+        qPrintable(boxes.texts()[0]));
     QVERIFY(QFileInfo(elsewhere.path() + "/Far/main.bmp").isFile());
     QVERIFY(!QFile::exists(skins() + "Far"));
     QCOMPARE(listed(m_window->Skin_Lst), QStringList({ "Existing" }));

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "folderchooser.h"
-#include "frmmain.h"
-#include "previewcell.h"
-#include "store.h"
-#include "testsupport.h"
+#include "app/folderchooser.h"
+#include "app/frmmain.h"
+#include "app/previewcell.h"
+#include "platform/store.h"
+#include "tests/support/boxrecorder.h"
+#include "tests/support/storehelpers.h"
+#include "tests/support/testsupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,38 +20,11 @@
 
 #include <sys/stat.h>
 
+using namespace TestStore;
+
 using namespace TestSupport;
 
 namespace {
-
-// Answers every message box that opens and remembers what it said.
-class BoxAnswerer : public QObject
-{
-public:
-    struct Seen
-    {
-        QString title;
-        QString text;
-        QMessageBox::Icon icon;
-    };
-    QList<Seen> seen;
-
-    BoxAnswerer()
-    {
-        m_timer.setInterval(10);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            seen.append({ box->windowTitle(), box->text(), box->icon() });
-            box->button(QMessageBox::Ok)->click();
-        });
-        m_timer.start();
-    }
-
-private:
-    QTimer m_timer;
-};
 
 QString chooserAnswer;
 QString chooserTitle;
@@ -342,7 +317,7 @@ void TestFileCommands::renameCommandFocusesTheSelectedNameBox()
     m_window->Skin_Lst->setFocus();
     m_window->file[3]->trigger();
     QTRY_VERIFY(m_window->Skin_Name[1]->hasFocus());
-    QCOMPARE(m_window->Rename_Old, QStringLiteral("Blue"));
+    QCOMPARE(m_window->Rename_Old(), QStringLiteral("Blue"));
     QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Blue"));
 }
 
@@ -352,7 +327,7 @@ void TestFileCommands::clickingANameSelectsItsSkin()
     showGrid(0);
     QTest::mouseClick(m_window->Skin_Name[2], Qt::LeftButton);
     QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Green"));
-    QCOMPARE(m_window->Rename_Old, QStringLiteral("Green"));
+    QCOMPARE(m_window->Rename_Old(), QStringLiteral("Green"));
     // A box whose text names no skin leaves the selection as it was.
     m_window->Skin_Name[1]->setText("Nothing");
     QTest::mouseClick(m_window->Skin_Name[1], Qt::LeftButton);
@@ -361,7 +336,7 @@ void TestFileCommands::clickingANameSelectsItsSkin()
 
 void TestFileCommands::enterRenamesAndLeavingAfterwardsDoesNothing()
 {
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     showAndActivate();
     showGrid(2);
     typeInto(2, "Teal");
@@ -398,7 +373,7 @@ void TestFileCommands::theBoxRenamesWhatTheRebuiltGridShows()
 
 void TestFileCommands::unchangedTextNeverRenames()
 {
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     showAndActivate();
     showGrid(1);
     QVERIFY(makeSkin(skins(), "Late"));
@@ -437,7 +412,7 @@ void TestFileCommands::escapeKeepsTheTypedTextForTheNextCommit()
 
 void TestFileCommands::renamingOntoAnotherSkinFailsWithItsNumber()
 {
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     showAndActivate();
     showGrid(2);
     QVERIFY(makeSkin(skins(), "Late"));
@@ -447,7 +422,7 @@ void TestFileCommands::renamingOntoAnotherSkinFailsWithItsNumber()
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].title, QStringLiteral("Hadrel"));
     QCOMPARE(boxes.seen[0].text, QStringLiteral("58\n既に同名のファイルが存在しています。"));
-    QCOMPARE(boxes.seen[0].icon, QMessageBox::NoIcon);
+    QCOMPARE(boxes.seen[0].icon, Messages::Icon::None);
     QVERIFY(QFileInfo::exists(skins() + "Green/main.bmp"));
     QVERIFY(QFileInfo::exists(skins() + "Blue/main.bmp"));
     QCOMPARE(m_window->Skin_Name[2]->text(), QStringLiteral("Blue"));
@@ -492,11 +467,11 @@ void TestFileCommands::aPopUpMenuDoesNotEndTheEdit()
 
 void TestFileCommands::aGridRebuiltUnderTheBoxIsNoRename()
 {
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     showAndActivate();
     showGrid(0);
     QTest::mouseClick(m_window->Skin_Name[0], Qt::LeftButton);
-    QCOMPARE(m_window->Rename_Old, QStringLiteral("Aqua"));
+    QCOMPARE(m_window->Rename_Old(), QStringLiteral("Aqua"));
     // A refresh while the box has the focus puts another name into it.
     QVERIFY(QDir(skins()).rename("Aqua", "Cyan"));
     m_window->Skin_Rescan();
@@ -520,7 +495,7 @@ void TestFileCommands::namesThatAreNotOnePlainNameAreRefused_data()
 void TestFileCommands::namesThatAreNotOnePlainNameAreRefused()
 {
     QFETCH(QString, typed);
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     showAndActivate();
     showGrid(2);
     QVERIFY(makeSkin(skins(), "a"));
@@ -532,7 +507,7 @@ void TestFileCommands::namesThatAreNotOnePlainNameAreRefused()
     QCOMPARE(boxes.seen[0].title, m_window->windowTitle());
     QCOMPARE(boxes.seen[0].title, "Hadrel - " + skins());
     QCOMPARE(boxes.seen[0].text, QStringLiteral("このファイル名は使えません"));
-    QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+    QCOMPARE(boxes.seen[0].icon, Messages::Icon::Critical);
     QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "a" }));
     QCOMPARE(onDisk(skins() + "a"), QStringList { "main.bmp" });
     QCOMPARE(onDisk(m_dir->path()), parent);
@@ -541,28 +516,23 @@ void TestFileCommands::namesThatAreNotOnePlainNameAreRefused()
 
 void TestFileCommands::openHandsTheFolderToTheDesktop()
 {
-    BoxAnswerer boxes;
+    BoxRecorder boxes;
     const QString bin = slashed(m_dir->path()) + "bin/";
     QVERIFY(QDir().mkpath(bin));
-    QVERIFY(qputenv("PATH", QFile::encodeName(bin) + ":/usr/bin:/bin"));
+    QVERIFY(qputenv("PATH", QFile::encodeName(bin)));
 
     // No file manager to start: the user is told so.
     m_window->Open_->trigger();
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].text, QStringLiteral("53\nファイルが見つかりません。"));
 
-    const QByteArray log = QFile::encodeName(bin + "opened");
-    QVERIFY(writeFile(bin + "xdg-open",
-        "#!/bin/sh\nprintf '[%s]' \"$@\" > '" + log + ".part' && mv '" + log + ".part' '" + log + "'\n"));
-    QCOMPARE(chmod(QFile::encodeName(bin + "xdg-open").constData(), 0755), 0);
+    QVERIFY(installRecorder(bin, "xdg-open", "HADREL_UNSET"));
     const QString folder = slashed(m_dir->path()) + "my  skins/";
     QVERIFY(QDir().mkpath(folder));
     m_window->makeCurrentFolder(folder);
     m_window->Open_->trigger();
-    QTRY_VERIFY(QFileInfo::exists(bin + "opened"));
-    QFile opened(bin + "opened");
-    QVERIFY(opened.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(opened.readAll()), "[" + folder + "]");
+    QTRY_VERIFY(!recorded(bin, "xdg-open").isEmpty());
+    QCOMPARE(recorded(bin, "xdg-open"), "[" + folder + "]\nHADREL_UNSET=unset\n");
     QCOMPARE(boxes.seen.size(), 1);
 }
 
@@ -571,9 +541,8 @@ void TestFileCommands::applyAndStartUseTheWinampFolder()
     const QString amp = slashed(m_dir->path()) + "Winamp/";
     QVERIFY(QDir().mkpath(amp));
     QVERIFY(writeFile(amp + "winamp.ini", "cwd=old\r\nskin=Old\r\n"));
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", amp).failed());
-    if (m_window->ampPath() != amp)
-        QSKIP("the main window does not read the Winamp folder from the settings yet");
+    QVERIFY(saved("Amp", amp));
+    QCOMPARE(m_window->ampPath(), amp);
 
     m_state.Selected_Skin = "Blue";
     m_window->file[5]->trigger();
@@ -584,30 +553,25 @@ void TestFileCommands::applyAndStartUseTheWinampFolder()
 
     const QString bin = slashed(m_dir->path()) + "bin/";
     QVERIFY(QDir().mkpath(bin));
-    QVERIFY(qputenv("PATH", QFile::encodeName(bin) + ":/usr/bin:/bin"));
-    const QByteArray log = QFile::encodeName(bin + "started");
-    QVERIFY(writeFile(
-        bin + "wine", "#!/bin/sh\nprintf '[%s]' \"$@\" > '" + log + ".part' && mv '" + log + ".part' '" + log + "'\n"));
-    QCOMPARE(chmod(QFile::encodeName(bin + "wine").constData(), 0755), 0);
+    QVERIFY(qputenv("PATH", QFile::encodeName(bin)));
+    QVERIFY(installRecorder(bin, "wine", "HADREL_UNSET"));
     QVERIFY(writeFile(amp + "Winamp.exe", "MZ"));
     m_state.Selected_Skin = "Green";
     m_window->file[6]->trigger();
-    QTRY_VERIFY(QFileInfo::exists(bin + "started"));
-    QFile started(bin + "started");
-    QVERIFY(started.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(started.readAll()), "[" + amp + "Winamp.exe]");
+    QTRY_VERIFY(!recorded(bin, "wine").isEmpty());
+    QCOMPARE(recorded(bin, "wine"), "[" + amp + "Winamp.exe]\nHADREL_UNSET=unset\n");
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QCOMPARE(ini.readAll(), "cwd=" + QFile::encodeName(skins()) + "\r\nskin=Green\r\n");
     ini.close();
 
     // A name Winamp could not read: the user is told, the file stays, Winamp starts anyway.
     QVERIFY(qunsetenv("LC_ALL") && qunsetenv("LC_CTYPE") && qputenv("LANG", "ja_JP.UTF-8"));
-    QVERIFY(QFile::remove(bin + "started"));
-    BoxAnswerer boxes;
+    QVERIFY(QFile::remove(bin + "wine.log"));
+    BoxRecorder boxes;
     m_state.Selected_Skin = "波〜";
     m_window->file[5]->trigger();
     m_window->file[6]->trigger();
-    QTRY_VERIFY(QFileInfo::exists(bin + "started"));
+    QTRY_VERIFY(QFileInfo::exists(bin + "wine.log"));
     const QString text = "「波〜」はWinampが読める文字(コードページ 932)で書けない文字を含んでいます。\n"
                          "名前を変えてから使ってください。";
     QCOMPARE(boxes.seen.size(), 2);
@@ -622,7 +586,7 @@ void TestFileCommands::contextMenuCommandsAsAUserPicksThem()
     const QString amp = slashed(m_dir->path()) + "Winamp/";
     QVERIFY(QDir().mkpath(amp));
     QVERIFY(writeFile(amp + "winamp.ini", "[Winamp]\r\ncwd=old\r\nskin=Old\r\nvolume=200\r\n"));
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", amp).failed());
+    QVERIFY(saved("Amp", amp));
     showAndActivate();
 
     // Right button on a preview, then keys into the pop-up, as a user picks an entry.

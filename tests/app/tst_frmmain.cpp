@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmmain.h"
-#include "previewcell.h"
-#include "statuspanels.h"
-#include "testsupport.h"
+#include "app/frmmain.h"
+#include "app/previewcell.h"
+#include "app/statuspanels.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -78,18 +78,22 @@ void TestFrmMain::windowIsFixedAndCaptioned()
 void TestFrmMain::controlsStandWhereDesigned()
 {
     QCOMPARE(m_window->Skin_Lst->geometry(), QRect(3, 0, 142, 364));
+    // Where a control stands in the client area, whatever holds it.
+    const auto inClient = [this](const QWidget* widget) {
+        return QRect(widget->mapTo(m_window->centralWidget(), QPoint(0, 0)), widget->size());
+    };
     const int lefts[3] = { 153, 312, 471 };
     const int tops[4] = { 6, 96, 186, 279 };
     for (int i = 0; i < 12; ++i) {
         const QRect picture(lefts[i % 3], tops[i / 3], 146, 60);
-        QCOMPARE(m_window->Skin_Preview[i]->geometry(), picture);
-        QCOMPARE(m_window->Skin_Name[i]->geometry(), QRect(picture.left(), picture.bottom() + 1, 145, 19));
+        QCOMPARE(inClient(m_window->Skin_Preview[i]), picture);
+        QCOMPARE(inClient(m_window->Skin_Name[i]), QRect(picture.left(), picture.bottom() + 1, 145, 19));
         QVERIFY(m_window->Skin_Preview[i]->hasScaledContents());
         QCOMPARE(m_window->Skin_Preview[i]->objectName(), QStringLiteral("Skin_Preview_%1").arg(i));
         QCOMPARE(m_window->Skin_Name[i]->objectName(), QStringLiteral("Skin_Name_%1").arg(i));
     }
     QCOMPARE(m_window->Skin_Name[0]->palette().color(QPalette::Base), QColor(Qt::white));
-    QCOMPARE(m_window->SelectSq->geometry(), QRect(153, 6, 148, 82));
+    QCOMPARE(inClient(m_window->SelectSq), QRect(153, 6, 148, 82));
     QVERIFY(m_window->SelectSq->testAttribute(Qt::WA_TransparentForMouseEvents));
     QVERIFY(m_window->Skin_Lst->uniformItemSizes());
     QVERIFY(!m_window->Skin_Lst->isSortingEnabled());

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "skinscan.h"
-#include "tst_gridsupport.h"
+#include "skins/skinscan.h"
+#include "tests/support/gridwindow.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -78,7 +78,7 @@ void TestGrid::lastPageHoldsOneSkin()
         QVERIFY(!w.Skin_Name[i]->isEnabled());
         QVERIFY(!grid.hasPicture(i));
     }
-    QCOMPARE(grid.framedCell(), 0);
+    QCOMPARE(grid.window.selectedCell(), 0);
 
     // Back to the first page: the cells fill and enable again.
     w.Skin_Lst->setCurrentRow(4);
@@ -88,7 +88,7 @@ void TestGrid::lastPageHoldsOneSkin()
         QVERIFY(w.Skin_Name[i]->isEnabled());
         QVERIFY(grid.hasPicture(i));
     }
-    QCOMPARE(grid.framedCell(), 4);
+    QCOMPARE(grid.window.selectedCell(), 4);
 }
 
 void TestGrid::fullLastPage()
@@ -104,7 +104,7 @@ void TestGrid::fullLastPage()
         QVERIFY(grid.window.Skin_Name[i]->isEnabled());
         QVERIFY(grid.hasPicture(i));
     }
-    QCOMPARE(grid.framedCell(), 11);
+    QCOMPARE(grid.window.selectedCell(), 11);
 }
 
 void TestGrid::onePageIsReadOnce()
@@ -114,20 +114,20 @@ void TestGrid::onePageIsReadOnce()
     frmmain& w = grid.window;
     QCOMPARE(grid.loaded.size(), 12);
     QCOMPARE(grid.state.Page_Shown, 0);
-    QCOMPARE(grid.framedCell(), 0);
+    QCOMPARE(grid.window.selectedCell(), 0);
 
     for (int row : { 11, 5, 0, 7 }) {
         w.Skin_Lst->setCurrentRow(row);
-        QCOMPARE(grid.framedCell(), row);
+        QCOMPARE(grid.window.selectedCell(), row);
         QCOMPARE(grid.state.Selected_Skin, numberedSkin(row));
     }
     QVERIFY(grid.showActive());
     w.Skin_Lst->setFocus();
     QTest::keyClick(w.Skin_Lst, Qt::Key_Down);
     QCOMPARE(w.Skin_Lst->currentRow(), 8);
-    QCOMPARE(grid.framedCell(), 8);
+    QCOMPARE(grid.window.selectedCell(), 8);
     QTest::keyClick(w.Skin_Lst, Qt::Key_End);
-    QCOMPARE(grid.framedCell(), 11);
+    QCOMPARE(grid.window.selectedCell(), 11);
     QCOMPARE(grid.loaded.size(), 12);
 }
 
@@ -138,14 +138,14 @@ void TestGrid::stepOntoTheNextPage()
     frmmain& w = grid.window;
     w.Skin_Lst->setCurrentRow(11);
     QCOMPARE(grid.loaded.size(), 12);
-    QCOMPARE(grid.framedCell(), 11);
+    QCOMPARE(grid.window.selectedCell(), 11);
 
     w.Skin_Lst->setCurrentRow(12);
     QCOMPARE(grid.loaded.size(), 24);
     QCOMPARE(grid.state.Page_Shown, 1);
     for (int i = 0; i < frmmain::cellCount; ++i)
         QCOMPARE(w.Skin_Name[i]->text(), numberedSkin(12 + i));
-    QCOMPARE(grid.framedCell(), 0);
+    QCOMPARE(grid.window.selectedCell(), 0);
     QCOMPARE(grid.loaded.first(), folder() + "Skin00/main.bmp");
     QCOMPARE(grid.loaded.last(), folder() + "Skin23/main.bmp");
 
@@ -159,7 +159,7 @@ void TestGrid::emptyList()
     GridWindow& grid = open();
     frmmain& w = grid.window;
     QCOMPARE(w.Skin_Lst->count(), 0);
-    QCOMPARE(grid.framedCell(), 0);
+    QCOMPARE(grid.window.selectedCell(), 0);
 
     // Another handler runs the selection change on the empty list.
     w.SelectSq->move(w.Skin_Preview[5]->pos());
@@ -171,7 +171,7 @@ void TestGrid::emptyList()
     QCOMPARE(s.Cell_Last, 11);
     QCOMPARE(s.Page_Shown, -1);
     QVERIFY(grid.loaded.isEmpty());
-    QCOMPARE(grid.framedCell(), 0); // the first cell whose name is empty
+    QCOMPARE(grid.window.selectedCell(), 0); // the first cell whose name is empty
 }
 
 void TestGrid::listEmptiedAfterAPageWasShown()
@@ -189,7 +189,7 @@ void TestGrid::listEmptiedAfterAPageWasShown()
         QVERIFY(!w.Skin_Name[i]->isEnabled());
         QVERIFY(!grid.hasPicture(i));
     }
-    QCOMPARE(grid.framedCell(), 0);
+    QCOMPARE(grid.window.selectedCell(), 0);
     QCOMPARE(grid.loaded.size(), 3);
 }
 
@@ -208,7 +208,7 @@ void TestGrid::skinWithoutBitmapShowsItsName()
     QCOMPARE(grid.loaded.size(), 2);
 
     w.Skin_Lst->setCurrentRow(1);
-    QCOMPARE(grid.framedCell(), 1);
+    QCOMPARE(grid.window.selectedCell(), 1);
     QCOMPARE(grid.state.Selected_Skin, QStringLiteral("Beta"));
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bigview.h"
-#include "tst_gridsupport.h"
+#include "app/bigview.h"
+#include "tests/support/gridwindow.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -70,7 +70,7 @@ GridWindow& TestGridMouse::open(int skins)
     makeNumberedSkins(m_dir->path(), skins);
     m_grid = std::make_unique<GridWindow>(m_dir->path());
     if (!m_grid->showActive())
-        qWarning("main window not active");
+        QTest::qFail("the main window never became active", __FILE__, __LINE__);
     return *m_grid;
 }
 
@@ -85,12 +85,12 @@ void TestGridMouse::clickSelectsTheCellsSkin()
     QCOMPARE(w.Skin_Lst->currentRow(), 3);
     QVERIFY(w.Skin_Lst->currentItem()->isSelected());
     QCOMPARE(grid.state.Selected_Skin, QStringLiteral("Skin03"));
-    QCOMPARE(grid.framedCell(), 3);
+    QCOMPARE(grid.window.selectedCell(), 3);
     QVERIFY(w.Skin_Lst->hasFocus());
 
     QTest::mouseClick(w.Skin_Preview[3], Qt::LeftButton);
     QCOMPARE(w.Skin_Lst->currentRow(), 3);
-    QCOMPARE(grid.framedCell(), 3);
+    QCOMPARE(grid.window.selectedCell(), 3);
     QCOMPARE(grid.loaded.size(), 5);
 }
 
@@ -105,20 +105,20 @@ void TestGridMouse::clickWithoutAMatchKeepsTheSelection()
     // An empty cell.
     QTest::mouseClick(w.Skin_Preview[8], Qt::LeftButton);
     QCOMPARE(w.Skin_Lst->currentRow(), 1);
-    QCOMPARE(grid.framedCell(), 1);
+    QCOMPARE(grid.window.selectedCell(), 1);
     QVERIFY(w.Skin_Lst->hasFocus());
 
     // A name being edited, differing from its entry in case only.
     w.Skin_Name[2]->setText(QStringLiteral("skin02"));
     QTest::mouseClick(w.Skin_Preview[2], Qt::LeftButton);
     QCOMPARE(w.Skin_Lst->currentRow(), 1);
-    QCOMPARE(grid.framedCell(), 1);
+    QCOMPARE(grid.window.selectedCell(), 1);
     QVERIFY(w.Skin_Lst->hasFocus());
 
     // The frame is put back on the selected skin's cell first, wherever it stood.
     w.SelectSq->move(w.Skin_Preview[10]->pos());
     QTest::mouseClick(w.Skin_Preview[9], Qt::LeftButton);
-    QCOMPARE(grid.framedCell(), 1);
+    QCOMPARE(grid.window.selectedCell(), 1);
 }
 
 void TestGridMouse::clickPicksTheFirstEqualEntry()
@@ -189,7 +189,7 @@ void TestGridMouse::rightButtonShowsTheContextMenu()
     if (skins > 0)
         w.Skin_Lst->setCurrentRow(1);
     const int row = w.Skin_Lst->currentRow();
-    const int framed = grid.framedCell();
+    const int framed = grid.window.selectedCell();
     QCOMPARE(visibleEntries(w.FileMenu), mainEntries);
 
     QList<QSignalSpy*> spies;
@@ -212,7 +212,7 @@ void TestGridMouse::rightButtonShowsTheContextMenu()
     QCOMPARE(visibleEntries(w.FileMenu), mainEntries);
     QVERIFY(!w.file[1]->isVisible());
     QCOMPARE(w.Skin_Lst->currentRow(), row);
-    QCOMPARE(grid.framedCell(), framed);
+    QCOMPARE(grid.window.selectedCell(), framed);
     for (QSignalSpy* spy : std::as_const(spies))
         QCOMPARE(spy->count(), 0);
     qDeleteAll(spies);

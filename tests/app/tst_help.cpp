@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmmain.h"
-#include "testsupport.h"
+#include "app/frmmain.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -77,17 +77,9 @@ private:
 void TestHelp::initTestCase()
 {
     QVERIFY(m_bin.isValid());
-    // The recording opener: its arguments one per line, written in one step.
-    const QString record = m_bin.path() + QStringLiteral("/record.txt");
-    const QByteArray script = "#!/bin/sh\n"
-                              "{ printf '%s\\n' \"$#\"; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '"
-        + QFile::encodeName(record) + ".part' && mv '" + QFile::encodeName(record) + ".part' '"
-        + QFile::encodeName(record) + "'\n";
-    const QString opener = m_bin.path() + QStringLiteral("/xdg-open");
-    QVERIFY(writeFile(opener, script));
-    QVERIFY(QFile::setPermissions(opener, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(TestSupport::installRecorder(m_bin.path(), QStringLiteral("xdg-open"), QStringLiteral("HADREL_UNSET")));
     m_path = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(m_bin.path()) + ':' + m_path);
+    qputenv("PATH", QFile::encodeName(m_bin.path()));
 }
 
 void TestHelp::cleanupTestCase()
@@ -121,16 +113,16 @@ void TestHelp::contentsGoesToTheOpenerWhole()
     QFETCH(QString, programFolder);
     QFETCH(QString, expected);
     QTemporaryDir root;
-    const QString record = m_bin.path() + QStringLiteral("/record.txt");
-    QFile::remove(record);
+    QFile::remove(m_bin.path() + QStringLiteral("/xdg-open.log"));
 
     PageState state;
     frmmain window(state, root.path() + programFolder);
     window.mnuHelpContents->trigger();
 
     // The opener runs on its own; the program does not wait for it.
-    QTRY_VERIFY(QFileInfo::exists(record));
-    QCOMPARE(readText(record), QStringLiteral("1\n") + root.path() + expected + QLatin1Char('\n'));
+    QTRY_VERIFY(!TestSupport::recorded(m_bin.path(), QStringLiteral("xdg-open")).isEmpty());
+    QCOMPARE(TestSupport::recorded(m_bin.path(), QStringLiteral("xdg-open")),
+        "[" + root.path() + expected + "]\nHADREL_UNSET=unset\n");
     // Nothing else happens in the window.
     QCOMPARE(window.windowTitle(), QStringLiteral("Hadrel"));
 }

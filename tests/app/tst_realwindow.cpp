@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "realwindow.h"
-#include "store.h"
-#include "testsupport.h"
+#include "platform/store.h"
+#include "tests/support/realwindow.h"
+#include "tests/support/storehelpers.h"
+#include "tests/support/testsupport.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace TestStore;
 
 using namespace TestSupport;
 
@@ -48,8 +51,8 @@ void TestRealWindow::showsTheMainWindowAndQuitsFromTheMenu()
     QVERIFY(copySharedSkins(skins.path()));
     // A stored Winamp folder and slot 0: no first-run dialog.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", slashed(skins.path())));
-    QVERIFY(!Store::save("Hadrel", "Path", "0", slashed(skins.path())));
+    QVERIFY(saved("Amp", slashed(skins.path())));
+    QVERIFY(saved("0", slashed(skins.path())));
 
     RealWindowSession session;
     QVERIFY(session.startServer());
@@ -75,8 +78,8 @@ void TestRealWindow::storedFolderIsInTheTitleAndPositionApplied()
     QTemporaryDir skins;
     QVERIFY(copySharedSkins(skins.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", "/opt/winamp"));
-    QVERIFY(!Store::save("Hadrel", "Path", "0", skins.path())); // no trailing slash
+    QVERIFY(saved("Amp", "/opt/winamp"));
+    QVERIFY(saved("0", skins.path())); // no trailing slash
     QVERIFY(!Store::save("Hadrel", "Settings", "MainLeft", "1500"));
     QVERIFY(!Store::save("Hadrel", "Settings", "MainTop", "750"));
 
@@ -96,8 +99,8 @@ void TestRealWindow::storedFolderIsInTheTitleAndPositionApplied()
 
     QVERIFY(session.quitFromFileMenu(id));
     QCOMPARE(session.waitForExit(), 0);
-    QCOMPARE(Store::get("Hadrel", "Path", "0"), slashed(skins.path()));
-    QCOMPARE(Store::get("Hadrel", "Path", "Amp"), QStringLiteral("/opt/winamp/"));
+    QCOMPARE(stored("0", {}), slashed(skins.path()));
+    QCOMPARE(stored("Amp", {}), QStringLiteral("/opt/winamp/"));
 }
 
 void TestRealWindow::emptyStoreAsksForSettingsFirst()
@@ -123,8 +126,8 @@ void TestRealWindow::emptyStoreAsksForSettingsFirst()
     QVERIFY(session.quitFromFileMenu(id));
     QCOMPARE(session.waitForExit(), 0);
     // The exit wrote the six values, empty.
-    QCOMPARE(Store::get("Hadrel", "Path", "Amp", "<missing>"), QString());
-    QCOMPARE(Store::get("Hadrel", "Path", "4", "<missing>"), QString());
+    QCOMPARE(stored("Amp"), QString());
+    QCOMPARE(stored("4"), QString());
 }
 
 void TestRealWindow::failedExitSaveIsReportedAndTheProgramEnds()

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmsplash.h"
+#include "app/frmsplash.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

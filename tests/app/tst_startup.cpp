@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmmain.h"
-#include "modalanswer.h"
-#include "optfrm.h"
-#include "startup.h"
-#include "statuspanels.h"
-#include "store.h"
-#include "testsupport.h"
+#include "app/frmmain.h"
+#include "app/startup.h"
+#include "app/statuspanels.h"
+#include "platform/store.h"
+#include "settings/optfrm.h"
+#include "tests/support/boxrecorder.h"
+#include "tests/support/modalanswer.h"
+#include "tests/support/storehelpers.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -21,17 +23,9 @@
 #include <algorithm>
 #include <memory>
 
+using namespace TestStore;
+
 namespace {
-
-QString stored(const QString& key)
-{
-    return Store::get("Hadrel", "Path", key, "<missing>");
-}
-
-void store(const QString& key, const QString& value)
-{
-    QVERIFY(!Store::save("Hadrel", "Path", key, value));
-}
 
 QStringList storedKeys(const QString& file)
 {
@@ -177,10 +171,10 @@ void TestStartup::firstRunOkScansTheChosenFolder()
         QTest::keyClicks(dialog->Skin_Path[0], skins);
         QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
     });
-    ModalWatcher<QMessageBox> boxes([](QMessageBox* box) { box->accept(); });
+    BoxRecorder boxes;
     window.load();
     QVERIFY(asked);
-    QCOMPARE(boxes.count(), 0);
+    QCOMPARE(boxes.seen.size(), 0);
 
     QCOMPARE(window.windowTitle(), "Hadrel - " + skins + "/");
     QCOMPARE(window.currentFolder(), skins + "/");
@@ -315,27 +309,19 @@ void TestStartup::loadFailuresAreClassified()
 void TestStartup::otherFailuresAreShownToTheUser()
 {
     frmmain& window = makeWindow();
-    QMessageBox::Icon icon = QMessageBox::Critical;
-    QString title;
-    QString text;
-    QMessageBox::StandardButtons buttons;
-    answerModal<QMessageBox>([&](QMessageBox* box) {
-        icon = box->icon();
-        title = box->windowTitle();
-        text = box->text();
-        buttons = box->standardButtons();
-        box->accept();
-    });
-    window.loadFailed(RunError::fromNumber(53));
-    QCOMPARE(text, QStringLiteral("53\nファイルが見つかりません。\n製作者に連絡してね(^^;"));
-    QCOMPARE(icon, QMessageBox::NoIcon);
-    QCOMPARE(title, QStringLiteral("Hadrel"));
-    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    Messages::setNextAnswer();
+    window.loadFailed(RunError::fromNumber(Error::FileNotFound));
+    const QList<Messages::Box> shown = Messages::takeAnswered();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, QStringLiteral("53\nファイルが見つかりません。\n製作者に連絡してね(^^;"));
+    QCOMPARE(shown[0].icon, Messages::Icon::None);
+    QCOMPARE(shown[0].title, QStringLiteral("Hadrel"));
+    QCOMPARE(shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 
     // The two quiet classes ask nothing.
     ModalWatcher<QDialog> dialogs([](QDialog* dialog) { dialog->reject(); });
     window.loadFailed(RunError::none());
-    window.loadFailed(RunError::fromNumber(380));
+    window.loadFailed(RunError::fromNumber(Error::InvalidPropertyValue));
     QCoreApplication::processEvents();
     QCOMPARE(dialogs.count(), 0);
 }
@@ -369,22 +355,19 @@ void TestStartup::firstRunSaveFailureIsReportedAtExit()
     });
     {
         // Within the load step the failure is the quiet class 75: rescanned, tried again.
-        ModalWatcher<QMessageBox> boxes([](QMessageBox* box) { box->accept(); });
+        BoxRecorder boxes;
         window.load();
         QCoreApplication::processEvents();
-        QCOMPARE(boxes.count(), 0);
+        QCOMPARE(boxes.seen.size(), 0);
     }
     QCOMPARE(window.currentFolder(), skins + "/");
     QCOMPARE(window.Skin_Lst->count(), TestSupport::sharedSkinNames().size());
     QCOMPARE(window.ampPath(), QStringLiteral("/opt/winamp"));
 
     window.show();
-    QStringList reports;
-    ModalWatcher<QMessageBox> boxes([&reports](QMessageBox* box) {
-        reports.append(box->text());
-        box->accept();
-    });
+    BoxRecorder boxes;
     QVERIFY(window.close());
+    const QStringList reports = boxes.texts();
     QVERIFY(!window.isVisible());
     QCOMPARE(reports.size(), 1);
     QVERIFY2(reports[0].contains(QStringLiteral("設定を保存できませんでした")), qPrintable(reports[0]));

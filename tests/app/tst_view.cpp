@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "frmmain.h"
-#include "previewcell.h"
-#include "statuspanels.h"
-#include "testsupport.h"
+#include "app/frmmain.h"
+#include "app/previewcell.h"
+#include "app/statuspanels.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QDir>

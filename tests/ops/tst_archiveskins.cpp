@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "dropadd.h"
-#include "filecommands.h"
-#include "testsupport.h"
+#include "ops/dropadd.h"
+#include "ops/filecommands.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "codepage.h"
-#include "store.h"
-#include "testsupport.h"
-#include "winampini.h"
-#include "wine.h"
+#include "ops/codepage.h"
+#include "ops/winampini.h"
+#include "ops/wine.h"
+#include "platform/store.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

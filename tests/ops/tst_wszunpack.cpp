@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "testsupport.h"
-#include "wszunpack.h"
-#include "zipwriter.h"
+#include "ops/wszunpack.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/zipwriter.h"
 
 #include <QDir>
 #include <QDirIterator>

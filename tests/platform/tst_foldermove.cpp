@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "foldermove.h"
-#include "testsupport.h"
+#include "platform/foldermove.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFileInfo>

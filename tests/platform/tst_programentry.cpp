@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "programentry.h"
+#include "platform/programentry.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "store.h"
+#include "platform/store.h"
 
 #include <QDir>
 #include <QFile>
@@ -78,20 +78,20 @@ void TestStore::applicationsAreKeptApart()
     QVERIFY(!Store::save("Morvane", "Path", "Amp", "/morvane/"));
     QCOMPARE(Store::get("Hadrel", "Path", "Amp"), QStringLiteral("/hadrel/"));
     QCOMPARE(Store::get("Morvane", "Path", "Amp"), QStringLiteral("/morvane/"));
-    QCOMPARE(Store::remove("Morvane"), 0);
+    QCOMPARE(Store::remove("Morvane").number, 0);
     QCOMPARE(Store::get("Hadrel", "Path", "Amp"), QStringLiteral("/hadrel/"));
     QCOMPARE(Store::get("Morvane", "Path", "Amp", "gone"), QStringLiteral("gone"));
 }
 
 void TestStore::removeOutcomes()
 {
-    QCOMPARE(Store::remove("Morvane"), 5);
+    QCOMPARE(Store::remove("Morvane").number, 5);
     QVERIFY(!Store::save("Morvane", "A", "b", "c"));
-    QCOMPARE(Store::remove("Morvane"), 0);
-    QCOMPARE(Store::remove("Morvane"), 5);
+    QCOMPARE(Store::remove("Morvane").number, 0);
+    QCOMPARE(Store::remove("Morvane").number, 5);
     // Something that cannot be removed as a file.
     QVERIFY(QDir().mkpath(Store::fileFor("Morvane")));
-    QCOMPARE(Store::remove("Morvane"), 75);
+    QCOMPARE(Store::remove("Morvane").number, 75);
 }
 
 void TestStore::writeFailureIsReported()

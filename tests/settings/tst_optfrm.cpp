@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "folderchooser.h"
-#include "frmmain.h"
-#include "modalanswer.h"
-#include "optfrm.h"
-#include "statuspanels.h"
-#include "store.h"
-#include "testsupport.h"
+#include "app/folderchooser.h"
+#include "app/frmmain.h"
+#include "app/statuspanels.h"
+#include "platform/store.h"
+#include "settings/optfrm.h"
+#include "tests/support/boxrecorder.h"
+#include "tests/support/modalanswer.h"
+#include "tests/support/storehelpers.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -21,17 +23,9 @@
 
 #include <memory>
 
+using namespace TestStore;
+
 namespace {
-
-QString stored(const QString& key)
-{
-    return Store::get("Hadrel", "Path", key, "<missing>");
-}
-
-void store(const QString& key, const QString& value)
-{
-    QVERIFY(!Store::save("Hadrel", "Path", key, value));
-}
 
 } // namespace
 
@@ -349,16 +343,14 @@ void TestOptFrm::browseButtonsFillTheirFieldThroughTheChooser()
 void TestOptFrm::failedSaveOnOkIsReportedAndKeepsTheWorkingCopy()
 {
     QVERIFY(QDir().mkpath(Store::fileFor("Hadrel"))); // a directory where the file belongs
-    QString reported;
-    openSettings([&reported, this](Opt_Frm* dialog) {
+    BoxRecorder boxes;
+    openSettings([this](Opt_Frm* dialog) {
         QTest::keyClicks(dialog->Amp_Path, "/wine/winamp");
         QTest::keyClicks(dialog->Skin_Path[0], m_skins);
-        answerModal<QMessageBox>([&reported](QMessageBox* box) {
-            reported = box->text();
-            box->accept();
-        });
         QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
     });
+    QCOMPARE(boxes.seen.size(), 1);
+    const QString reported = boxes.seen[0].text;
     QVERIFY2(reported.contains(QStringLiteral("設定を保存できませんでした")), qPrintable(reported));
     QVERIFY2(reported.contains(Store::folder()), qPrintable(reported));
     // The window follows the user's choice, and the values live on for this run.

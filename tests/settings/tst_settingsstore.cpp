@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "optfrm.h"
-#include "optfrmholder.h"
-#include "settingshost.h"
-#include "settingskeys.h"
-#include "store.h"
-#include "testsupport.h"
+#include "platform/store.h"
+#include "settings/optfrm.h"
+#include "settings/optfrmholder.h"
+#include "settings/settingshost.h"
+#include "settings/settingskeys.h"
+#include "tests/support/storehelpers.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -15,6 +16,8 @@
 #include <QTest>
 
 #include <memory>
+
+using namespace TestStore;
 
 namespace {
 
@@ -40,16 +43,6 @@ public:
     QString current;
     int rescans = 0;
 };
-
-QString stored(const QString& key)
-{
-    return Store::get("Hadrel", "Path", key, "<missing>");
-}
-
-void store(const QString& key, const QString& value)
-{
-    QVERIFY(!Store::save("Hadrel", "Path", key, value));
-}
 
 } // namespace
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pagestate.h"
+#include "skins/pagestate.h"
 
 #include <QTest>
 

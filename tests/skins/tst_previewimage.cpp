@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "previewimage.h"
-#include "skinscan.h"
-#include "testsupport.h"
+#include "skins/previewimage.h"
+#include "skins/skinscan.h"
+#include "tests/support/testsupport.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "previewimage.h"
-#include "skinarchive.h"
-#include "skinscan.h"
-#include "testsupport.h"
-#include "zipwriter.h"
+#include "skins/previewimage.h"
+#include "skins/skinarchive.h"
+#include "skins/skinscan.h"
+#include "tests/support/testsupport.h"
+#include "tests/support/zipwriter.h"
 
 #include <QDir>
 #include <QTemporaryDir>

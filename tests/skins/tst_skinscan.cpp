@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "skinscan.h"
-#include "testsupport.h"
+#include "skins/skinscan.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "previewimage.h"
-#include "skinscan.h"
-#include "testsupport.h"
-#include "winamplook.h"
-#include "winamplookview.h"
+#include "app/winamplookview.h"
+#include "skins/previewimage.h"
+#include "skins/skinscan.h"
+#include "skins/winamplook.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Applies a skin to a winamp.ini as the File menu does, for scripts/wine-check:
 //   iniapply WINAMP_FOLDER SKIN_FOLDER SKIN
-#include "winampini.h"
+#include "ops/winampini.h"
 
 #include <cstdio>
 

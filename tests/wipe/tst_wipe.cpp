@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "realwindow.h"
-#include "store.h"
-#include "testsupport.h"
-#include "wipe.h"
+#include "app/messages.h"
+#include "platform/store.h"
+#include "tests/support/realwindow.h"
+#include "tests/support/storehelpers.h"
+#include "tests/support/testsupport.h"
+#include "wipe/wipe.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,6 +18,8 @@
 
 #include <memory>
 
+using namespace TestStore;
+
 namespace {
 
 QByteArray contents(const QString& path)
@@ -24,35 +28,13 @@ QByteArray contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// What the one message box showed.
-struct Box
+// The one box a run showed, answered from the queue.
+Messages::Box onlyBox()
 {
-    int shown = 0;
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::Information;
-    QMessageBox::StandardButtons buttons;
-    int buttonCount = 0;
-};
-
-// Answers the next modal message box with its OK button, recording what it showed.
-void answerWithOk(Box& box)
-{
-    QTimer::singleShot(0, qApp, [&box] {
-        auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!shown)
-            return;
-        ++box.shown;
-        box.caption = shown->windowTitle();
-        box.text = shown->text();
-        box.icon = shown->icon();
-        box.buttons = shown->standardButtons();
-        box.buttonCount = int(shown->buttons().size());
-        if (QAbstractButton* ok = shown->button(QMessageBox::Ok))
-            QTest::mouseClick(ok, Qt::LeftButton);
-        else
-            shown->reject();
-    });
+    const QList<Messages::Box> shown = Messages::takeAnswered();
+    if (shown.size() != 1)
+        qFatal("expected one message box, got %d", int(shown.size()));
+    return shown.first();
 }
 
 } // namespace
@@ -94,8 +76,8 @@ void TestWipe::cleanup()
 
 void TestWipe::fillStore(bool withMorvane)
 {
-    QVERIFY(!Store::save("Hadrel", "Path", "Amp", "/opt/winamp/"));
-    QVERIFY(!Store::save("Hadrel", "Path", "0", "/home/me/スキン/"));
+    QVERIFY(saved("Amp", "/opt/winamp/"));
+    QVERIFY(saved("0", "/home/me/スキン/"));
     QVERIFY(!Store::save("Hadrel", "Settings", "MainLeft", "1500"));
     if (withMorvane) {
         QVERIFY(!Store::save("Morvane", "Path", "Amp", "C:\\Winamp\\"));
@@ -123,8 +105,9 @@ void TestWipe::messageAndExitStatusForEachOutcome()
     QFETCH(int, outcome);
     QFETCH(QString, message);
     QFETCH(int, status);
-    QCOMPARE(Wipe::messageFor(outcome), message);
-    QCOMPARE(Wipe::exitStatusFor(outcome), status);
+    const RunError error = RunError::fromNumber(Error::Number(outcome));
+    QCOMPARE(Wipe::messageFor(error), message);
+    QCOMPARE(Wipe::exitStatusFor(error), status);
 }
 
 void TestWipe::deletesMorvaneAndLeavesHadrel()
@@ -132,26 +115,22 @@ void TestWipe::deletesMorvaneAndLeavesHadrel()
     fillStore(true);
     QVERIFY(QFile::exists(storeFile("Morvane")));
 
-    Box box;
-    answerWithOk(box);
+    Messages::setNextAnswer();
     QCOMPARE(Wipe::run(), 0);
 
-    QCOMPARE(box.shown, 1);
-    QCOMPARE(box.caption, QStringLiteral("Hadrel Morvane の設定"));
+    const Messages::Box box = onlyBox();
+    QCOMPARE(box.title, QStringLiteral("Hadrel Morvane の設定"));
     QCOMPARE(box.text, QStringLiteral("成功しました"));
-    QCOMPARE(box.icon, QMessageBox::NoIcon);
+    QCOMPARE(box.icon, Messages::Icon::None);
     QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QCOMPARE(box.buttonCount, 1);
     QVERIFY(!QFile::exists(storeFile("Morvane")));
     QCOMPARE(Store::get("Morvane", "Options", "Size", "gone"), QStringLiteral("gone"));
     QCOMPARE(contents(storeFile("Hadrel")), m_hadrelBefore);
 
     // A second run right after finds nothing.
-    Box again;
-    answerWithOk(again);
+    Messages::setNextAnswer();
     QCOMPARE(Wipe::run(), 1);
-    QCOMPARE(again.shown, 1);
-    QCOMPARE(again.text, QStringLiteral("失敗しました"));
+    QCOMPARE(onlyBox().text, QStringLiteral("失敗しました"));
     QCOMPARE(contents(storeFile("Hadrel")), m_hadrelBefore);
 }
 
@@ -159,20 +138,18 @@ void TestWipe::nothingToDeleteReportsFailure()
 {
     // Only Hadrel's own settings: they stay, and there is nothing of Morvane to delete.
     fillStore(false);
-    Box box;
-    answerWithOk(box);
+    Messages::setNextAnswer();
     QCOMPARE(Wipe::run(), 1);
-    QCOMPARE(box.shown, 1);
+    const Messages::Box box = onlyBox();
     QCOMPARE(box.text, QStringLiteral("失敗しました"));
-    QCOMPARE(box.icon, QMessageBox::NoIcon);
+    QCOMPARE(box.icon, Messages::Icon::None);
     QCOMPARE(contents(storeFile("Hadrel")), m_hadrelBefore);
 
     // Not even a store folder.
     QVERIFY(QDir(Store::folder()).removeRecursively());
-    Box empty;
-    answerWithOk(empty);
+    Messages::setNextAnswer();
     QCOMPARE(Wipe::run(), 1);
-    QCOMPARE(empty.text, QStringLiteral("失敗しました"));
+    QCOMPARE(onlyBox().text, QStringLiteral("失敗しました"));
 }
 
 void TestWipe::anyOtherFailureIsUnexpected()
@@ -182,12 +159,11 @@ void TestWipe::anyOtherFailureIsUnexpected()
     QVERIFY(QDir().mkpath(storeFile("Morvane")));
     QVERIFY(TestSupport::writeFile(storeFile("Morvane") + "/inside", "keep"));
 
-    Box box;
-    answerWithOk(box);
+    Messages::setNextAnswer();
     QCOMPARE(Wipe::run(), 2);
-    QCOMPARE(box.shown, 1);
+    const Messages::Box box = onlyBox();
     QCOMPARE(box.text, QStringLiteral("予想外のエラーが発生しました"));
-    QCOMPARE(box.caption, QStringLiteral("Hadrel Morvane の設定"));
+    QCOMPARE(box.title, QStringLiteral("Hadrel Morvane の設定"));
     QCOMPARE(contents(storeFile("Morvane") + "/inside"), QByteArray("keep"));
     QCOMPARE(contents(storeFile("Hadrel")), m_hadrelBefore);
 }
@@ -222,13 +198,10 @@ void TestWipe::realProgramUnderX()
     QCOMPARE(session.windowName(box), QStringLiteral("Hadrel Morvane の設定"));
     QVERIFY(session.programRunning());
 
-    // Return presses OK; a key sent before the box took the focus is lost, so send again.
-    int status = -1;
-    for (int i = 0; i < 20 && session.programRunning(); ++i) {
-        session.focus(box);
-        session.key(QStringLiteral("Return"));
-        status = session.waitForExit(500);
-    }
+    // Return presses OK once the box has the focus.
+    QVERIFY(session.focus(box));
+    QVERIFY(session.key(QStringLiteral("Return")));
+    const int status = session.waitForExit(10000);
     QVERIFY2(!session.programRunning(), "the message box was not answered");
     QCOMPARE(status, expected);
 

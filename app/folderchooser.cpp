@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "folderchooser.h"
+#include "app/folderchooser.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "realwindow.h"
+#include "tests/support/realwindow.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -49,10 +49,38 @@ QString RealWindowSession::missingTools()
 
 bool RealWindowSession::startServer()
 {
+    // A display number another server has just let go may still be on its way out: a
+    // server counts only once a client has connected to it, and another one is tried.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (startServerOnce() && clientConnects())
+            return true;
+        endProcess(m_server);
+        m_display.clear();
+    }
+    return false;
+}
+
+bool RealWindowSession::clientConnects()
+{
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        if (m_server.state() == QProcess::NotRunning)
+            return false;
+        if (xdotool({ QStringLiteral("getdisplaygeometry") }))
+            return true;
+        pause(50);
+    }
+    return false;
+}
+
+bool RealWindowSession::startServerOnce()
+{
     // -displayfd makes the server pick a free display and tell us which.
     m_server.setProgram(QStringLiteral("Xvfb"));
     m_server.setArguments({ QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-        QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp") });
+        QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+        // The check's client leaving must not reset the server under the program starting.
+        QStringLiteral("-noreset") });
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start();
     if (!m_server.waitForStarted(5000))
@@ -83,6 +111,12 @@ bool RealWindowSession::startProgram(const QString& binary, const QString& confi
 {
     QProcessEnvironment env = displayEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    const QString home = m_world.filePath(QStringLiteral("home"));
+    const QString bin = m_world.filePath(QStringLiteral("bin"));
+    if (!QDir().mkpath(home) || !QDir().mkpath(bin))
+        return false;
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("PATH"), bin);
     const QStringList keys = extra.keys();
     for (const QString& key : keys)
         env.insert(key, extra.value(key));
@@ -143,19 +177,30 @@ bool RealWindowSession::waitForTitle(const QString& id, const QString& title, in
     return false;
 }
 
-bool RealWindowSession::focus(const QString& id)
+bool RealWindowSession::focus(const QString& id, int timeoutMs)
 {
-    // No window manager runs on the server: focus the window directly.
-    const bool ok = xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), id });
-    pause(150);
-    return ok;
+    // No window manager runs on the server: focus the window directly, then wait until
+    // it is the active one.
+    if (!xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), id }))
+        return false;
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        QString active;
+        if (xdotool({ QStringLiteral("getwindowfocus") }, &active) && active == id)
+            return true;
+        pause(20);
+    }
+    return false;
 }
 
 bool RealWindowSession::quitFromFileMenu(const QString& windowId)
 {
+    const QStringList before = programWindows();
     if (!focus(windowId) || !key(QStringLiteral("alt+f")))
         return false;
-    pause(300); // the menu opens before it takes its access key
+    // The menu takes its access key once it is open.
+    if (waitForNewWindow(before).isEmpty())
+        return false;
     return key(QStringLiteral("x"));
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pathslash.h"
+#include "platform/pathslash.h"
 
 #include <QTest>
 

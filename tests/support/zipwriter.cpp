@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "zipwriter.h"
+#include "tests/support/zipwriter.h"
 
 #include <QBuffer>
 #include <QFile>

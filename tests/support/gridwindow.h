@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "frmmain.h"
-#include "pagestate.h"
-#include "previewcell.h"
-#include "testsupport.h"
+#include "app/frmmain.h"
+#include "app/previewcell.h"
+#include "skins/pagestate.h"
+#include "tests/support/testsupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,15 +30,6 @@ public:
         };
         window.makeCurrentFolder(TestSupport::slashed(folder));
         window.Skin_Rescan();
-    }
-
-    // The cell the selection frame stands on, -1 for none.
-    int framedCell() const
-    {
-        for (int i = 0; i < frmmain::cellCount; ++i)
-            if (window.Skin_Preview[i]->pos() == window.SelectSq->pos())
-                return i;
-        return -1;
     }
 
     bool hasPicture(int cell) const { return !window.Skin_Preview[cell]->pixmap().isNull(); }

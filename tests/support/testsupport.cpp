@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -83,7 +83,7 @@ bool installRecorder(const QString& folder, const QString& name, const QString& 
     const QByteArray log = QFile::encodeName(script + QStringLiteral(".log"));
     const QByteArray var = variable.toLatin1();
     const QByteArray text = "#!/bin/sh\n{ for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n  printf '" + var
-        + "=%s\\n' \"${" + var + "-unset}\"; } > '" + log + ".part' && mv '" + log + ".part' '" + log + "'\n";
+        + "=%s\\n' \"${" + var + "-unset}\"; } > '" + log + ".part' && /bin/mv '" + log + ".part' '" + log + "'\n";
     return QDir().mkpath(folder) && writeFile(script, text)
         && QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
 }

@@ -5,6 +5,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 // The real hadrel binary on its own Xvfb server, driven with xdotool. Everything it
 // starts is ended when it goes away.
@@ -20,14 +21,17 @@ public:
     static QString missingTools();
 
     bool startServer();
-    // Starts the program with XDG_CONFIG_HOME pointed at configHome.
+    // Starts the program with XDG_CONFIG_HOME pointed at configHome, and HOME and PATH at
+    // empty folders of the session's own unless extra names them: nothing it starts is
+    // found on the machine, and nothing is written into the user's home.
     bool startProgram(
         const QString& binary, const QString& configHome, const QProcessEnvironment& extra = QProcessEnvironment());
     // The id of the first visible window whose title matches the pattern.
     QString waitForWindow(const QString& titlePattern, int timeoutMs = 15000);
     QString windowName(const QString& id);
     bool waitForTitle(const QString& id, const QString& title, int timeoutMs = 10000);
-    bool focus(const QString& id);
+    // Gives the window the keyboard focus; false when it never becomes the focused one.
+    bool focus(const QString& id, int timeoutMs = 5000);
     // xdotool key/type/click arguments, run against the session's display.
     bool xdotool(const QStringList& arguments, QString* output = nullptr);
     bool key(const QString& keys)
@@ -59,7 +63,10 @@ public:
 
 private:
     QProcessEnvironment displayEnvironment() const;
+    bool startServerOnce();
+    bool clientConnects();
 
+    QTemporaryDir m_world;
     QProcess m_server;
     QProcess m_program;
     QString m_display;

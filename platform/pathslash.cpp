@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "pathslash.h"
+#include "platform/pathslash.h"
 
 QString Path_Slash(const QString& path, QChar separator)
 {
@@ -13,5 +13,13 @@ QString Path_Slash(const QString& path, QChar separator)
     }
     if (result.size() == 1 && result.at(0) == separator)
         return {};
+    return result;
+}
+
+QString withoutTrailingSlashes(const QString& path)
+{
+    QString result = path;
+    while (result.size() > 1 && result.endsWith(QLatin1Char('/')))
+        result.chop(1);
     return result;
 }

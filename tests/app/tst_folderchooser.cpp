@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "folderchooser.h"
-#include "modalanswer.h"
+#include "app/folderchooser.h"
+#include "tests/support/modalanswer.h"
 
 #include <QDir>
 #include <QFileDialog>

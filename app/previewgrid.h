@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "skins/pagestate.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class NameBox;
+class PreviewCell;
+class SelectFrame;
+
+// The twelve previews with their name boxes and the selection frame, SelectSq.
+class PreviewGrid : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int cellCount = PageState::cellCount;
+
+    // Laid out in the parent's coordinates from left, so that the cells stand where the
+    // design puts them.
+    PreviewGrid(QWidget* parent, int left, int height);
+
+    PreviewCell* preview(int cell) const { return m_previews[cell]; }
+    NameBox* nameBox(int cell) const { return m_names[cell]; }
+    SelectFrame* frame() const { return m_frame; }
+
+    // Empties every cell (pictures and names) and puts the frame on the first cell.
+    void empty();
+    // Shows names[i] in cell i with its picture; a cell without a name stays empty and
+    // disabled. No box reports focus changes meanwhile.
+    void reload(const QStringList& names, const std::function<QImage(const QString& name)>& picture);
+    // Puts the frame on the first cell showing name; it stays where it is when none does.
+    void placeFrame(const QString& name);
+    // The cell the frame stands on (first match by position), or -1.
+    int selectedCell() const;
+    // Text the program puts into a box.
+    void setName(int cell, const QString& text);
+    // Gives a box the focus, as the user went there.
+    void focusName(int cell, Qt::FocusReason reason);
+
+signals:
+    void previewClicked(int cell);
+    void previewDoubleClicked(int cell);
+    void previewRightPressed(int cell);
+    void nameClicked(int cell);
+    void nameFocusGained(int cell);
+    void nameEnterPressed(int cell);
+    void nameFocusLost(int cell);
+
+private:
+    std::array<PreviewCell*, cellCount> m_previews {};
+    std::array<NameBox*, cellCount> m_names {};
+    SelectFrame* m_frame = nullptr;
+};
