@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skins/skinfiles.h"
 
-#include "skinarchive.h"
+#include "skins/skinarchive.h"
 
 #include <QFile>
 

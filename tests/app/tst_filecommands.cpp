@@ -74,6 +74,8 @@ private slots:
     void renamingOntoAnotherSkinFailsWithItsNumber();
     void aPopUpMenuDoesNotEndTheEdit();
     void aGridRebuiltUnderTheBoxIsNoRename();
+    void leavingForAnotherBoxRenamesThenFocusesIt_data();
+    void leavingForAnotherBoxRenamesThenFocusesIt();
     void namesThatAreNotOnePlainNameAreRefused_data();
     void namesThatAreNotOnePlainNameAreRefused();
     void openHandsTheFolderToTheDesktop();
@@ -483,6 +485,41 @@ void TestFileCommands::aGridRebuiltUnderTheBoxIsNoRename()
     QCOMPARE(boxes.seen.size(), 0);
 }
 
+void TestFileCommands::leavingForAnotherBoxRenamesThenFocusesIt_data()
+{
+    QTest::addColumn<bool>("byTab");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QStringList>("after");
+    // The rebuilt grid reads Blue, Green, Zinc.
+    QTest::newRow("click") << false << 2 << QStringList { "Blue", "Green", "Iron" };
+    QTest::newRow("tab") << true << 1 << QStringList { "Blue", "Iron", "Zinc" };
+}
+
+void TestFileCommands::leavingForAnotherBoxRenamesThenFocusesIt()
+{
+    QFETCH(bool, byTab);
+    QFETCH(int, target);
+    QFETCH(QStringList, after);
+    showAndActivate();
+    showGrid(0);
+    typeInto(0, "Zinc");
+    if (byTab)
+        QTest::keyClick(m_window->Skin_Name[0], Qt::Key_Tab);
+    else
+        QTest::mouseClick(m_window->Skin_Name[target], Qt::LeftButton);
+    QCOMPARE(onDisk(skins()), (QStringList { "Blue", "Green", "Zinc" }));
+
+    // What is typed next goes to the box the user went to and renames the skin it shows.
+    NameBox* box = m_window->Skin_Name[target];
+    QTRY_VERIFY(box->hasFocus());
+    QCOMPARE(m_window->Rename_Old(), box->text());
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), box->text());
+    box->selectAll();
+    QTest::keyClicks(box, "Iron");
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(onDisk(skins()), after);
+}
+
 void TestFileCommands::namesThatAreNotOnePlainNameAreRefused_data()
 {
     QTest::addColumn<QString>("typed");
@@ -613,8 +650,8 @@ void TestFileCommands::contextMenuCommandsAsAUserPicksThem()
         QTest::mouseRelease(m_window->Skin_Preview[cell], Qt::RightButton);
         return shown;
     };
-    const QStringList contextEntries
-        = { "削除(&D)", "名前の変更(&R)", "WINAMPで使う(&U)", "このSkinでWINAMPを起動する(&E)" };
+    const QStringList contextEntries = { "削除(&D)", "名前の変更(&R)", "WINAMPで使う(&U)",
+        "このSkinでWINAMPを起動する(&E)", "Winampでの見た目(&L)" };
 
     // "削除(&D)" on Blue's cell: into the trash beside the program.
     QTest::mouseClick(m_window->Skin_Preview[1], Qt::LeftButton);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/bigview.h"
+#include "app/winamplookview.h"
 #include "tests/support/gridwindow.h"
+#include "tests/support/zipwriter.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -26,6 +28,7 @@ const QStringList contextEntries = {
     QStringLiteral("-"),
     QStringLiteral("WINAMPで使う(&U)"),
     QStringLiteral("このSkinでWINAMPを起動する(&E)"),
+    QStringLiteral("Winampでの見た目(&L)"),
 };
 
 } // namespace
@@ -45,6 +48,8 @@ private slots:
     void rightButtonShowsTheContextMenu_data();
     void rightButtonShowsTheContextMenu();
     void chosenCommandRunsInTheContextState();
+    void lookCommandShowsTheFramedSkin_data();
+    void lookCommandShowsTheFramedSkin();
 
 private:
     GridWindow& open(int skins);
@@ -239,6 +244,53 @@ void TestGridMouse::chosenCommandRunsInTheContextState()
     QCOMPARE(whileRunning, contextEntries);
     QCOMPARE(visibleEntries(w.FileMenu), mainEntries);
     QVERIFY(!QApplication::activePopupWidget());
+}
+
+void TestGridMouse::lookCommandShowsTheFramedSkin_data()
+{
+    QTest::addColumn<bool>("archive");
+    QTest::newRow("folder") << false;
+    QTest::newRow("archive") << true;
+}
+
+void TestGridMouse::lookCommandShowsTheFramedSkin()
+{
+    QFETCH(bool, archive);
+    const QString folder = slashed(m_dir->path());
+    QVERIFY(makeSkin(folder, "Aqua"));
+    QVERIFY(makeSkin(folder, "Red", "main.bmp", Qt::red));
+    const QByteArray red = readAll(folder + "Red/main.bmp");
+    QString name = QStringLiteral("Red");
+    if (archive) {
+        name += QStringLiteral(".wsz");
+        ZipWriter zip(folder + name);
+        zip.addFile("Red/MAIN.BMP", red); // packed in a folder, in capitals, as real ones are
+        QVERIFY(zip.close());
+        QVERIFY(QDir(folder + "Red").removeRecursively());
+    }
+    m_grid = std::make_unique<GridWindow>(folder);
+    frmmain& w = m_grid->window;
+    QTest::mouseClick(w.Skin_Preview[1], Qt::LeftButton);
+
+    QString title;
+    QImage shown;
+    whenOpen(this, [&](QWidget* popup) {
+        whenOpen(this, [&](QWidget* view) {
+            title = view->windowTitle();
+            if (auto* look = qobject_cast<WinampLookView*>(view))
+                shown = look->Look_Picture->pixmap().toImage();
+            view->close();
+        });
+        QTest::keyClick(popup, Qt::Key_L);
+    });
+    QTest::mousePress(w.Skin_Preview[1], Qt::RightButton);
+    QTest::mouseRelease(w.Skin_Preview[1], Qt::RightButton);
+
+    QCOMPARE(title, QStringLiteral("Winampでの見た目 - ") + name);
+    const QImage look = WinampLook::stacked(SkinFiles({ { QStringLiteral("main.bmp"), red } }));
+    QVERIFY(look != WinampLook::stacked(SkinFiles()));
+    const QImage doubled = look.scaled(look.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QCOMPARE(shown.convertToFormat(doubled.format()), doubled);
 }
 
 QTEST_MAIN(TestGridMouse)

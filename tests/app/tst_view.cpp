@@ -2,6 +2,7 @@
 #include "app/frmmain.h"
 #include "app/previewcell.h"
 #include "app/statuspanels.h"
+#include "tests/support/storehelpers.h"
 #include "tests/support/testsupport.h"
 
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -62,6 +64,7 @@ private slots:
     void enabledEntryWithEmptyCaptionEmptiesTheFolder();
     void disabledEntriesCannotBeChosen();
     void submenuEntryAndSeparatorDoNothing();
+    void winampLookIsShownInTheGridAndRemembered();
 
 private:
     // Opens View > 登録フォルダ with the mouse and clicks entry i, as a user would.
@@ -326,6 +329,34 @@ void TestView::submenuEntryAndSeparatorDoNothing()
     QCOMPARE(m_window->windowTitle(), title);
     QCOMPARE(m_window->currentFolder(), folder);
     QCOMPARE(menuLook(*m_window), lookBefore);
+}
+
+void TestView::winampLookIsShownInTheGridAndRemembered()
+{
+    const QString folder = makeFolder(QStringLiteral("skins"), { QStringLiteral("one"), QStringLiteral("two") });
+    // A store of this test's own: the others expect none.
+    const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&home] { qputenv("XDG_CONFIG_HOME", home); });
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path() + QStringLiteral("/config")));
+    TestStore::store(QStringLiteral("Amp"), folder);
+    TestStore::store(QStringLiteral("0"), folder);
+    m_window->load();
+    const PreviewCell* cell = m_window->Skin_Preview[1];
+    const QImage bare = cell->pixmap().toImage();
+
+    m_window->mnuLookGrid->trigger();
+    const QImage look = PreviewImage::stretched(WinampLook::mainWindowOfSkin(folder + QStringLiteral("two")),
+        cell->contentsRect().size(), cell->devicePixelRatioF())
+                            .toImage();
+    QVERIFY(look != bare);
+    QCOMPARE(cell->pixmap().toImage(), look);
+
+    // The next start shows the grid the same way at once.
+    PageState state;
+    frmmain next(state, m_dir->path() + QStringLiteral("/program"));
+    next.load();
+    QVERIFY(next.mnuLookGrid->isChecked());
+    QCOMPARE(next.Skin_Preview[1]->pixmap().toImage(), look);
 }
 
 QTEST_MAIN(TestView)
