@@ -28,7 +28,6 @@ private slots:
     void realSkinsShowTheirPictures();
     void exactNameWinsOverOtherCase();
     void damagedBitmapsLeaveTheCellEmpty();
-    void longNamesShowTheirBeginning();
 
 private:
     GridWindow& open();
@@ -313,14 +312,6 @@ void TestGrid::damagedBitmapsLeaveTheCellEmpty()
         QVERIFY(w.Skin_Name[i]->isEnabled());
         QVERIFY2(!grid.hasPicture(i), qPrintable(damaged[i - 1].first));
     }
-}
-
-void TestGrid::longNamesShowTheirBeginning()
-{
-    QVERIFY(makeSkin(folder(), "base-2.91-png__20180401_b982a9e0"));
-    GridWindow& grid = open();
-    // The box is narrower than the name; its view follows the cursor.
-    QCOMPARE(grid.window.Skin_Name[0]->cursorPosition(), 0);
 }
 
 QTEST_MAIN(TestGrid)
