@@ -114,9 +114,11 @@ void frmmain::buildMenus()
     };
     for (int i = 0; i < 8; ++i)
         file[i] = makeAction(FileMenu, QStringLiteral("file_%1").arg(i), fileCaptions[i]);
+    mnuLook = makeAction(FileMenu, QStringLiteral("mnuLook"), QStringLiteral("Winampでの見た目(&L)"));
     // The skin commands appear only in the preview's context menu.
     for (int i : { 1, 2, 3, 5, 6 })
         file[i]->setVisible(false);
+    mnuLook->setVisible(false);
     mnuUnpack = makeAction(FileMenu, QStringLiteral("mnuUnpack"), QStringLiteral("ﾌｫﾙﾀﾞに展開(&X)"));
     mnuUnpack->setVisible(false);
 
@@ -135,6 +137,9 @@ void frmmain::buildMenus()
     }
     view[2] = makeAction(ViewMenu, QStringLiteral("view_2"), QStringLiteral("-"));
     view[3] = makeAction(ViewMenu, QStringLiteral("view_3"), QStringLiteral("Hadrel設定(&O)..."));
+    makeAction(ViewMenu, QStringLiteral("mnuViewBar1"), QStringLiteral("-"));
+    mnuLookGrid = makeAction(ViewMenu, QStringLiteral("mnuLookGrid"), QStringLiteral("Winampでの見た目で表示(&W)"));
+    mnuLookGrid->setCheckable(true);
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -164,6 +169,8 @@ void frmmain::connectEvents()
         connect(view[i], &QAction::triggered, this, [this, i] { viewTriggered(i); });
     for (int i = 0; i < int(Reg.size()); ++i)
         connect(Reg[i], &QAction::triggered, this, [this, i] { regTriggered(i); });
+    connect(mnuLook, &QAction::triggered, this, &frmmain::lookTriggered);
+    connect(mnuLookGrid, &QAction::triggered, this, &frmmain::lookGridTriggered);
     connect(mnuHelpContents, &QAction::triggered, this, &frmmain::helpContentsTriggered);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmmain::helpAboutTriggered);
 }

@@ -6,6 +6,7 @@
 #include "settings/settingshost.h"
 #include "skins/pagestate.h"
 #include "skins/previewimage.h"
+#include "skins/winamplook.h"
 
 #include <QMainWindow>
 
@@ -23,8 +24,9 @@ class PreviewGrid;
 class SelectFrame;
 class StatusPanels;
 
-// The one main window. Its controls keep their design names, so a reader holding the
-// window's description finds each by name; the handlers live in one file per area.
+// The one main window. Its controls keep the names the program has always given them
+// (Skin_Lst, Skin_Preview, SelectSq, file, view, Reg ...): underscores join words, indexed
+// arrays stand for rows of alike controls. The handlers live in one file per area.
 class frmmain : public QMainWindow, public SettingsHost
 {
     Q_OBJECT
@@ -48,12 +50,14 @@ public:
     QMenu* FileMenu = nullptr;
     QAction* Open_ = nullptr;
     std::array<QAction*, 8> file {};
+    QAction* mnuLook = nullptr; // the skin as Winamp draws it; context menu only
     // Unpacks the framed archive beside itself; in the context menu of archives only.
     QAction* mnuUnpack = nullptr;
     QMenu* ViewMenu = nullptr;
     std::array<QAction*, 4> view {};
     QMenu* RegMenu = nullptr; // the submenu that view(1) opens
     std::array<QAction*, 5> Reg {};
+    QAction* mnuLookGrid = nullptr; // checked: the previews as Winamp draws them
     QMenu* mnuHelp = nullptr;
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpBar1 = nullptr;
@@ -76,6 +80,13 @@ public:
     // Reads a skin picture for a preview cell or the enlarged view; tests swap it to
     // count the files read.
     std::function<QImage(const QString& path)> loadPicture = &PreviewImage::load;
+    // Composes a preview as Winamp draws the skin at skinPath (a folder or an archive).
+    std::function<QImage(const QString& skinPath)> loadLook = &WinampLook::mainWindowOfSkin;
+
+    // Whether the previews show each skin as Winamp draws it; setting it reloads the page
+    // shown. The menu item stores the user's choice; this does not.
+    bool winampLook() const { return m_winampLook; }
+    void setWinampLook(bool on);
 
     // The settings dialog and the folder settings it holds.
     OptFrmHolder& settings();
@@ -114,6 +125,8 @@ private:
     void previewClicked(int cell);
     void previewRightPressed(int cell);
     void fileTriggered(int index);
+    void lookTriggered();
+    void lookGridTriggered(bool on);
     void unpackTriggered();
     void openFolderTriggered();
     void nameClicked(int cell);
@@ -146,4 +159,5 @@ private:
     std::unique_ptr<OptFrmHolder> m_settings;
     PreviewGrid* m_grid = nullptr;
     RenameSession m_rename;
+    bool m_winampLook = false;
 };

@@ -7,12 +7,14 @@
 #include "app/messages.h"
 #include "app/previewcell.h"
 #include "app/previewgrid.h"
+#include "app/winamplookview.h"
 #include "ops/filecommands.h"
 #include "ops/winampini.h"
 #include "ops/winamplaunch.h"
 
 #include <QApplication>
 #include <QListWidget>
+#include <QPointer>
 
 // Number and description on two lines: no icon, titled with the program's name.
 static void showFailure(QWidget* parent, const RunError& error)
@@ -75,6 +77,16 @@ void frmmain::fileTriggered(int index)
     default:
         break; // the separators
     }
+}
+
+void frmmain::lookTriggered()
+{
+    const int cell = selectedCell();
+    const QString name = cell < 0 ? QString() : cellSkinName(cell);
+    if (name.isEmpty())
+        return;
+    WinampLookView view(SkinFiles::ofSkin(currentFolder() + name, WinampLook::fileNames()), name, this);
+    view.exec();
 }
 
 void frmmain::unpackTriggered()
@@ -180,6 +192,8 @@ void frmmain::commitName(int cell)
 
     m_rename.beginCommit();
     const bool typing = box->hasFocus(); // Enter, not leaving the box
+    // Where the user sent the focus by leaving the box; the rebuild takes it away.
+    const QPointer<QWidget> sentTo = typing ? nullptr : QApplication::focusWidget();
     const RunError error = FileCommands::renameSkin(currentFolder(), m_rename.oldName(), box->text());
     switch (RenameSession::outcomeOf(error)) {
     case RenameSession::Outcome::Renamed:
@@ -198,4 +212,7 @@ void frmmain::commitName(int cell)
     if (!box->isModified() && typing && box->isEnabled())
         m_grid->focusName(cell, Qt::OtherFocusReason);
     m_rename.endCommit(nameBoxState(cell));
+    // Back where the user sent it, and as a focus gained, so that box's edit starts.
+    if (sentTo && sentTo != box && sentTo->isEnabled() && !sentTo->hasFocus())
+        sentTo->setFocus(Qt::OtherFocusReason);
 }

@@ -5,6 +5,7 @@
 #include "app/bigview.h"
 #include "app/hourglass.h"
 #include "app/previewgrid.h"
+#include "settings/settingskeys.h"
 #include "skins/skinscan.h"
 
 #include <QAction>
@@ -29,6 +30,14 @@ QImage skinPicture(frmmain& window, const QString& name)
     return file.isEmpty() ? QImage() : window.loadPicture(file);
 }
 
+// What a preview cell shows: the bare picture, or the skin as Winamp draws it.
+QImage cellPicture(frmmain& window, const QString& name)
+{
+    if (!window.winampLook())
+        return skinPicture(window, name);
+    return name.isEmpty() ? QImage() : window.loadLook(window.currentFolder() + name);
+}
+
 // The File menu doubles as the previews' context menu, with the skin commands shown.
 void setFileMenuContext(frmmain& window, bool context, bool archive = false)
 {
@@ -41,6 +50,7 @@ void setFileMenuContext(frmmain& window, bool context, bool archive = false)
     window.file[5]->setVisible(context);
     window.file[6]->setVisible(context);
     window.file[7]->setVisible(!context);
+    window.mnuLook->setVisible(context);
     window.mnuUnpack->setVisible(context && archive);
 }
 
@@ -76,7 +86,29 @@ void frmmain::reloadGrid()
         const int row = PageState::rowOf(m_state.Page_Current, i);
         names.append(row >= 0 && row < count ? Skin_Lst->item(row)->text() : QString());
     }
-    m_grid->reload(names, [this](const QString& name) { return skinPicture(*this, name); });
+    m_grid->reload(names, [this](const QString& name) { return cellPicture(*this, name); });
+}
+
+void frmmain::setWinampLook(bool on)
+{
+    mnuLookGrid->setChecked(on);
+    if (on == m_winampLook)
+        return;
+    m_winampLook = on;
+    // The same page again, the selection and the frame where they were.
+    if (m_state.Page_Shown < 0)
+        return;
+    Hourglass hourglass;
+    reloadGrid();
+    SelectSq_Place();
+}
+
+void frmmain::lookGridTriggered(bool on)
+{
+    // A store that cannot be written is reported by the save at exit.
+    if (!settings().storeHeldBack())
+        SettingsKeys::write(SettingsKeys::winampLook, on ? QStringLiteral("1") : QStringLiteral("0"));
+    setWinampLook(on);
 }
 
 void frmmain::SelectSq_Place()

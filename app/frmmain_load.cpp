@@ -34,6 +34,8 @@ RunError frmmain::loadSteps()
         reportDamagedSettings(this, SettingsKeys::file(), settings().damagedCopy());
     else if (loaded)
         return loaded;
+    // Before the first page is loaded, so that it is loaded once.
+    setWinampLook(SettingsKeys::read(SettingsKeys::winampLook) == QLatin1String("1"));
     Opt_Frm& form = settings().form();
     if (form.Amp_Path->text().isEmpty()) {
         // First run: OK makes slot 0 current, saves and rescans by itself; Cancel leaves

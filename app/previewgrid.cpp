@@ -117,6 +117,9 @@ int PreviewGrid::selectedCell() const
 void PreviewGrid::setName(int cell, const QString& text)
 {
     m_names[cell]->setText(text);
+    // From its first character, as a Windows text box shows what it is given; setText
+    // leaves the cursor, and with it the view, at the end.
+    m_names[cell]->setCursorPosition(0);
 }
 
 void PreviewGrid::focusName(int cell, Qt::FocusReason reason)

@@ -9,6 +9,11 @@
 #include <QVBoxLayout>
 
 WinampLookView::WinampLookView(const QString& skinFolder, const QString& name, QWidget* parent)
+    : WinampLookView(SkinFiles::fromFolder(skinFolder, WinampLook::fileNames()), name, parent)
+{
+}
+
+WinampLookView::WinampLookView(const SkinFiles& files, const QString& name, QWidget* parent)
     : QDialog(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
@@ -17,7 +22,7 @@ WinampLookView::WinampLookView(const QString& skinFolder, const QString& name, Q
     setWindowTitle(QStringLiteral("Winampでの見た目 - ") + name);
     setModal(true);
 
-    const QImage look = WinampLook::stacked(SkinFiles::fromFolder(skinFolder, WinampLook::fileNames()));
+    const QImage look = WinampLook::stacked(files);
     Look_Picture = new QLabel(this);
     Look_Picture->setObjectName(QStringLiteral("Look_Picture"));
     // Scaled here to the screen's pixels, nearest neighbour, so that no later scaling

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "skins/skinfiles.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -14,6 +16,8 @@ class WinampLookView : public QDialog
 public:
     // skinFolder ends with a separator; name goes into the title.
     WinampLookView(const QString& skinFolder, const QString& name, QWidget* parent = nullptr);
+    // The skin's files as read out of its folder or archive.
+    WinampLookView(const SkinFiles& files, const QString& name, QWidget* parent = nullptr);
 
     QLabel* Look_Picture = nullptr;
     QPushButton* Close_Button = nullptr;

@@ -37,6 +37,8 @@ public:
     // After a load that found the store's file damaged: the copy kept of it, or nothing
     // when none could be made.
     QString damagedCopy() const;
+    // Damaged and not kept: nothing may be written over it.
+    bool storeHeldBack() const { return m_storeHeldBack; }
 
     // Shows the dialog modally. OK makes slot 0 current, saves and rescans; OK and
     // Cancel destroy the dialog. A save that fails keeps the dialog (hidden) with the

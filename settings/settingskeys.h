@@ -41,6 +41,9 @@ constexpr const Key& slot(int index)
 // The main window's position in twips. Read once at start-up, never written.
 inline constexpr Key mainLeft { "Settings", "MainLeft", "1000", true };
 inline constexpr Key mainTop { "Settings", "MainTop", "1000", true };
+// Whether the previews show each skin as Winamp draws it: "1" yes, anything else no.
+// Written when the user toggles it.
+inline constexpr Key winampLook { "Settings", "WinampLook", "0", false };
 
 // The code page winamp.ini is written in, for a Winamp started in another locale than
 // ours. Absent: the locale's.

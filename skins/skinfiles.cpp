@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skins/skinfiles.h"
 
+#include "skins/skinarchive.h"
+
 #include <QFile>
 
 #include <dirent.h>
@@ -82,4 +84,14 @@ SkinFiles SkinFiles::fromFolder(const QString& folder, const QStringList& lowerN
     }
     closedir(dir);
     return files;
+}
+
+SkinFiles SkinFiles::ofSkin(const QString& skinPath, const QStringList& lowerNames)
+{
+    // A folder named like an archive is a folder, as the scan and the previews see it.
+    struct stat st;
+    if (SkinArchive::isArchiveName(skinPath) && lstat(QFile::encodeName(skinPath).constData(), &st) == 0
+        && S_ISREG(st.st_mode))
+        return SkinFiles(SkinArchive::readFiles(skinPath, lowerNames, maxBytesEach));
+    return fromFolder(skinPath + QLatin1Char('/'), lowerNames);
 }

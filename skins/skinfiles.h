@@ -23,6 +23,10 @@ public:
     // without regard to case: the exact lower-case name first, then any entry whose name
     // matches ignoring case. Only regular files of at most maxBytesEach bytes are read.
     static SkinFiles fromFolder(const QString& folder, const QStringList& lowerNames);
+    // The same files of the listed skin at skinPath (no trailing separator): read out of
+    // it in memory when it is a skin archive (a regular file named *.wsz or *.zip), else
+    // from its folder.
+    static SkinFiles ofSkin(const QString& skinPath, const QStringList& lowerNames);
 
     bool contains(const QString& lowerName) const { return m_files.contains(lowerName); }
     QByteArray file(const QString& lowerName) const { return m_files.value(lowerName); }

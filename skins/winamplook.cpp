@@ -380,4 +380,9 @@ QImage mainWindowOf(const QString& skinFolder)
     return composeMain(SkinFiles::fromFolder(skinFolder, mainWindowFileNames()));
 }
 
+QImage mainWindowOfSkin(const QString& skinPath)
+{
+    return composeMain(SkinFiles::ofSkin(skinPath, mainWindowFileNames()));
+}
+
 } // namespace WinampLook

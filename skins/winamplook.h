@@ -29,5 +29,7 @@ QImage stacked(const SkinFiles& files);
 // The main window of the skin in skinFolder (ending with a separator), reading only the
 // files it needs.
 QImage mainWindowOf(const QString& skinFolder);
+// The same of the listed skin at skinPath, a folder or an archive (no trailing separator).
+QImage mainWindowOfSkin(const QString& skinPath);
 
 } // namespace WinampLook

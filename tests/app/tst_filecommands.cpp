@@ -75,6 +75,7 @@ private slots:
     void renamingOntoAnotherSkinFailsWithItsNumber();
     void aPopUpMenuDoesNotEndTheEdit();
     void aGridRebuiltUnderTheBoxIsNoRename();
+    void leavingForAnotherBoxRenamesThenFocusesIt();
     void namesThatAreNotOnePlainNameAreRefused_data();
     void namesThatAreNotOnePlainNameAreRefused();
     void openHandsTheFolderToTheDesktop();
@@ -485,6 +486,20 @@ void TestFileCommands::aGridRebuiltUnderTheBoxIsNoRename()
     QCOMPARE(boxes.seen.size(), 0);
 }
 
+void TestFileCommands::leavingForAnotherBoxRenamesThenFocusesIt()
+{
+    showAndActivate();
+    showGrid(0);
+    typeInto(0, "Zinc");
+    QTest::mouseClick(m_window->Skin_Name[2], Qt::LeftButton);
+    // The rebuilt grid reads Blue, Green, Zinc; typing goes on in the box clicked.
+    QTRY_VERIFY(m_window->Skin_Name[2]->hasFocus());
+    QCOMPARE(m_window->Rename_Old(), QStringLiteral("Zinc"));
+    QTest::keyClicks(m_window->Skin_Name[2], "2");
+    QTest::keyClick(m_window->Skin_Name[2], Qt::Key_Return);
+    QCOMPARE(onDisk(skins()), (QStringList { "Blue", "Green", "Zinc2" }));
+}
+
 void TestFileCommands::namesThatAreNotOnePlainNameAreRefused_data()
 {
     QTest::addColumn<QString>("typed");
@@ -615,8 +630,8 @@ void TestFileCommands::contextMenuCommandsAsAUserPicksThem()
         QTest::mouseRelease(m_window->Skin_Preview[cell], Qt::RightButton);
         return shown;
     };
-    const QStringList contextEntries
-        = { "削除(&D)", "名前の変更(&R)", "WINAMPで使う(&U)", "このSkinでWINAMPを起動する(&E)" };
+    const QStringList contextEntries = { "削除(&D)", "名前の変更(&R)", "WINAMPで使う(&U)",
+        "このSkinでWINAMPを起動する(&E)", "Winampでの見た目(&L)" };
 
     // "削除(&D)" on Blue's cell: into the trash beside the program.
     QTest::mouseClick(m_window->Skin_Preview[1], Qt::LeftButton);

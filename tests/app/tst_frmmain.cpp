@@ -132,6 +132,7 @@ void TestFrmMain::menuTree()
         bool visible;
         bool enabled;
         bool separator;
+        bool checkable = false;
     };
     auto check = [](QMenu* menu, const QList<Entry>& expected) {
         const QList<QAction*> actions = menu->actions();
@@ -145,17 +146,20 @@ void TestFrmMain::menuTree()
             // Qt reports a hidden action as disabled; it comes back enabled when shown.
             if (expected[i].visible)
                 QVERIFY2(actions[i]->isEnabled() == expected[i].enabled, qPrintable(where));
-            QVERIFY2(!actions[i]->isChecked() && !actions[i]->isCheckable(), qPrintable(where));
+            QVERIFY2(!actions[i]->isChecked(), qPrintable(where));
+            QVERIFY2(actions[i]->isCheckable() == expected[i].checkable, qPrintable(where));
         }
     };
     check(m_window->FileMenu,
         { { "このﾌｫﾙﾀﾞを開く(&O)", true, true, false }, { "Skinを追加する", true, true, false },
             { "-", false, true, true }, { "削除(&D)", false, true, false }, { "名前の変更(&R)", false, true, false },
             { "-", true, true, true }, { "WINAMPで使う(&U)", false, true, false },
-            { "このSkinでWINAMPを起動する(&E)", false, true, false }, { "Hadrelの終了(&X)", true, true, false } });
+            { "このSkinでWINAMPを起動する(&E)", false, true, false }, { "Hadrelの終了(&X)", true, true, false },
+            { "Winampでの見た目(&L)", false, true, false }, { "ﾌｫﾙﾀﾞに展開(&X)", false, true, false } });
     check(m_window->ViewMenu,
         { { "最新の情報に更新(&R)", true, true, false }, { "登録フォルダ(&R)", true, true, false },
-            { "-", true, true, true }, { "Hadrel設定(&O)...", true, true, false } });
+            { "-", true, true, true }, { "Hadrel設定(&O)...", true, true, false }, { "-", true, true, true },
+            { "Winampでの見た目で表示(&W)", true, true, false, true } });
     check(m_window->RegMenu,
         { { "", true, true, false }, { "", true, false, false }, { "", true, false, false }, { "", true, false, false },
             { "", true, false, false } });
@@ -164,7 +168,7 @@ void TestFrmMain::menuTree()
             { "Hadrelについて(&A)...", true, true, false } });
 
     // The arrays hold the entries by their indices.
-    QCOMPARE(m_window->FileMenu->actions().mid(1), QList<QAction*>(m_window->file.begin(), m_window->file.end()));
+    QCOMPARE(m_window->FileMenu->actions().mid(1, 8), QList<QAction*>(m_window->file.begin(), m_window->file.end()));
     QCOMPARE(m_window->view[1]->menu(), m_window->RegMenu);
     QCOMPARE(m_window->RegMenu->actions(), QList<QAction*>(m_window->Reg.begin(), m_window->Reg.end()));
     QCOMPARE(m_window->view[0]->shortcut(), QKeySequence(Qt::Key_F5));

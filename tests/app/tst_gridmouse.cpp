@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/bigview.h"
+#include "app/winamplookview.h"
 #include "tests/support/gridwindow.h"
+#include "tests/support/zipwriter.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -26,6 +28,7 @@ const QStringList contextEntries = {
     QStringLiteral("-"),
     QStringLiteral("WINAMPで使う(&U)"),
     QStringLiteral("このSkinでWINAMPを起動する(&E)"),
+    QStringLiteral("Winampでの見た目(&L)"),
 };
 
 } // namespace
@@ -45,6 +48,8 @@ private slots:
     void rightButtonShowsTheContextMenu_data();
     void rightButtonShowsTheContextMenu();
     void chosenCommandRunsInTheContextState();
+    void lookCommandShowsTheFramedSkin_data();
+    void lookCommandShowsTheFramedSkin();
 
 private:
     GridWindow& open(int skins);
@@ -239,6 +244,43 @@ void TestGridMouse::chosenCommandRunsInTheContextState()
     QCOMPARE(whileRunning, contextEntries);
     QCOMPARE(visibleEntries(w.FileMenu), mainEntries);
     QVERIFY(!QApplication::activePopupWidget());
+}
+
+void TestGridMouse::lookCommandShowsTheFramedSkin_data()
+{
+    QTest::addColumn<bool>("archive");
+    QTest::newRow("folder") << false;
+    QTest::newRow("archive") << true;
+}
+
+void TestGridMouse::lookCommandShowsTheFramedSkin()
+{
+    QFETCH(bool, archive);
+    const QString folder = slashed(m_dir->path());
+    QVERIFY(makeSkin(folder, "Aqua") && makeSkin(folder, "Red", "main.bmp", Qt::red));
+    const QByteArray red = readAll(folder + "Red/main.bmp");
+    if (archive) {
+        ZipWriter zip(folder + "Red.wsz");
+        zip.addFile("Red/MAIN.BMP", red); // in a folder, in capitals, as real ones are
+        QVERIFY(zip.close() && QDir(folder + "Red").removeRecursively());
+    }
+    m_grid = std::make_unique<GridWindow>(folder);
+    QTest::mouseClick(m_grid->window.Skin_Preview[1], Qt::LeftButton);
+    QString title;
+    QImage shown;
+    whenOpen(this, [&](QWidget* popup) {
+        whenOpen(this, [&](QWidget* view) {
+            title = view->windowTitle();
+            if (auto* look = qobject_cast<WinampLookView*>(view))
+                shown = look->Look_Picture->pixmap().toImage();
+            view->close();
+        });
+        QTest::keyClick(popup, Qt::Key_L);
+    });
+    QTest::mousePress(m_grid->window.Skin_Preview[1], Qt::RightButton);
+    QCOMPARE(title, QStringLiteral("Winampでの見た目 - Red") + (archive ? ".wsz" : ""));
+    const QImage look = WinampLook::stacked(SkinFiles({ { QStringLiteral("main.bmp"), red } }));
+    QCOMPARE(shown.convertToFormat(look.format()), look.scaled(look.size() * 2));
 }
 
 QTEST_MAIN(TestGridMouse)

@@ -2,6 +2,7 @@
 #include "app/frmmain.h"
 #include "app/previewcell.h"
 #include "app/statuspanels.h"
+#include "tests/support/storehelpers.h"
 #include "tests/support/testsupport.h"
 
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -62,6 +64,7 @@ private slots:
     void enabledEntryWithEmptyCaptionEmptiesTheFolder();
     void disabledEntriesCannotBeChosen();
     void submenuEntryAndSeparatorDoNothing();
+    void winampLookIsShownInTheGridAndRemembered();
 
 private:
     // Opens View > 登録フォルダ with the mouse and clicks entry i, as a user would.
@@ -326,6 +329,26 @@ void TestView::submenuEntryAndSeparatorDoNothing()
     QCOMPARE(m_window->windowTitle(), title);
     QCOMPARE(m_window->currentFolder(), folder);
     QCOMPARE(menuLook(*m_window), lookBefore);
+}
+
+void TestView::winampLookIsShownInTheGridAndRemembered()
+{
+    const QString name = QStringLiteral("base-2.91-png__20180401_b982a9e0");
+    const QString folder = makeFolder(QStringLiteral("skins"), { name });
+    const auto forget = qScopeGuard([] { QFile::remove(SettingsKeys::file()); }); // the others expect none
+    TestStore::store(QStringLiteral("Amp"), folder);
+    TestStore::store(QStringLiteral("0"), folder);
+    m_window->mnuLookGrid->trigger();
+
+    // The next start shows the composed main window at once, not the bare main.bmp.
+    PageState state;
+    frmmain next(state, m_dir->path());
+    next.load();
+    const PreviewCell* cell = next.Skin_Preview[0];
+    QCOMPARE(cell->pixmap().toImage(),
+        PreviewImage::stretched(WinampLook::mainWindowOfSkin(folder + name), cell->contentsRect().size()).toImage());
+    // A name longer than its box shows its beginning, as a Windows text box does.
+    QCOMPARE(next.Skin_Name[0]->cursorPosition(), 0);
 }
 
 QTEST_MAIN(TestView)
