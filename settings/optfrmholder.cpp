@@ -73,7 +73,7 @@ RunError OptFrmHolder::Settings_Load()
     // Asked before anything reads the file: the parsed file is cached per process, and a
     // cached copy no longer tells whether it could be parsed.
     const RunError status = SettingsKeys::readStatus();
-    if (status.number == 380 && m_damagedCopy.isEmpty()) {
+    if (status.number == Error::InvalidPropertyValue && m_damagedCopy.isEmpty()) {
         // The values Qt could not read exist only in this file: keep it before any save.
         m_damagedCopy = SettingsKeys::keepDamagedCopy();
         m_storeHeldBack = m_damagedCopy.isEmpty();
