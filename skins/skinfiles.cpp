@@ -2,6 +2,7 @@
 #include "skins/skinfiles.h"
 
 #include "skins/skinarchive.h"
+#include "skins/skinscan.h"
 
 #include <QFile>
 
@@ -89,9 +90,8 @@ SkinFiles SkinFiles::fromFolder(const QString& folder, const QStringList& lowerN
 SkinFiles SkinFiles::ofSkin(const QString& skinPath, const QStringList& lowerNames)
 {
     // A folder named like an archive is a folder, as the scan and the previews see it.
-    struct stat st;
-    if (SkinArchive::isArchiveName(skinPath) && lstat(QFile::encodeName(skinPath).constData(), &st) == 0
-        && S_ISREG(st.st_mode))
+    const qsizetype nameStart = skinPath.lastIndexOf(QLatin1Char('/')) + 1;
+    if (SkinScan::isArchiveSkin(skinPath.left(nameStart), skinPath.mid(nameStart)))
         return SkinFiles(SkinArchive::readFiles(skinPath, lowerNames, maxBytesEach));
     return fromFolder(skinPath + QLatin1Char('/'), lowerNames);
 }
