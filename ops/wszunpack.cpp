@@ -204,7 +204,8 @@ private:
         // Names equal but for case: the last entry's bytes under the first one's spelling,
         // as Winamp ends up with them on its case-blind disk, and as the pictures read it.
         const bool again = known != m_known.cend();
-        const QByteArray bytes = QFile::encodeName(again ? known->path.section(QLatin1Char('/'), -1) : components.last());
+        const QByteArray bytes
+            = QFile::encodeName(again ? known->path.section(QLatin1Char('/'), -1) : components.last());
         const int flags = again ? O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC
                                 : O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
         Fd file(openat(folder.get(), bytes.constData(), flags, 0666));
@@ -420,8 +421,7 @@ Placed moveToFreeName(const QString& from, const QString& toFolder, const QStrin
 Result unpack(const QString& archivePath, const QString& skinFolder)
 {
     // Non-blocking: a FIFO of the archive's name is refused, never waited on.
-    const Fd archiveFd(
-        open(QFile::encodeName(archivePath).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    const Fd archiveFd(open(QFile::encodeName(archivePath).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat st;
     if (skinFolder.isEmpty() || !archiveFd.valid() || fstat(archiveFd.get(), &st) != 0 || S_ISDIR(st.st_mode))
         return failed({ Problem::Unreadable, {} }, Error::FileNotFound);

@@ -254,8 +254,8 @@ Status Directory::read(int fd, qint64 fileSize, int maxEntries)
 
 Kind kindOf(const Entry& entry)
 {
-    const bool slash = entry.nameLength > 0
-        && (entry.name[entry.nameLength - 1] == '/' || entry.name[entry.nameLength - 1] == '\\');
+    const bool slash
+        = entry.nameLength > 0 && (entry.name[entry.nameLength - 1] == '/' || entry.name[entry.nameLength - 1] == '\\');
     constexpr int unix = 3;
     const quint32 mode = entry.externalAttributes >> 16;
     if (entry.madeBy >> 8 == unix && (mode & S_IFMT) != 0) {
