@@ -3,6 +3,9 @@
 
 #include "skins/skinarchive.h"
 
+#include <QVarLengthArray>
+
+#include <bzlib.h>
 #include <zlib.h>
 
 #include <sys/stat.h>
@@ -92,39 +95,75 @@ struct Span
     int length;
 };
 
+struct Parts
+{
+    Span span[SkinArchive::maxEntryDepth];
+    int count;
+};
+
+// The name's length as QString counts it, in UTF-16 code units.
+int codeUnits(const Entry& entry)
+{
+    int units = 0;
+    for (int at = 0; at < entry.nameLength; at += charLength(entry, at)) {
+        const uchar c = uchar(entry.name[at]);
+        if (!entry.utf8 || (c & 0xc0) != 0x80)
+            units += entry.utf8 && c >= 0xf0 ? 2 : 1;
+    }
+    return units;
+}
+
 // The components of the entry's name as the reader and the unpacker take them apart:
 // "\" and "/" both separate, "." and empty components are dropped. False for an absolute
-// name, a drive letter, "..", or a name deeper or longer than a skin's.
-bool splitName(const Entry& entry, std::vector<Span>& parts)
+// name, a drive letter, "..", or a name deeper or longer than a skin's. One tight pass:
+// the scan runs it over every record of every archive.
+bool splitName(const Entry& entry, Parts& parts)
 {
-    parts.clear();
-    const char* name = entry.name;
-    if (entry.nameLength > 0 && (name[0] == '/' || name[0] == '\\'))
+    parts.count = 0;
+    const auto* name = reinterpret_cast<const uchar*>(entry.name);
+    const int length = entry.nameLength;
+    if (length > 0 && (name[0] == '/' || name[0] == '\\'))
         return false;
-    int characters = 0;
+    const bool cp932 = !entry.utf8;
+    // Eight bytes at a time past those that are no separator (nor, in CP932, a lead byte).
+    constexpr quint64 ones = 0x0101010101010101ull;
+    constexpr quint64 highs = 0x8080808080808080ull;
+    auto holds = [](quint64 word, uchar c) {
+        const quint64 x = word ^ (ones * c);
+        return (x - ones) & ~x & highs;
+    };
+    const quint64 nonAscii = cp932 ? highs : 0;
     int start = 0;
-    for (int at = 0; at <= entry.nameLength;) {
-        if (at == entry.nameLength || name[at] == '/' || name[at] == '\\') {
-            const int length = at - start;
-            if (length == 2 && name[start] == '.' && name[start + 1] == '.')
-                return false;
-            if (length > 0 && !(length == 1 && name[start] == '.'))
-                parts.push_back({ start, length });
-            start = ++at;
-            ++characters;
+    for (int at = 0;; ++at) {
+        for (quint64 word; at + 8 <= length; at += 8) {
+            std::memcpy(&word, name + at, 8);
+            if ((holds(word, '/') | holds(word, '\\') | (word & nonAscii)) != 0)
+                break;
+        }
+        if (at < length && name[at] != '/' && name[at] != '\\') {
+            // A CP932 lead byte takes its trail byte along, which may look like "\".
+            if (cp932 && name[at] >= 0x81 && isLeadByte(name[at]) && at + 1 < length)
+                ++at;
             continue;
         }
-        const uchar c = uchar(name[at]);
-        // As QString counts: UTF-16 code units.
-        if (!entry.utf8 || (c & 0xc0) != 0x80)
-            characters += entry.utf8 && c >= 0xf0 ? 2 : 1;
-        at += charLength(entry, at);
+        const int size = at - start;
+        if (size == 2 && name[start] == '.' && name[start + 1] == '.')
+            return false;
+        if (size > 0 && !(size == 1 && name[start] == '.')) {
+            if (parts.count == SkinArchive::maxEntryDepth)
+                return false;
+            parts.span[parts.count++] = { start, size };
+        }
+        if (at >= length)
+            break;
+        start = at + 1;
     }
-    if (characters - 1 > SkinArchive::maxEntryNameLength || int(parts.size()) > SkinArchive::maxEntryDepth)
+    // A name of no more bytes than the limit has no more code units either.
+    if (length > SkinArchive::maxEntryNameLength && codeUnits(entry) > SkinArchive::maxEntryNameLength)
         return false;
-    if (!parts.empty() && parts[0].length == 2 && name[parts[0].from + 1] == ':') {
-        const uchar c = uchar(name[parts[0].from]);
-        if ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')
+    if (parts.count > 0 && parts.span[0].length == 2 && name[parts.span[0].from + 1] == ':') {
+        const uchar c = name[parts.span[0].from] | 0x20;
+        if (c >= 'a' && c <= 'z')
             return false;
     }
     return true;
@@ -141,6 +180,8 @@ bool sameIgnoringCase(const Entry& a, Span sa, const Entry& b, Span sb)
 {
     if (sa.length != sb.length || a.utf8 != b.utf8)
         return false;
+    if (std::memcmp(a.name + sa.from, b.name + sb.from, size_t(sa.length)) == 0)
+        return true;
     for (int i = 0; i < sa.length;) {
         const int length = charLength(a, sa.from + i);
         if (length == 2) {
@@ -163,6 +204,41 @@ bool isName(const Entry& entry, Span part, const QByteArray& lowerName)
             return false;
     }
     return true;
+}
+
+enum Method : quint16 { stored = 0, deflated = 8, bzip2 = 12 };
+
+// As for deflated data: out holds exactly the declared size, and a stream that would
+// decompress past it is refused.
+bool unbzip2(int fd, qint64 dataAt, const Entry& entry, QByteArray& out)
+{
+    bz_stream stream {};
+    if (BZ2_bzDecompressInit(&stream, 0, 0) != BZ_OK)
+        return false;
+    stream.next_out = out.data();
+    stream.avail_out = entry.size;
+    char input[64 * 1024];
+    qint64 left = entry.compressedSize;
+    qint64 offset = dataAt;
+    int status = BZ_OK;
+    while (status == BZ_OK) {
+        if (stream.avail_in == 0) {
+            const qint64 chunk = std::min<qint64>(left, sizeof input);
+            if (chunk == 0 || !readAt(fd, input, chunk, offset))
+                break;
+            left -= chunk;
+            offset += chunk;
+            stream.next_in = input;
+            stream.avail_in = unsigned(chunk);
+        }
+        const unsigned before = stream.avail_out;
+        status = BZ2_bzDecompress(&stream);
+        if (status == BZ_OK && stream.avail_out == 0 && before == 0)
+            break;
+    }
+    const bool complete = status == BZ_STREAM_END && stream.total_out_lo32 == entry.size && stream.total_out_hi32 == 0;
+    BZ2_bzDecompressEnd(&stream);
+    return complete;
 }
 
 } // namespace
@@ -275,10 +351,11 @@ bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNam
 {
     const qsizetype count = lowerNames.size();
     // Per name: the last entry at the top level, and the last one a folder down.
-    QList<int> found(count * 2, -1);
+    QVarLengthArray<int, 64> found(count * 2);
+    std::fill(found.begin(), found.end(), -1);
     chosen.fill(-1, count);
     const std::vector<Entry>& entries = directory.entries();
-    thread_local std::vector<Span> parts;
+    Parts parts;
     const Entry* firstTop = nullptr;
     Span firstTopSpan {};
     bool severalTops = false;
@@ -288,9 +365,9 @@ bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNam
         const Kind kind = kindOf(entry);
         if (kind == Kind::refused || !splitName(entry, parts))
             return false;
-        if (parts.empty())
+        if (parts.count == 0)
             continue;
-        const Span top = parts.front();
+        const Span top = parts.span[0];
         if (top.length == 8 && std::memcmp(entry.name + top.from, "__MACOSX", 8) == 0)
             continue;
         if (!firstTop) {
@@ -301,12 +378,13 @@ bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNam
         }
         if (kind != Kind::file)
             continue;
-        fileAtTop = fileAtTop || parts.size() == 1;
-        if (parts.size() > 2 || entry.encrypted())
+        fileAtTop = fileAtTop || parts.count == 1;
+        if (parts.count > 2 || entry.encrypted())
             continue;
+        const Span last = parts.span[parts.count - 1];
         for (qsizetype n = 0; n < count; ++n) {
-            if (isName(entry, parts.back(), lowerNames[n]))
-                found[n * 2 + qsizetype(parts.size()) - 1] = int(i);
+            if (isName(entry, last, lowerNames[n]))
+                found[n * 2 + parts.count - 1] = int(i);
         }
     }
     const int level = firstTop && !severalTops && !fileAtTop ? 1 : 0;
@@ -318,7 +396,8 @@ bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNam
 bool readEntry(int fd, qint64 fileSize, const Entry& entry, qint64 limit, QByteArray& out)
 {
     out.clear();
-    if (entry.encrypted() || entry.size > limit || (entry.method != 0 && entry.method != 8))
+    if (entry.encrypted() || entry.size > limit
+        || (entry.method != stored && entry.method != deflated && entry.method != bzip2))
         return false;
     char header[localHeaderSize];
     if (qint64(entry.localOffset) + localHeaderSize > fileSize
@@ -328,8 +407,11 @@ bool readEntry(int fd, qint64 fileSize, const Entry& entry, qint64 limit, QByteA
     if (dataAt + entry.compressedSize > fileSize)
         return false;
     out.resize(qsizetype(entry.size));
-    if (entry.method == 0) {
+    if (entry.method == stored) {
         if (entry.compressedSize != entry.size || !readAt(fd, out.data(), entry.size, dataAt))
+            return false;
+    } else if (entry.method == bzip2) {
+        if (!unbzip2(fd, dataAt, entry, out))
             return false;
     } else {
         // The output buffer holds exactly the declared size: a stream that would inflate

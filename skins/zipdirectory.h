@@ -68,8 +68,9 @@ Kind kindOf(const Entry& entry);
 // nothing chosen, when an entry is unsafe (links, absolute paths, "..", too deep or long).
 bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNames, QList<int>& chosen);
 
-// The entry's bytes into out, at most limit of them: stored and deflated data only, read
-// straight from fd and checked against its CRC. False for anything else.
+// The entry's bytes into out, at most limit of them: stored, deflated or bzip2 data (what
+// libarchive wrote and read for us before), read straight from fd and checked against its
+// CRC. False for anything else.
 bool readEntry(int fd, qint64 fileSize, const Entry& entry, qint64 limit, QByteArray& out);
 
 } // namespace ZipDirectory
