@@ -11,11 +11,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manager for Winamp 2 skins kept as folders or archives")
 set(CPACK_PACKAGE_DESCRIPTION
     "Hadrel lists the Winamp 2 skins of a skin folder, kept as folders or as
-.wsz/.zip archives, shows them twelve at a time as previews, also as Winamp
-draws them, and applies one to Winamp running under Wine by rewriting its
-winamp.ini. It also adds, renames, unpacks and deletes skins, opens .wsz
-files from the file manager and switches between five registered skin
-folders. Its user interface is in Japanese.")
+archives (.wsz, .zip), shows them twelve at a time as previews, also as
+Winamp draws them, and applies one to Winamp running under Wine by
+rewriting its winamp.ini. It also adds, renames, unpacks and deletes skins,
+opens .wsz files from the file manager and switches between five
+registered skin folders. Its user interface is in Japanese.")
 
 # Install scripts must see the real prefix: the menu entry names /usr/bin/hadrel.
 set(CPACK_SET_DESTDIR ON)

@@ -38,7 +38,7 @@ grep -q 'type="application/x-winamp-skin"' "$root/usr/share/mime/packages/hadrel
 zcat "$root/usr/share/doc/hadrel/changelog.gz" | head -1 | grep -qF "hadrel ($version)" || fail "the changelog does not begin with $version"
 # The MIME, menu and manual databases are the triggers' work: no maintainer script.
 [ -z "$(ls "$work/control" | grep -v -e '^control$' -e '^md5sums$')" ] || fail "maintainer scripts: $(ls "$work/control")"
-lintian --fail-on error,warning --no-tag-display-limit "$deb" || fail "lintian"
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 || { cat "$work/lintian"; fail "lintian"; }
 metainfo="$root/usr/share/metainfo/io.github.hadrel.hadrel.metainfo.xml"
 appstreamcli validate --no-net "$metainfo" || fail "AppStream file does not validate"
 grep -Eq "<release version=\"$version\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\"/>" "$metainfo" || fail "no release $version with a date"
