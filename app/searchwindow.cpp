@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/searchwindow.h"
 
+#include "app/wholenames.h"
 #include "skins/skinsearch.h"
 
 #include <QApplication>
@@ -63,6 +64,7 @@ SearchWindow::SearchWindow(QWidget* parent)
     matchList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_model = new SkinMatches(this);
     matchList->setModel(m_model);
+    new WholeNameTips(matchList);
 
     auto* row = new QHBoxLayout;
     row->addWidget(byName);
