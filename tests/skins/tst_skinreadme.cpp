@@ -58,6 +58,13 @@ void TestSkinReadme::theReadmeOfAFolder()
     QCOMPARE(SkinReadme::find(skin), "ReadMe.TXT");
     QCOMPARE(SkinReadme::read(skin, "ReadMe.TXT"), "read me");
 
+    // A real skin's: its © is no half-width kana.
+    QVERIFY(copyTree(sharedSkinsFolder() + "/CR2JPN-DinoCity", slashed(dir.path()) + "Dino"));
+    const QString dino = slashed(dir.path()) + "Dino";
+    QCOMPARE(SkinReadme::find(dino), "README.txt");
+    const QString text = SkinReadme::decode(SkinReadme::read(dino, "README.txt"));
+    QVERIFY(text.contains("DINOCITY") && text.contains("©") && !text.contains("\r"));
+
     // Only the first megabyte of a huge one.
     QVERIFY(writeFile(skin + "/ReadMe.TXT", QByteArray(SkinReadme::maxBytes + 10, 'x')));
     QCOMPARE(SkinReadme::read(skin, "ReadMe.TXT").size(), SkinReadme::maxBytes);
