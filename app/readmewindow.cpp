@@ -22,7 +22,8 @@ ReadmeWindow::ReadmeWindow(const QString& name, const QString& text, QWidget* pa
     Readme_Text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // Readmes of the time line text up in columns, and often draw with characters.
     Readme_Text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    Readme_Text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Many readmes write a paragraph as one long line.
+    Readme_Text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Readme_Text->setPlainText(text);
 
     Close_Button = new QPushButton(QStringLiteral("閉じる(&C)"), this);
