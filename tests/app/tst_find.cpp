@@ -3,12 +3,14 @@
 #include "tests/support/gridwindow.h"
 #include "tests/support/storehelpers.h"
 
+#include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QToolTip>
 
 using namespace TestSupport;
 
@@ -20,6 +22,7 @@ private slots:
     void cleanup();
     void typingFindsASkinAndEnterShowsItsPage();
     void theAppliedSkinIsMarked();
+    void cutNamesShowWholeAsTooltips();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -108,6 +111,24 @@ void TestFind::theAppliedSkinIsMarked()
     w.view[0]->trigger();
     QCOMPARE(w.skinInUse(), QString());
     QVERIFY(!w.Skin_Lst->item(14)->font().bold());
+}
+
+void TestFind::cutNamesShowWholeAsTooltips()
+{
+    const QString longName = "A skin whose name is far too long for its box";
+    QVERIFY(makeSkin(m_dir->path(), longName));
+    frmmain& w = m_grid->window;
+    w.view[0]->trigger();
+    QVERIFY(m_grid->showActive());
+    const auto tipAt = [](QWidget* widget, QPoint at) {
+        QHelpEvent help(QEvent::ToolTip, at, widget->mapToGlobal(at));
+        QApplication::sendEvent(widget, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(tipAt(w.Skin_Name[1], QPoint(5, 5)), QString()); // Skin00 fits
+    QCOMPARE(tipAt(w.Skin_Name[0], QPoint(5, 5)), longName);
+    const QRect entry = w.Skin_Lst->visualItemRect(w.Skin_Lst->item(0));
+    QCOMPARE(tipAt(w.Skin_Lst->viewport(), entry.center()), longName);
 }
 
 QTEST_MAIN(TestFind)
