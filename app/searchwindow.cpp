@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/searchwindow.h"
 
+#include "app/hourglass.h"
 #include "app/wholenames.h"
 #include "skins/skinsearch.h"
 
@@ -103,9 +104,8 @@ const QList<int>& SearchWindow::order()
     if (!newest->isChecked())
         return m_byName;
     if (!m_newestRead) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const Hourglass hourglass;
         m_newest = SkinSearch::newestFirst(m_folder, m_names);
-        QApplication::restoreOverrideCursor();
         m_newestRead = true;
     }
     return m_newest;
