@@ -67,13 +67,19 @@ QList<File> archiveFiles(const QString& archivePath)
     bool severalTops = false;
     bool fileAtTop = false;
     QStringList components;
-    for (int entries = 0; entries < SkinArchive::maxEntries; ++entries) {
+    for (int entries = 0;; ++entries) {
         archive_entry* entry = nullptr;
-        if (archive_read_next_header(reader.get(), &entry) != ARCHIVE_OK)
+        const int status = archive_read_next_header(reader.get(), &entry);
+        if (status == ARCHIVE_EOF)
             break;
+        if (status < ARCHIVE_WARN || entries >= SkinArchive::maxEntries)
+            return {};
+        // What the archive reader refuses to read from has no readme either.
         const auto type = archive_entry_filetype(entry);
-        if (!SkinArchive::splitEntryName(ZipReader::entryName(entry), components) || components.isEmpty()
-            || SkinArchive::isMacDetritus(components))
+        if (archive_entry_hardlink(entry) || archive_entry_symlink(entry) || (type != AE_IFREG && type != AE_IFDIR)
+            || !SkinArchive::splitEntryName(ZipReader::entryName(entry), components))
+            return {};
+        if (components.isEmpty() || SkinArchive::isMacDetritus(components))
             continue;
         const QString first = components.first().toCaseFolded();
         if (onlyTop.isNull())
@@ -82,7 +88,8 @@ QList<File> archiveFiles(const QString& archivePath)
             severalTops = true;
         fileAtTop = fileAtTop || (components.size() == 1 && type == AE_IFREG);
         const qint64 size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
-        if (type != AE_IFREG || components.size() > 2 || !isTextName(components.last()) || size > maxBytes)
+        if (type != AE_IFREG || components.size() > 2 || !isTextName(components.last()) || size > maxBytes
+            || archive_entry_is_encrypted(entry))
             continue;
         (components.size() == 1 ? top : nested).append({ components.last(), size });
     }
