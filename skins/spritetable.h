@@ -24,9 +24,9 @@ enum Bitmap : int {
 };
 
 // The file behind each bitmap.
-inline constexpr std::array<const char*, BitmapCount> bitmapFiles = { "main.bmp", "titlebar.bmp", "cbuttons.bmp",
-    "playpaus.bmp", "monoster.bmp", "posbar.bmp", "volume.bmp", "balance.bmp", "shufrep.bmp", "text.bmp", "eqmain.bmp",
-    "pledit.bmp" };
+inline constexpr std::array<const char*, BitmapCount> bitmapFiles
+    = { "main.bmp", "titlebar.bmp", "cbuttons.bmp", "playpaus.bmp", "monoster.bmp", "posbar.bmp", "volume.bmp",
+          "balance.bmp", "shufrep.bmp", "text.bmp", "eqmain.bmp", "pledit.bmp" };
 inline constexpr const char* pleditTextFile = "pledit.txt";
 inline constexpr const char* regionFile = "region.txt";
 

@@ -171,7 +171,8 @@ void shape(QImage& image, const SkinFiles& files, const QString& section)
 
 QImage composeMain(const SkinFiles& files)
 {
-    const Bitmaps bitmaps(files, { Main, Titlebar, Cbuttons, Playpaus, Monoster, Posbar, Volume, Balance, Shufrep, Text });
+    const Bitmaps bitmaps(
+        files, { Main, Titlebar, Cbuttons, Playpaus, Monoster, Posbar, Volume, Balance, Shufrep, Text });
     QImage image = canvas();
     QPainter painter(&image);
     blitAll(painter, bitmaps, mainStopped);
