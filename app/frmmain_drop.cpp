@@ -130,7 +130,8 @@ void frmmain::addDroppedSkins(const QStringList& paths)
         if (!added.error)
             continue;
         Messages::warning(this,
-            QStringLiteral("「%1」を追加できませんでした。\n%2")
-                .arg(QFileInfo(added.path).fileName(), added.error.description));
+            QStringLiteral("「%1」を追加できませんでした。\n%2\n%3")
+                .arg(QFileInfo(added.path).fileName(), added.error.description,
+                    Messages::concerning(added.path, added.error.detail)));
     }
 }

@@ -4,6 +4,7 @@
 
 #include "app/bigview.h"
 #include "app/hourglass.h"
+#include "app/previewcell.h"
 #include "app/previewgrid.h"
 #include "settings/settingskeys.h"
 #include "skins/skinscan.h"
@@ -132,9 +133,12 @@ void frmmain::previewDoubleClicked(int)
     openBigView(*this);
 }
 
-void frmmain::previewRightPressed(int)
+void frmmain::previewRightPressed(int pressed)
 {
-    // The commands act on the framed skin, so it decides, not the one under the pointer.
+    // The commands act on the skin under the pointer: it is selected as a click selects it.
+    // An empty cell leaves the framed skin as it is.
+    if (!Skin_Name[pressed]->text().isEmpty())
+        previewClicked(pressed);
     const int cell = selectedCell();
     setFileMenuContext(*this, true, cell >= 0 && SkinScan::isArchiveSkin(currentFolder(), cellSkinName(cell)));
     FileMenu->exec(QCursor::pos());

@@ -68,8 +68,12 @@ QString failureSummary(const QList<Added>& results)
 {
     QStringList lines;
     for (const Added& added : results) {
-        if (added.error)
-            lines << QStringLiteral("「%1」: %2").arg(QFileInfo(added.path).fileName(), added.error.description);
+        if (!added.error)
+            continue;
+        QString line = QStringLiteral("「%1」: %2").arg(QFileInfo(added.path).fileName(), added.error.description);
+        if (!added.error.detail.isEmpty())
+            line += QStringLiteral(" (%1)").arg(added.error.detail);
+        lines << line;
     }
     if (lines.isEmpty())
         return {};

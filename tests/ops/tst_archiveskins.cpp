@@ -4,8 +4,10 @@
 #include "tests/support/testsupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace TestSupport;
 
@@ -44,7 +46,10 @@ void TestArchiveSkins::renameKeepsTheExtension()
     QVERIFY(writeFile(skins + "Green.wsz", "PK"));
     QVERIFY(!FileCommands::renameSkin(skins, "Green.wsz", typed));
     QCOMPARE(tree(skins), QStringList { renamed });
-    QCOMPARE(FileCommands::renamedName("Green", "Blue"), QString("Blue"));
+    // A folder named like an archive is no archive: it takes exactly what was typed.
+    QVERIFY(makeSkin(skins, "Teal.wsz"));
+    QVERIFY(!FileCommands::renameSkin(skins, "Teal.wsz", "Navy"));
+    QVERIFY(QFileInfo::exists(skins + "Navy/main.bmp"));
     for (const char* unusable : { "", ".", "..", "a/b" })
         QCOMPARE(FileCommands::renameSkin(skins, renamed, unusable).number, 53);
 }
@@ -52,15 +57,46 @@ void TestArchiveSkins::renameKeepsTheExtension()
 void TestArchiveSkins::deleteMovesTheArchiveIntoTheTrash()
 {
     QTemporaryDir dir;
-    const QString skins = slashed(dir.path()) + "skins/";
-    const QString trash = slashed(dir.path()) + "trash/";
-    QVERIFY(QDir().mkpath(trash) && QDir().mkpath(skins));
+    const QString skins = slashed(dir.path()) + "skins 100%/";
+    // A fresh account: not even the data folder exists yet.
+    const QString trash = slashed(dir.path()) + "data/Trash/";
+    QVERIFY(qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + "/data")));
+    QVERIFY(QDir().mkpath(skins));
     QVERIFY(writeFile(skins + "Green.wsz", "first"));
-    QVERIFY(!FileCommands::deleteSkin(skins, "Green.wsz", trash));
+    QVERIFY(!FileCommands::deleteSkin(skins, "Green.wsz"));
     QVERIFY(writeFile(skins + "Green.wsz", "second"));
-    QCOMPARE(FileCommands::deleteSkin(skins, "Green.wsz", trash).number, 58);
-    QCOMPARE(readAll(trash + "Green.wsz"), QByteArray("first"));
-    QCOMPARE(readAll(skins + "Green.wsz"), QByteArray("second"));
+    QVERIFY(!FileCommands::deleteSkin(skins, "Green.wsz"));
+    QVERIFY(makeSkin(skins, "Green"));
+    QVERIFY(!FileCommands::deleteSkin(skins, "Green"));
+    QCOMPARE(tree(skins), QStringList());
+
+    // Each in the trash under a name of its own, each with the place it came from.
+    const QStringList files = tree(trash + "files");
+    QCOMPARE(files.size(), 4); // two archives, a folder and its main.bmp
+    QByteArrayList contents;
+    for (const QString& name : QDir(trash + "files").entryList(QDir::Files))
+        contents << readAll(trash + "files/" + name);
+    std::sort(contents.begin(), contents.end());
+    QCOMPARE(contents, (QByteArrayList { "first", "second" }));
+    const QByteArray escaped = QUrl::toPercentEncoding(skins, "/");
+    QVERIFY(escaped.contains("skins%20100%25/"));
+    QStringList origins;
+    for (const QString& name : QDir(trash + "info").entryList(QDir::Files)) {
+        const QByteArray info = readAll(trash + "info/" + name);
+        QVERIFY2(info.startsWith("[Trash Info]\n"), info.constData());
+        QVERIFY(QFileInfo::exists(trash + "files/" + name.chopped(10)));
+        for (const QByteArray& line : info.split('\n')) {
+            if (line.startsWith("Path="))
+                origins << QString::fromLatin1(line.mid(5));
+        }
+    }
+    origins.sort();
+    QCOMPARE(origins, (QStringList { escaped + "Green", escaped + "Green.wsz", escaped + "Green.wsz" }));
+
+    // Gone already: nothing to trash, and the system says why.
+    const RunError gone = FileCommands::deleteSkin(skins, "Green");
+    QCOMPARE(gone.number, 53);
+    QVERIFY(!gone.detail.isEmpty());
 }
 
 void TestArchiveSkins::unpacksBesideTheArchive()
