@@ -88,8 +88,11 @@ static RunError copyTree(const QString& from, const QString& to)
         }
         return {};
     }
-    if (!S_ISDIR(st.st_mode))
-        return RunError::fromErrno(Error::PathAccess, EINVAL);
+    if (!S_ISDIR(st.st_mode)) {
+        RunError error = RunError::fromNumber(Error::PathAccess);
+        error.detail = QStringLiteral("%1 はコピーできない種類のファイルです").arg(from);
+        return error;
+    }
     if (mkdir(target.constData(), 0700) != 0 && errno != EEXIST)
         return fromErrno(errno);
     const QStringList entries
