@@ -116,6 +116,7 @@ bool RealWindowSession::startProgram(const QString& binary, const QString& confi
     if (!QDir().mkpath(home) || !QDir().mkpath(bin))
         return false;
     env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome()); // deletes land in a trash of ours
     env.insert(QStringLiteral("PATH"), bin);
     const QStringList keys = extra.keys();
     for (const QString& key : keys)
