@@ -12,7 +12,6 @@
 #include "ops/winampini.h"
 #include "ops/winamplaunch.h"
 #include "platform/filelookup.h"
-#include "platform/foldermove.h"
 #include "platform/pathslash.h"
 
 #include <QApplication>

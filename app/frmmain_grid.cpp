@@ -137,8 +137,17 @@ void frmmain::previewRightPressed(int pressed)
 {
     // The commands act on the skin under the pointer: it is selected as a click selects it.
     // An empty cell leaves the framed skin as it is.
-    if (!Skin_Name[pressed]->text().isEmpty())
+    const RenameSession::Box box = nameBoxState(pressed);
+    if (!box.text.isEmpty()) {
         previewClicked(pressed);
+        // A name being typed there was committed by the click: the menu is for the skin it
+        // named, and for no other when that rename failed.
+        if (box.typed) {
+            selectListed(box.text);
+            if (m_state.Selected_Skin != box.text)
+                return;
+        }
+    }
     const int cell = selectedCell();
     setFileMenuContext(*this, true, cell >= 0 && SkinScan::isArchiveSkin(currentFolder(), cellSkinName(cell)));
     FileMenu->exec(QCursor::pos());

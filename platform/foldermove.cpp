@@ -81,9 +81,10 @@ static RunError copyTree(const QString& from, const QString& to)
         return {};
     }
     if (S_ISREG(st.st_mode)) {
-        if (!QFile::copy(from, to)) {
+        QFile file(from);
+        if (!file.copy(to)) {
             RunError error = RunError::fromNumber(Error::PathAccess);
-            error.detail = QStringLiteral("%1: %2").arg(from, QFile(from).errorString());
+            error.detail = QStringLiteral("%1: %2").arg(from, file.errorString());
             return error;
         }
         return {};

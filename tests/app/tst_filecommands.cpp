@@ -696,6 +696,12 @@ void TestFileCommands::contextMenuCommandsAsAUserPicksThem()
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QCOMPARE(ini.readAll(), "[Winamp]\r\ncwd=" + QFile::encodeName(skins()) + "\r\nskin=Green\r\nvolume=200\r\n");
 
+    // A name typed over Aqua is committed by the right press; the menu is for that skin.
+    typeInto(0, "Teal");
+    QCOMPARE(pick(0, 1), contextEntries);
+    QCOMPARE(onDisk(trash()), (QStringList { "Blue", "Teal" }));
+    QCOMPARE(listed(), QStringList { "Green" });
+
     // The menu bar's File menu is back in its own state.
     QStringList mainState;
     for (QAction* action : m_window->FileMenu->actions()) {
