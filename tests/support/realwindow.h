@@ -23,8 +23,7 @@ public:
     bool startServer();
     // Starts the program with XDG_CONFIG_HOME pointed at configHome, and HOME and PATH at
     // empty folders of the session's own unless extra names them: nothing it starts is
-    // found on the machine, and nothing is written into the user's home. Its trash is
-    // dataHome() + "/Trash".
+    // found on the machine, and nothing is written into the user's home or its trash.
     bool startProgram(
         const QString& binary, const QString& configHome, const QProcessEnvironment& extra = QProcessEnvironment());
     // The id of the first visible window whose title matches the pattern.
@@ -61,7 +60,6 @@ public:
     QString programOutput();
 
     QString display() const { return m_display; }
-    // The program's XDG_DATA_HOME, inside the session's own home.
     QString dataHome() const { return m_world.filePath(QStringLiteral("home/.local/share")); }
 
 private:
