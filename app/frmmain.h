@@ -37,7 +37,7 @@ class frmmain : public QMainWindow, public SettingsHost
 public:
     static constexpr int cellCount = PageState::cellCount;
 
-    // programFolder: the folder of the running program (trash/ and html/ beside it).
+    // programFolder: the folder of the running program (html/ beside it).
     frmmain(PageState& state, const QString& programFolder, QWidget* parent = nullptr);
     ~frmmain() override;
 

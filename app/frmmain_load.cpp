@@ -73,6 +73,7 @@ void frmmain::loadFailed(const RunError& error)
     default:
         break;
     }
-    Messages::showLines(
-        this, { QString::number(error.number), error.description, QStringLiteral("製作者に連絡してね(^^;") });
+    Messages::showLines(this,
+        { QString::number(error.number), error.description, Messages::concerning(SettingsKeys::file(), error.detail),
+            QStringLiteral("製作者に連絡してね(^^;") });
 }

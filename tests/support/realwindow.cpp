@@ -116,6 +116,7 @@ QProcessEnvironment RealWindowSession::programEnvironment(const QString& configH
     QDir().mkpath(home);
     QDir().mkpath(bin);
     env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome()); // deletes land in a trash of ours
     env.insert(QStringLiteral("PATH"), bin);
     const QStringList keys = extra.keys();
     for (const QString& key : keys)

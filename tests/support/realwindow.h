@@ -23,7 +23,7 @@ public:
     bool startServer();
     // Starts the program with XDG_CONFIG_HOME pointed at configHome, and HOME and PATH at
     // empty folders of the session's own unless extra names them: nothing it starts is
-    // found on the machine, and nothing is written into the user's home.
+    // found on the machine, and nothing is written into the user's home or its trash.
     bool startProgram(const QString& binary, const QString& configHome,
         const QProcessEnvironment& extra = QProcessEnvironment(), const QStringList& arguments = {});
     // Runs another copy as startProgram would start it, to its end: its exit code (-1 when
@@ -65,6 +65,7 @@ public:
     QString programOutput();
 
     QString display() const { return m_display; }
+    QString dataHome() const { return m_world.filePath(QStringLiteral("home/.local/share")); }
 
 private:
     QProcessEnvironment displayEnvironment() const;
