@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/openpath.h"
 #include "app/renamesession.h"
 #include "settings/optfrmholder.h"
 #include "settings/settingshost.h"
@@ -13,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -21,6 +23,8 @@ class QMenu;
 class NameBox;
 class PreviewCell;
 class PreviewGrid;
+class QListWidgetItem;
+class SearchWindow;
 class SelectFrame;
 class StatusPanels;
 
@@ -33,12 +37,17 @@ class frmmain : public QMainWindow, public SettingsHost
 public:
     static constexpr int cellCount = PageState::cellCount;
 
-    // programFolder: the folder of the running program (trash/ and html/ beside it).
+    // programFolder: the folder of the running program (html/ beside it).
     frmmain(PageState& state, const QString& programFolder, QWidget* parent = nullptr);
     ~frmmain() override;
 
     // The load step, run once at start-up before the window is shown.
     void load();
+    // Set before load: shown instead of registered folder 0 (a path on the command line).
+    std::optional<OpenPath::Target> startTarget;
+    // Makes the target's folder current, without touching the registered folders, and
+    // selects its skin.
+    void openTarget(const OpenPath::Target& target);
 
     // Controls, by their design names.
     QListWidget* Skin_Lst = nullptr;
@@ -62,6 +71,10 @@ public:
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpBar1 = nullptr;
     QAction* mnuHelpAbout = nullptr;
+    // Finding a skin: the search window, a random skin, the readme (context menu only).
+    QAction* mnuFind = nullptr;
+    QAction* mnuRandom = nullptr;
+    QAction* mnuReadme = nullptr;
 
     // The current skin folder: the text of panel "path", and nowhere else.
     QString currentFolder() const;
@@ -105,6 +118,13 @@ public:
     // skin. A few items report each failure in a box of its own; more show a progress
     // window that can stop before the next item, and one box of all the failures.
     void addDroppedSkins(const QStringList& paths);
+    // 「Skinを探す」, made on first use and kept, so that it keeps its text.
+    SearchWindow* searchWindow();
+    void findTriggered();
+    void randomTriggered();
+    void readmeTriggered();
+    // The listed skin Winamp uses, read after each scan and each apply; empty when none.
+    QString skinInUse() const { return m_inUse; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -153,6 +173,11 @@ private:
     RunError loadSteps();
     void saveSettingsAtExit();
     void reportUnsavedSettings();
+    void buildFind();
+    void skinsListed(const QStringList& names);
+    void refreshInUse();
+    void markInUseNames();
+    void showFound(const QString& name);
 
     PageState& m_state;
     QString m_programFolder;
@@ -160,4 +185,8 @@ private:
     PreviewGrid* m_grid = nullptr;
     RenameSession m_rename;
     bool m_winampLook = false;
+    QStringList m_listed; // the names the last scan put into Skin_Lst
+    SearchWindow* m_search = nullptr;
+    QString m_inUse;
+    QListWidgetItem* m_inUseItem = nullptr;
 };

@@ -129,8 +129,11 @@ void frmmain::addDroppedSkins(const QStringList& paths)
     for (const DropAdd::Added& added : std::as_const(results)) {
         if (!added.error)
             continue;
+        const bool kept = !added.skinName.isEmpty(); // copied in, its original left behind
         Messages::warning(this,
-            QStringLiteral("「%1」を追加できませんでした。\n%2")
-                .arg(QFileInfo(added.path).fileName(), added.error.description));
+            (kept ? QStringLiteral("「%1」を追加しました。\n%2\n%3")
+                  : QStringLiteral("「%1」を追加できませんでした。\n%2\n%3"))
+                .arg(QFileInfo(added.path).fileName(), added.error.description,
+                    Messages::concerning(added.path, added.error.detail)));
     }
 }

@@ -11,15 +11,59 @@
 #include "ops/filecommands.h"
 #include "ops/winampini.h"
 #include "ops/winamplaunch.h"
+#include "platform/filelookup.h"
+#include "platform/pathslash.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QListWidget>
 #include <QPointer>
 
-// Number and description on two lines: no icon, titled with the program's name.
-static void showFailure(QWidget* parent, const RunError& error)
+#include <sys/stat.h>
+
+// Number and description on two lines, then what failed and why: no icon, titled with the
+// program's name.
+static void showFailure(QWidget* parent, const RunError& error, const QString& what)
 {
-    Messages::showLines(parent, { QString::number(error.number), error.description });
+    Messages::showLines(
+        parent, { QString::number(error.number), error.description, Messages::concerning(what, error.detail) });
+}
+
+// winamp.ini as a failed update concerns it, and what is wrong with it when that shows.
+static QString iniConcerning(const QString& ampFolder, const RunError& error)
+{
+    const QString found = FileLookup::findIgnoringCase(Path_Slash(ampFolder), QStringLiteral("winamp.ini"));
+    const QString ini = found.isEmpty() ? Path_Slash(ampFolder) + QStringLiteral("winamp.ini") : found;
+    if (!error.detail.isEmpty())
+        return Messages::concerning(ini, error.detail);
+    struct stat st;
+    if (stat(QFile::encodeName(ini).constData(), &st) != 0)
+        return Messages::concerning(ini, qt_error_string(errno));
+    if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
+        return Messages::concerning(ini, QStringLiteral("読み取り専用です"));
+    if (S_ISREG(st.st_mode) && st.st_size == 0)
+        return Messages::concerning(ini, QStringLiteral("空のファイルです"));
+    return ini;
+}
+
+static void showApplyFailure(QWidget* parent, const QString& ampFolder, const RunError& error)
+{
+    QStringList lines = WinampIni::messageLines(error);
+    // A name Winamp cannot read is named by the message itself.
+    if (error.number != WinampIni::unwritableName)
+        lines << iniConcerning(ampFolder, error);
+    Messages::showLines(parent, lines);
+}
+
+// The listed skin is no longer what the scan found: nothing is drawn or written for it.
+static bool skinGone(QWidget* parent, const QString& folder, const QString& name)
+{
+    if (FileCommands::isStillSkin(folder, name))
+        return false;
+    Messages::warning(parent,
+        QStringLiteral("Skinが見つからないか、Skinではなくなっています。最新の情報に更新(F5)してください。\n%1")
+            .arg(folder + name));
+    return true;
 }
 
 int frmmain::selectedCell() const
@@ -46,30 +90,42 @@ void frmmain::fileTriggered(int index)
 {
     const int cell = selectedCell();
     const QString folder = currentFolder();
-    const QString trash = FileCommands::trashFolder(programFolder());
+    const QString skin = m_state.Selected_Skin;
 
     switch (index) {
     case 0:
         addSkinCommand(folder);
         break;
-    case 2:
+    case 2: {
         if (cell < 0)
             return;
-        FileCommands::deleteSkin(folder, cellSkinName(cell), trash);
+        const QString name = cellSkinName(cell);
+        const RunError error = FileCommands::deleteSkin(folder, name);
         Skin_Rescan();
         skinListSelectionChanged();
+        if (error)
+            showFailure(this, error, folder + name);
         break;
+    }
     case 3:
         if (cell >= 0)
             m_grid->focusName(cell, Qt::OtherFocusReason);
         break;
     case 5:
-        if (const RunError error = Winamp_Ini_Update(ampPath(), folder, m_state.Selected_Skin))
-            Messages::showLines(this, WinampIni::messageLines(error));
+        // No skin selected writes an empty name, as ever; a skin gone since the scan nothing.
+        if (!skin.isEmpty() && skinGone(this, folder, skin))
+            break;
+        if (const RunError error = Winamp_Ini_Update(ampPath(), folder, skin))
+            showApplyFailure(this, ampPath(), error);
         break;
     case 6:
-        WinampLaunch::applyAndStart(ampPath(), folder, m_state.Selected_Skin,
-            [this](const RunError& error) { Messages::showLines(this, WinampIni::messageLines(error)); });
+        // Winamp starts with its old skin when this one cannot be applied.
+        if (!skin.isEmpty() && skinGone(this, folder, skin)) {
+            WinampLaunch::startWinamp(ampPath());
+            break;
+        }
+        WinampLaunch::applyAndStart(
+            ampPath(), folder, skin, [this](const RunError& error) { showApplyFailure(this, ampPath(), error); });
         break;
     case 7:
         close();
@@ -83,7 +139,7 @@ void frmmain::lookTriggered()
 {
     const int cell = selectedCell();
     const QString name = cell < 0 ? QString() : cellSkinName(cell);
-    if (name.isEmpty())
+    if (name.isEmpty() || skinGone(this, currentFolder(), name))
         return;
     WinampLookView view(SkinFiles::ofSkin(currentFolder() + name, WinampLook::fileNames()), name, this);
     view.exec();
@@ -95,6 +151,8 @@ void frmmain::unpackTriggered()
     if (cell < 0)
         return;
     const QString name = cellSkinName(cell);
+    if (skinGone(this, currentFolder(), name))
+        return;
     WszUnpack::Result result;
     {
         Hourglass hourglass;
@@ -102,8 +160,10 @@ void frmmain::unpackTriggered()
     }
     // A failed unpack leaves nothing behind, so the list stays as it is.
     if (!result.ok()) {
-        Messages::warning(
-            this, QStringLiteral("「%1」を展開できませんでした。\n%2").arg(name, result.error.description));
+        Messages::warning(this,
+            QStringLiteral("「%1」を展開できませんでした。\n%2\n%3")
+                .arg(
+                    name, result.error.description, Messages::concerning(currentFolder() + name, result.error.detail)));
         return;
     }
     Skin_Rescan();
@@ -122,16 +182,22 @@ void frmmain::addSkinCommand(const QString& folder)
     const QString chosen = Folder_Browse_Main(this, QStringLiteral("追加するSkinのﾌｫﾙﾀﾞを指定してください"));
     if (chosen.isEmpty())
         return;
-    FileCommands::addSkin(chosen, folder);
+    RunError error;
+    {
+        Hourglass hourglass; // a copy from another disk takes a while
+        error = FileCommands::addSkin(chosen, folder);
+    }
     Skin_Rescan();
     skinListSelectionChanged();
+    if (error)
+        showFailure(this, error, withoutTrailingSlashes(chosen));
 }
 
 void frmmain::openFolderTriggered()
 {
     // Nothing else would tell the user why no file manager appeared.
     if (const RunError error = WinampLaunch::openFolder(currentFolder()))
-        showFailure(this, error);
+        showFailure(this, error, currentFolder());
 }
 
 void frmmain::selectNameSkin(int cell)
@@ -201,11 +267,12 @@ void frmmain::commitName(int cell)
         skinListSelectionChanged();
         break;
     case RenameSession::Outcome::BadName:
-        Messages::show({ Messages::Icon::Critical, windowTitle(), QStringLiteral("このファイル名は使えません"), this });
+        Messages::show({ Messages::Icon::Critical, windowTitle(),
+            QStringLiteral("このファイル名は使えません\n「%1」").arg(box->text()), this });
         Skin_Rescan();
         break;
     case RenameSession::Outcome::Failure:
-        showFailure(this, error);
+        showFailure(this, error, currentFolder() + m_rename.oldName());
         break;
     }
     // After Enter the focus stays where the user typed; the box is then no new edit.

@@ -4,6 +4,7 @@
 
 #include "app/bigview.h"
 #include "app/hourglass.h"
+#include "app/previewcell.h"
 #include "app/previewgrid.h"
 #include "settings/settingskeys.h"
 #include "skins/skinscan.h"
@@ -132,9 +133,21 @@ void frmmain::previewDoubleClicked(int)
     openBigView(*this);
 }
 
-void frmmain::previewRightPressed(int)
+void frmmain::previewRightPressed(int pressed)
 {
-    // The commands act on the framed skin, so it decides, not the one under the pointer.
+    // The commands act on the skin under the pointer: it is selected as a click selects it.
+    // An empty cell leaves the framed skin as it is.
+    const RenameSession::Box box = nameBoxState(pressed);
+    if (!box.text.isEmpty()) {
+        previewClicked(pressed);
+        // A name being typed there was committed by the click: the menu is for the skin it
+        // named, and for no other when that rename failed.
+        if (box.typed) {
+            selectListed(box.text);
+            if (m_state.Selected_Skin != box.text)
+                return;
+        }
+    }
     const int cell = selectedCell();
     setFileMenuContext(*this, true, cell >= 0 && SkinScan::isArchiveSkin(currentFolder(), cellSkinName(cell)));
     FileMenu->exec(QCursor::pos());

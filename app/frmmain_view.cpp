@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 
 #include "app/frmsplash.h"
+#include "app/messages.h"
 #include "platform/pathslash.h"
 #include "platform/programstart.h"
 
@@ -34,9 +35,13 @@ void frmmain::regTriggered(int index)
 
 void frmmain::helpContentsTriggered()
 {
-    const QString folder = withoutTrailingSlashes(programFolder());
+    const QString page = withoutTrailingSlashes(programFolder()) + QStringLiteral("/html/index.html");
     // No check that the page exists: the opener shows its own message for a missing file.
-    ProgramStart::openWithDesktop(folder + QStringLiteral("/html/index.html"));
+    // An opener that cannot be started is ours to tell.
+    if (const RunError error = ProgramStart::openWithDesktop(page)) {
+        Messages::showLines(
+            this, { QString::number(error.number), error.description, Messages::concerning(page, error.detail) });
+    }
 }
 
 void frmmain::helpAboutTriggered()

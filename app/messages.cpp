@@ -64,6 +64,11 @@ void warning(QWidget* parent, const QString& text)
     show({ Icon::Warning, Box::programTitle(), text, parent });
 }
 
+QString concerning(const QString& what, const QString& cause)
+{
+    return cause.isEmpty() ? what : what + QStringLiteral(": ") + cause;
+}
+
 void setAnswerer(Answerer answerer)
 {
     currentAnswerer() = std::move(answerer);

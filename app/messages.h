@@ -36,6 +36,10 @@ void showLines(QWidget* parent, const QStringList& lines);
 // A failure the user can do nothing about but read: titled "Hadrel", warning icon.
 void warning(QWidget* parent, const QString& text);
 
+// The line of a failure box that names what failed (a skin, a file, a folder), followed by
+// the cause when the system gave one: "path: cause".
+QString concerning(const QString& what, const QString& cause = {});
+
 // For tests: every box goes to answerer instead of the screen while one is set (an empty
 // function brings back the real boxes). Queued answers come first.
 using Answerer = std::function<QMessageBox::StandardButton(const Box& box)>;

@@ -4,7 +4,9 @@
 #include "app/frmmain.h"
 #include "app/previewcell.h"
 #include "bench/cscan.h"
+#include "bench/hostileskins.h"
 #include "bench/machine.h"
+#include "bench/searchbench.h"
 #include "bench/skingen.h"
 #include "bench/startupprobe.h"
 #include "platform/store.h"
@@ -16,6 +18,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
 #include <QListWidget>
 #include <QPainter>
@@ -177,11 +180,13 @@ private:
     Time measureScan(const QString& folder, const SkinGen::Made& made, const QString& what,
         BaselineCount (*floorScan)(const char*) = baselineScan);
     void measureList();
+    void measureSearch();
     void measureRescan(const QString& folder, const SkinGen::Made& made);
     PageTimes measurePageChange(const QString& folder, bool details, bool look = false);
     void measureArchivePages();
     void measureLook();
     void measureLookPages();
+    void measureHostile();
     void measureStartup();
     QString writeConfig(const QString& name, const QString& skinFolder);
     void print();
@@ -233,8 +238,8 @@ bool Bench::prepare()
     }
 
     QString error;
-    for (const char* folder :
-        { "pool", "small", "large", "exact", "mixed", "pages-wsz", "pages-dir", "empty", "winamp", "config" })
+    for (const char* folder : { "pool", "small", "large", "exact", "mixed", "pages-wsz", "pages-dir", "empty", "winamp",
+             "config", "hostile" })
         QDir().mkpath(m_root + QLatin1String(folder));
     if (!m_options.shots.isEmpty())
         QDir().mkpath(m_options.shots);
@@ -323,6 +328,24 @@ void Bench::measureList()
         ms(median(sort)), {}, {}, {}, {} };
     m_rows << Row { QStringLiteral("Fill `Skin_Lst`: clear, add, lay out, paint"), m_large.skins.size(),
         ms(median(fill)), {}, {}, {}, {} };
+}
+
+// The search window: one keystroke until painted, and folding the names after a scan.
+void Bench::measureSearch()
+{
+    const SearchBench::Result r = SearchBench::measure(m_large.skins, m_options.runs);
+    check(r.ok, QStringLiteral("the search window shows what the plain loop finds"));
+    const Time key { r.keystroke.wall, r.keystroke.cpu }, loop { r.containsLoop.wall, r.containsLoop.cpu };
+    const Time fold { r.fold.wall, r.fold.cpu }, sort { r.sort.wall, r.sort.cpu };
+    m_rows << Row { QStringLiteral("Search: one keystroke (the first letter, %1 matches), filter and list until "
+                                   "painted, against a plain `QString::contains` loop over the folded names")
+                        .arg(thousands(r.matches)),
+        m_large.skins.size(), ms(key), ms(loop), ratio(cpuRatio(key, loop)), QStringLiteral("≤ 16 ms"),
+        key.cpu <= 16 ? QStringLiteral("yes") : QStringLiteral("no") };
+    m_rows << Row { QStringLiteral("Search: fold the names after a scan (`SkinSearch::foldAll`), against the "
+                                   "case-blind sort of the same names"),
+        m_large.skins.size(), ms(fold), ms(sort), ratio(cpuRatio(fold, sort)), QStringLiteral("≤ 1.3 ×"),
+        fold.cpu <= 1.3 * sort.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
 }
 
 // What the user waits for after F5: the scan, the list, the first page and its paint.
@@ -599,6 +622,47 @@ void Bench::measureLook()
         folders.size(), ms(lp), ms(bp), ratio(cpuRatio(lp, bp)), {}, {} };
 }
 
+// Hostile archives of a few kilobytes, composed as the look window composes them (all
+// three windows, both regions), against a real skin's archive composed the same way.
+void Bench::measureHostile()
+{
+    QString error;
+    const QString realArchive = m_options.realSkins + QStringLiteral("/wsz/TopazAmp1-2.wsz");
+    const QList<HostileSkins::Made> hostile = HostileSkins::make(
+        m_root + QStringLiteral("hostile"), m_options.realSkins + QStringLiteral("/TopazAmp1-2/Main.bmp"), &error);
+    if (!check(!hostile.isEmpty(), error))
+        return;
+    auto compose = [&](const QString& archive) {
+        const QImage look = WinampLook::stacked(SkinFiles::ofSkin(archive, WinampLook::fileNames()));
+        check(look.size() == QSize(275, 348), QStringLiteral("%1 composes").arg(archive));
+    };
+    const int samples = m_options.smoke ? 1 : 9;
+    auto timeAll = [&](auto&& f) {
+        f(); // warm
+        QList<Time> times;
+        for (int i = 0; i < samples; ++i)
+            times << timeOf(f);
+        return median(times);
+    };
+    const Time real = timeAll([&] { compose(realArchive); });
+    for (const HostileSkins::Made& made : hostile) {
+        const Time t = timeAll([&] { compose(made.path); });
+        m_rows << Row { QStringLiteral("Compose the look window of a hostile archive (%1, %2 KB), against a real "
+                                       "skin's archive")
+                            .arg(made.what)
+                            .arg(QFileInfo(made.path).size() / 1024),
+            1, ms(t), ms(real), ratio(cpuRatio(t, real)), QStringLiteral("≤ 50 ms"),
+            t.cpu <= 50 ? QStringLiteral("yes") : QStringLiteral("no") };
+    }
+    // The grid's picture of the bitmap bomb: its main.bmp claims as much.
+    const Time preview = timeAll([&] { PreviewImage::load(hostile.first().path); });
+    const Time realPreview = timeAll([&] { PreviewImage::load(realArchive); });
+    m_rows << Row { QStringLiteral("The preview (`PreviewImage::load`) of the archive whose bitmaps claim 5792 × 5792 "
+                                   "pixels, against a real skin's archive"),
+        1, ms(preview), ms(realPreview), ratio(cpuRatio(preview, realPreview)), QStringLiteral("≤ 50 ms"),
+        preview.cpu <= 50 ? QStringLiteral("yes") : QStringLiteral("no") };
+}
+
 QString Bench::writeConfig(const QString& name, const QString& skinFolder)
 {
     const QString home = m_root + QStringLiteral("config-") + name;
@@ -757,6 +821,8 @@ int Bench::run()
         }
         err << "list..." << Qt::endl;
         measureList();
+        err << "search..." << Qt::endl;
+        measureSearch();
         err << "rescan..." << Qt::endl;
         measureRescan(m_smallFolder, m_small);
         measureRescan(m_largeFolder, m_large);
@@ -767,6 +833,7 @@ int Bench::run()
         err << "winamp look..." << Qt::endl;
         measureLook();
         measureLookPages();
+        measureHostile();
         if (m_options.startup) {
             err << "start-up..." << Qt::endl;
             measureStartup();

@@ -3,6 +3,7 @@
 
 #include "ops/filecommands.h"
 #include "ops/wszunpack.h"
+#include "platform/foldermove.h"
 #include "platform/pathslash.h"
 #include "skins/skinarchive.h"
 
@@ -49,7 +50,8 @@ QList<Added> addDropped(const QStringList& paths, const QString& skinFolder, con
         case Kind::Folder:
             // Exactly as the File menu adds a chosen folder.
             added.error = FileCommands::addSkin(path, skinFolder);
-            if (!added.error)
+            // A copy from another disk whose original stayed is added all the same.
+            if (!added.error || added.error.description == FolderMove::originalKept)
                 added.skinName = FileCommands::chosenName(path);
             break;
         case Kind::Archive: {
@@ -68,8 +70,12 @@ QString failureSummary(const QList<Added>& results)
 {
     QStringList lines;
     for (const Added& added : results) {
-        if (added.error)
-            lines << QStringLiteral("「%1」: %2").arg(QFileInfo(added.path).fileName(), added.error.description);
+        if (!added.error)
+            continue;
+        QString line = QStringLiteral("「%1」: %2").arg(QFileInfo(added.path).fileName(), added.error.description);
+        if (!added.error.detail.isEmpty())
+            line += QStringLiteral(" (%1)").arg(added.error.detail);
+        lines << line;
     }
     if (lines.isEmpty())
         return {};
@@ -79,7 +85,7 @@ QString failureSummary(const QList<Added>& results)
 QString lastAdded(const QList<Added>& results)
 {
     for (auto it = results.crbegin(); it != results.crend(); ++it) {
-        if (!it->error)
+        if (!it->skinName.isEmpty())
             return it->skinName;
     }
     return {};

@@ -3,14 +3,16 @@
 
 #include "platform/foldermove.h"
 #include "platform/pathslash.h"
+#include "platform/trash.h"
 #include "skins/skinarchive.h"
+#include "skins/skinscan.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace FileCommands {
-
-QString trashFolder(const QString& programFolder)
-{
-    return Path_Slash(programFolder) + QStringLiteral("trash/");
-}
 
 QString chosenName(const QString& chosenPath)
 {
@@ -22,33 +24,48 @@ RunError addSkin(const QString& chosenPath, const QString& skinFolder)
 {
     if (skinFolder.isEmpty())
         return RunError::fromNumber(Error::FileNotFound);
-    return FolderMove::moveInto(chosenPath, skinFolder, chosenName(chosenPath));
+    const QString name = chosenName(chosenPath);
+    const RunError moved = FolderMove::moveInto(chosenPath, skinFolder, name);
+    if (moved.number != Error::RenameAcrossDisks || !QFileInfo(chosenPath).isDir())
+        return moved;
+    return FolderMove::moveAcross(chosenPath, skinFolder + name);
 }
 
-RunError deleteSkin(const QString& skinFolder, const QString& name, const QString& trash)
+RunError deleteSkin(const QString& skinFolder, const QString& name)
 {
-    if (skinFolder.isEmpty() || trash.isEmpty() || !FolderMove::isPlainName(name))
+    if (skinFolder.isEmpty() || !FolderMove::isPlainName(name))
         return RunError::fromNumber(Error::FileNotFound);
-    return FolderMove::moveInto(skinFolder + name, trash, name);
+    return Trash::moveToTrash(skinFolder + name);
 }
 
-QString renamedName(const QString& oldName, const QString& newName)
+QString renamedName(const QString& skinFolder, const QString& oldName, const QString& newName)
 {
     // ".", ".." and the like stay as typed, to be refused as for a folder.
-    if (!FolderMove::isPlainName(newName) || !SkinArchive::isArchiveName(oldName)
-        || SkinArchive::isArchiveName(newName))
+    if (!FolderMove::isPlainName(newName) || SkinArchive::isArchiveName(newName)
+        || !SkinScan::isArchiveSkin(skinFolder, oldName))
         return newName;
     return newName + oldName.right(4);
 }
 
 RunError renameSkin(const QString& skinFolder, const QString& oldName, const QString& newName)
 {
-    const QString name = renamedName(oldName, newName);
+    const QString name = renamedName(skinFolder, oldName, newName);
     if (oldName == name)
         return RunError::none();
     if (skinFolder.isEmpty() || !FolderMove::isPlainName(oldName))
         return RunError::fromNumber(Error::FileNotFound);
     return FolderMove::moveInto(skinFolder + oldName, skinFolder, name);
+}
+
+bool isStillSkin(const QString& skinFolder, const QString& name)
+{
+    if (skinFolder.isEmpty() || !FolderMove::isPlainName(name))
+        return false;
+    if (SkinScan::isArchiveSkin(skinFolder, name))
+        return true;
+    struct stat st;
+    return lstat(QFile::encodeName(skinFolder + name).constData(), &st) == 0 && S_ISDIR(st.st_mode)
+        && SkinScan::isSkinFolder(skinFolder + name);
 }
 
 WszUnpack::Result unpackArchive(const QString& skinFolder, const QString& name)

@@ -12,27 +12,28 @@
 // is ever replaced.
 namespace FileCommands {
 
-// The trash folder beside the program.
-QString trashFolder(const QString& programFolder);
-
 // The name a chosen folder keeps: what follows its last "/". Empty for the root.
 QString chosenName(const QString& chosenPath);
 
-// Moves the chosen folder into skinFolder under its own name.
+// Moves the chosen folder into skinFolder under its own name; from another file system it
+// is copied in whole first and removed only then.
 RunError addSkin(const QString& chosenPath, const QString& skinFolder);
 
-// Moves skinFolder + name (a folder or an archive) into the trash folder under the same
-// name.
-RunError deleteSkin(const QString& skinFolder, const QString& name, const QString& trash);
+// Moves skinFolder + name (a folder or an archive) into the desktop's trash.
+RunError deleteSkin(const QString& skinFolder, const QString& name);
 
-// The name a skin gets when newName is typed for oldName: an archive keeps its extension
-// when the new name has none of its own (Green.wsz to "Blue" is Blue.wsz), so a rename
-// never makes a skin vanish from the list.
-QString renamedName(const QString& oldName, const QString& newName);
+// The name a skin gets when newName is typed for oldName: an archive file keeps its
+// extension when the new name has none of its own (Green.wsz to "Blue" is Blue.wsz), so a
+// rename never makes a skin vanish from the list. A folder takes exactly what was typed.
+QString renamedName(const QString& skinFolder, const QString& oldName, const QString& newName);
 
 // Renames skinFolder + oldName to skinFolder + renamedName(oldName, newName). Equal names
 // (compared exactly: a change of letter case is a change) do nothing and succeed.
 RunError renameSkin(const QString& skinFolder, const QString& oldName, const QString& newName);
+
+// The listed skin skinFolder + name is still what the scan found: a folder that is a skin,
+// or an archive file. Commands check it before they read or point Winamp at the skin.
+bool isStillSkin(const QString& skinFolder, const QString& name);
 
 // Unpacks the archive skinFolder + name into a new folder beside it, named after it
 // (" (2)" and so on when taken), with the import's safety rules; the archive stays.

@@ -3,12 +3,16 @@
 
 #include "platform/pathslash.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace FolderMove {
 
@@ -23,14 +27,14 @@ static RunError fromErrno(int error)
     switch (error) {
     case ENOENT:
     case ENOTDIR:
-        return RunError::fromNumber(Error::FileNotFound);
+        return RunError::fromErrno(Error::FileNotFound, error);
     case EEXIST:
     case ENOTEMPTY:
-        return RunError::fromNumber(Error::FileAlreadyExists);
+        return RunError::fromErrno(Error::FileAlreadyExists, error);
     case EXDEV:
-        return RunError::fromNumber(Error::RenameAcrossDisks);
+        return RunError::fromErrno(Error::RenameAcrossDisks, error);
     default:
-        return RunError::fromNumber(Error::PathAccess);
+        return RunError::fromErrno(Error::PathAccess, error);
     }
 }
 
@@ -42,7 +46,8 @@ RunError moveFolder(const QString& from, const QString& to)
     const QByteArray target = QFile::encodeName(withoutTrailingSlashes(to));
     struct stat st;
     if (lstat(source.constData(), &st) != 0)
-        return RunError::fromNumber(errno == ENOENT || errno == ENOTDIR ? Error::FileNotFound : Error::PathAccess);
+        return RunError::fromErrno(
+            errno == ENOENT || errno == ENOTDIR ? Error::FileNotFound : Error::PathAccess, errno);
     // rename() would replace an empty directory silently.
     if (renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
         return RunError::none();
@@ -50,11 +55,90 @@ RunError moveFolder(const QString& from, const QString& to)
         // File systems without RENAME_NOREPLACE (NFS, some FUSE) refuse the flag: look
         // first, then rename. A folder moved into itself fails the same way again.
         if (lstat(target.constData(), &st) == 0)
-            return RunError::fromNumber(Error::FileAlreadyExists);
+            return RunError::fromErrno(Error::FileAlreadyExists, EEXIST);
         if (rename(source.constData(), target.constData()) == 0)
             return RunError::none();
     }
     return fromErrno(errno);
+}
+
+// Copies the tree at from to the new path to, keeping permission bits and links as links.
+// Only regular files are read: a FIFO or a device would block or never end.
+static RunError copyTree(const QString& from, const QString& to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    struct stat st;
+    if (lstat(source.constData(), &st) != 0)
+        return fromErrno(errno);
+    if (S_ISLNK(st.st_mode)) {
+        char buffer[4096];
+        const ssize_t size = readlink(source.constData(), buffer, sizeof buffer);
+        if (size < 0 || size == ssize_t(sizeof buffer))
+            return fromErrno(size < 0 ? errno : ENAMETOOLONG);
+        if (symlink(QByteArray(buffer, size).constData(), target.constData()) != 0)
+            return fromErrno(errno);
+        return {};
+    }
+    if (S_ISREG(st.st_mode)) {
+        QFile file(from);
+        if (!file.copy(to)) {
+            RunError error = RunError::fromNumber(Error::PathAccess);
+            error.detail = QStringLiteral("%1: %2").arg(from, file.errorString());
+            return error;
+        }
+        return {};
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        RunError error = RunError::fromNumber(Error::PathAccess);
+        error.detail = QStringLiteral("%1 はコピーできない種類のファイルです").arg(from);
+        return error;
+    }
+    if (mkdir(target.constData(), 0700) != 0 && errno != EEXIST)
+        return fromErrno(errno);
+    const QStringList entries
+        = QDir(from).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (const RunError error = copyTree(from + QLatin1Char('/') + entry, to + QLatin1Char('/') + entry))
+            return error;
+    }
+    if (chmod(target.constData(), st.st_mode & 07777) != 0)
+        return fromErrno(errno);
+    return {};
+}
+
+RunError moveAcross(const QString& from, const QString& to)
+{
+    const QString source = withoutTrailingSlashes(from);
+    const QString target = withoutTrailingSlashes(to);
+    struct stat st;
+    if (source.isEmpty() || target.isEmpty() || lstat(QFile::encodeName(source).constData(), &st) != 0)
+        return fromErrno(source.isEmpty() || target.isEmpty() ? ENOENT : errno);
+    if (lstat(QFile::encodeName(target).constData(), &st) == 0)
+        return fromErrno(EEXIST);
+    // A folder copied into itself would never end.
+    const QString inside = QFileInfo(QFileInfo(target).path()).canonicalFilePath() + QLatin1Char('/');
+    if (inside.startsWith(QFileInfo(source).canonicalFilePath() + QLatin1Char('/')))
+        return fromErrno(EINVAL);
+    // A source we could not remove afterwards (a read-only disc) is refused before copying.
+    const QString sourceParent = QFileInfo(source).path();
+    if (access(QFile::encodeName(sourceParent).constData(), W_OK) != 0)
+        return fromErrno(errno);
+
+    QTemporaryDir copy(QFileInfo(target).path() + QStringLiteral("/.hadrel-add-XXXXXX"));
+    if (!copy.isValid())
+        return fromErrno(errno);
+    if (const RunError error = copyTree(source, copy.path()))
+        return error;
+    if (const RunError error = moveFolder(copy.path(), target))
+        return error;
+    copy.setAutoRemove(false);
+    if (!QDir(source).removeRecursively()) {
+        RunError error = RunError::fromErrno(Error::PathAccess, errno);
+        error.description = originalKept;
+        return error;
+    }
+    return {};
 }
 
 RunError moveInto(const QString& fromPath, const QString& toFolder, const QString& name)

@@ -15,6 +15,13 @@ bool isPlainName(const QString& name);
 // 53, anything else 75.
 RunError moveFolder(const QString& from, const QString& to);
 
+// Moves a folder to another file system: copies it into a hidden folder beside to, renames
+// that into place (never over anything), and only then removes from. A failed copy leaves
+// nothing behind and from untouched. When from cannot be removed afterwards the copy stays
+// and the failure says so (originalKept).
+RunError moveAcross(const QString& from, const QString& to);
+inline const QString originalKept = QStringLiteral("Skinは追加しましたが、元のフォルダを削除できませんでした。");
+
 // Moves folder + "/" + name ... : folder (ending with a separator or empty) joined with a
 // name that must be one plain name, else 53 before the file system is touched.
 RunError moveInto(const QString& fromPath, const QString& toFolder, const QString& name);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 // The runtime error numbers the handlers branch on and show to the user.
 namespace Error {
@@ -22,13 +23,19 @@ struct RunError
 {
     Error::Number number = Error::None;
     QString description;
+    // What the system said about it (strerror), when it said anything: the box shows it.
+    QString detail;
 
     bool failed() const { return number != Error::None; }
     explicit operator bool() const { return failed(); }
 
     static RunError none() { return {}; }
-    static RunError fromNumber(Error::Number number) { return { number, standardDescription(number) }; }
-    static RunError fromNumber(Error::Number number, const QString& description) { return { number, description }; }
+    static RunError fromNumber(Error::Number number) { return { number, standardDescription(number), {} }; }
+    static RunError fromNumber(Error::Number number, const QString& description) { return { number, description, {} }; }
+    static RunError fromErrno(Error::Number number, int error)
+    {
+        return { number, standardDescription(number), qt_error_string(error) };
+    }
 
     static QString standardDescription(Error::Number number)
     {

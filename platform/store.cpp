@@ -100,7 +100,7 @@ RunError remove(const QString& application)
     const QByteArray path = QFile::encodeName(fileFor(application));
     if (::unlink(path.constData()) == 0)
         return RunError::none();
-    return RunError::fromNumber(errno == ENOENT ? Error::InvalidCall : Error::PathAccess);
+    return RunError::fromErrno(errno == ENOENT ? Error::InvalidCall : Error::PathAccess, errno);
 }
 
 } // namespace Store

@@ -43,7 +43,11 @@ int exitStatusFor(const RunError& outcome)
 int run()
 {
     const RunError outcome = Store::remove(application());
-    Messages::show({ Messages::Icon::None, title(), messageFor(outcome) });
+    QString text = messageFor(outcome);
+    // A failure names the file it was about, and why when the system said.
+    if (outcome)
+        text += QLatin1Char('\n') + Messages::concerning(Store::fileFor(application()), outcome.detail);
+    Messages::show({ Messages::Icon::None, title(), text });
     return exitStatusFor(outcome);
 }
 

@@ -59,7 +59,7 @@ private slots:
     void refusesHostileArchivesAndTellsWhyOfEach();
     void movesDroppedFoldersAndIgnoresOtherFiles();
     void neverReplacesOnNameClashes();
-    void reportsAFolderOnAnotherFileSystem();
+    void copiesAFolderFromAnotherFileSystem();
     void acceptsOnlyWhatItCanAdd();
     void manyItemsShowProgressAndStopWhenCancelled();
 
@@ -81,7 +81,6 @@ void TestDrop::init()
     QVERIFY(m_dir->isValid());
     QVERIFY(makeSkin(skins(), "Existing"));
     QVERIFY(QDir().mkpath(downloads()));
-    QVERIFY(QDir().mkpath(m_dir->path() + "/program/trash"));
     m_state = std::make_unique<PageState>();
     m_window = std::make_unique<frmmain>(*m_state, slashed(m_dir->path()) + "program/");
     m_window->makeCurrentFolder(skins());
@@ -293,7 +292,7 @@ void TestDrop::neverReplacesOnNameClashes()
         qPrintable(boxes.texts()[0]));
 }
 
-void TestDrop::reportsAFolderOnAnotherFileSystem()
+void TestDrop::copiesAFolderFromAnotherFileSystem()
 {
     struct stat shm, here;
     if (stat("/dev/shm", &shm) != 0 || stat(QFile::encodeName(m_dir->path()).constData(), &here) != 0
@@ -302,17 +301,28 @@ void TestDrop::reportsAFolderOnAnotherFileSystem()
     QTemporaryDir elsewhere(QStringLiteral("/dev/shm/hadrel-drop-XXXXXX"));
     QVERIFY(elsewhere.isValid());
     QVERIFY(makeSkin(elsewhere.path(), "Far"));
+    QVERIFY(QFile::link("main.bmp", elsewhere.path() + "/Far/link.bmp"));
+    QVERIFY(makeSkin(elsewhere.path(), "Pipe"));
+    QVERIFY(mkfifo(QFile::encodeName(elsewhere.path() + "/Pipe/fifo").constData(), 0600) == 0);
+    const QStringList farTree = tree(elsewhere.path() + "/Far");
     BoxRecorder boxes;
 
+    // Copied whole, links as links; the original goes only then.
     QVERIFY(drop({ elsewhere.path() + "/Far" }));
+    QCOMPARE(boxes.texts(), QStringList());
+    QCOMPARE(tree(skins() + "Far"), farTree);
+    QCOMPARE(QFile::symLinkTarget(skins() + "Far/link.bmp"), skins() + "Far/main.bmp");
+    QVERIFY(!QFile::exists(elsewhere.path() + "/Far"));
+    QCOMPARE(listed(m_window->Skin_Lst), QStringList({ "Existing", "Far" }));
 
+    // A FIFO cannot be copied: nothing half-copied stays, the original is untouched.
+    QVERIFY(drop({ elsewhere.path() + "/Pipe" }));
     QCOMPARE(boxes.texts().size(), 1);
-    QVERIFY2(boxes.texts()[0].contains("「Far」")
-            && boxes.texts()[0].contains(RunError::standardDescription(Error::RenameAcrossDisks)),
+    QVERIFY2(boxes.texts()[0].contains("「Pipe」") && boxes.texts()[0].contains(elsewhere.path() + "/Pipe"),
         qPrintable(boxes.texts()[0]));
-    QVERIFY(QFileInfo(elsewhere.path() + "/Far/main.bmp").isFile());
-    QVERIFY(!QFile::exists(skins() + "Far"));
-    QCOMPARE(listed(m_window->Skin_Lst), QStringList({ "Existing" }));
+    QCOMPARE(tree(elsewhere.path() + "/Pipe"), QStringList({ "fifo", "main.bmp" }));
+    QCOMPARE(QDir(skins()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({ "Existing", "Far" }));
 }
 
 void TestDrop::acceptsOnlyWhatItCanAdd()

@@ -19,7 +19,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace TestStore;
 
@@ -61,7 +63,7 @@ private slots:
     void deleteLeavesTheSkinWhenTheMoveFails();
     void deleteWithoutASelectedCellDoesNothing();
     void deleteTakesTheSkinNotTextTypedOverIt();
-    void deleteIntoTrashOnAnotherFileSystemFails();
+    void deleteOnAnotherFileSystemUsesItsTrash();
     void addMovesTheChosenFolderIn();
     void addLeavesTheFolderWhenTheMoveFails();
     void cancelledAddChangesNothing();
@@ -87,7 +89,8 @@ private slots:
 
 private:
     QString skins() const { return slashed(m_dir->path()) + "skins/"; }
-    QString trash() const { return slashed(m_dir->path()) + "program/trash/"; }
+    // The desktop's trash, under a data folder of the test's own.
+    QString trash() const { return slashed(m_dir->path()) + "data/Trash/files/"; }
     QStringList listed() const;
     QStringList onDisk(const QString& folder) const
     {
@@ -109,7 +112,7 @@ void TestFileCommands::init()
 {
     m_dir = new QTemporaryDir;
     QVERIFY(m_dir->isValid());
-    QVERIFY(QDir().mkpath(trash()));
+    QVERIFY(qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->path() + "/data")));
     for (const char* name : { "Aqua", "Blue", "Green" })
         QVERIFY(makeSkin(skins(), name));
     m_state = PageState();
@@ -128,6 +131,7 @@ void TestFileCommands::cleanup()
 {
     FolderChooser::setFunction({});
     qputenv("PATH", m_path);
+    qunsetenv("XDG_DATA_HOME");
     delete m_window;
     m_window = nullptr;
     delete m_dir;
@@ -185,24 +189,20 @@ void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails_data()
 {
     QTest::addColumn<QString>("boxText");
     QTest::addColumn<bool>("trashThere");
-    QTest::addColumn<bool>("trashHoldsGreen");
-    QTest::newRow("no trash folder") << "Green" << false << false;
-    QTest::newRow("trash holds the name") << "Green" << true << true;
-    QTest::newRow("box holds ..") << ".." << true << false;
-    QTest::newRow("box holds a/b") << "a/b" << true << false;
-    QTest::newRow("box holds ../Green") << "../skins/Green" << true << false;
-    QTest::newRow("empty box") << "" << true << false;
+    QTest::newRow("no trash can be made") << "Green" << false;
+    QTest::newRow("box holds ..") << ".." << true;
+    QTest::newRow("box holds a/b") << "a/b" << true;
+    QTest::newRow("box holds ../Green") << "../skins/Green" << true;
+    QTest::newRow("empty box") << "" << true;
 }
 
 void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails()
 {
     QFETCH(QString, boxText);
     QFETCH(bool, trashThere);
-    QFETCH(bool, trashHoldsGreen);
-    if (!trashThere)
-        QVERIFY(QDir(trash()).removeRecursively());
-    if (trashHoldsGreen)
-        QVERIFY(QDir().mkpath(trash() + "Green")); // an earlier Green, emptied
+    BoxRecorder boxes;
+    if (!trashThere) // a file where the data folder should be
+        QVERIFY(writeFile(m_dir->path() + "/data", "x"));
     QVERIFY(makeSkin(skins(), "Late")); // appears in the list only by a rescan
     showGrid(2);
     m_window->Skin_Name[2]->setText(boxText);
@@ -212,10 +212,10 @@ void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails()
     QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "Late" }));
     QVERIFY(QFileInfo::exists(skins() + "Green/main.bmp"));
     QCOMPARE(onDisk(m_dir->path()), parent);
-    QCOMPARE(onDisk(trash()), trashHoldsGreen ? QStringList { "Green" } : QStringList());
-    if (trashHoldsGreen)
-        QVERIFY2(onDisk(trash() + "Green").isEmpty(), "nothing replaced the earlier Green");
     QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green", "Late" }));
+    // One box, after the rebuild: the number, then the skin and the system's reason if any.
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY(boxes.seen[0].text.section('\n', 2).startsWith(skins() + boxText + (trashThere ? "" : ": ")));
 }
 
 void TestFileCommands::deleteWithoutASelectedCellDoesNothing()
@@ -239,23 +239,23 @@ void TestFileCommands::deleteTakesTheSkinNotTextTypedOverIt()
     QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue" }));
 }
 
-void TestFileCommands::deleteIntoTrashOnAnotherFileSystemFails()
+void TestFileCommands::deleteOnAnotherFileSystemUsesItsTrash()
 {
-    QTemporaryDir program(QStringLiteral("/dev/shm/hadrel-XXXXXX"));
-    if (!program.isValid())
+    QTemporaryDir other(QStringLiteral("/dev/shm/hadrel-XXXXXX"));
+    if (!other.isValid())
         QSKIP("no /dev/shm here");
-    if (deviceOf(program.path()) == deviceOf(m_dir->path()))
+    if (deviceOf(other.path()) == deviceOf(m_dir->path()))
         QSKIP("/dev/shm and the temporary folder share a file system");
-    QVERIFY(QDir().mkpath(program.filePath("trash")));
-    frmmain window(m_state, program.path());
-    window.makeCurrentFolder(skins());
-    window.Skin_Rescan();
-    window.Skin_Name[0]->setText("Aqua");
-    window.SelectSq->move(window.Skin_Preview[0]->pos());
-
-    window.file[2]->trigger();
-    QVERIFY(QFileInfo::exists(skins() + "Aqua/main.bmp"));
-    QCOMPARE(onDisk(program.filePath("trash")), QStringList());
+    const QString name = QFileInfo(other.path()).fileName();
+    QVERIFY(makeSkin(other.path(), name));
+    m_window->makeCurrentFolder(slashed(other.path()));
+    m_window->Skin_Rescan();
+    showGrid(0);
+    m_window->file[2]->trigger();
+    // Into that file system's own trash.
+    const QString trash = QStringLiteral("/dev/shm/.Trash-%1/").arg(getuid());
+    QVERIFY(QFileInfo::exists(trash + "files/" + name + "/main.bmp") && !QFileInfo::exists(other.filePath(name)));
+    QVERIFY(QDir(trash + "files/" + name).removeRecursively() && QFile::remove(trash + "info/" + name + ".trashinfo"));
 }
 
 void TestFileCommands::addMovesTheChosenFolderIn()
@@ -275,16 +275,19 @@ void TestFileCommands::addMovesTheChosenFolderIn()
 
 void TestFileCommands::addLeavesTheFolderWhenTheMoveFails()
 {
+    BoxRecorder boxes;
     const QString downloads = slashed(m_dir->path()) + "downloads/";
     QVERIFY(makeSkin(downloads, "Green", "main.bmp", Qt::red));
     QVERIFY(makeSkin(skins(), "Late"));
 
-    // The same name in the skin folder: both stay, the list is rebuilt all the same.
+    // The same name in the skin folder: both stay, the list is rebuilt, the user is told.
     chooserAnswer = downloads + "Green";
     m_window->file[0]->trigger();
     QVERIFY(QFileInfo::exists(downloads + "Green/main.bmp"));
     QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "Late" }));
     QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green", "Late" }));
+    QCOMPARE(boxes.texts(),
+        QStringList { "58\n既に同名のファイルが存在しています。\n" + downloads + "Green: " + qt_error_string(EEXIST) });
 
     // The root has no name; the skin folder and its parent are no folders to add.
     for (const QString& chosen : { QStringLiteral("/"), skins(), QString(m_dir->path()) }) {
@@ -293,15 +296,17 @@ void TestFileCommands::addLeavesTheFolderWhenTheMoveFails()
         QVERIFY2(QFileInfo(skins() + "Green/main.bmp").exists(), qPrintable(chosen));
         QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "Late" }));
     }
-
+    QCOMPARE(boxes.seen.size(), 4);
+    // From another file system the folder is copied in, and only then removed there.
     QTemporaryDir other(QStringLiteral("/dev/shm/hadrel-XXXXXX"));
     if (!other.isValid() || deviceOf(other.path()) == deviceOf(m_dir->path()))
         QSKIP("no other file system at /dev/shm");
     QVERIFY(makeSkin(other.path(), "Far"));
     chooserAnswer = other.filePath("Far");
     m_window->file[0]->trigger();
-    QVERIFY(QFileInfo::exists(other.filePath("Far/main.bmp")));
-    QVERIFY(!QFileInfo::exists(skins() + "Far"));
+    QVERIFY(!QFileInfo::exists(other.filePath("Far")));
+    QVERIFY(QFileInfo::exists(skins() + "Far/main.bmp"));
+    QCOMPARE(boxes.seen.size(), 4);
 }
 
 void TestFileCommands::cancelledAddChangesNothing()
@@ -424,7 +429,8 @@ void TestFileCommands::renamingOntoAnotherSkinFailsWithItsNumber()
 
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].title, QStringLiteral("Hadrel"));
-    QCOMPARE(boxes.seen[0].text, QStringLiteral("58\n既に同名のファイルが存在しています。"));
+    QCOMPARE(boxes.seen[0].text,
+        "58\n既に同名のファイルが存在しています。\n" + skins() + "Green: " + qt_error_string(EEXIST));
     QCOMPARE(boxes.seen[0].icon, Messages::Icon::None);
     QVERIFY(QFileInfo::exists(skins() + "Green/main.bmp"));
     QVERIFY(QFileInfo::exists(skins() + "Blue/main.bmp"));
@@ -523,7 +529,7 @@ void TestFileCommands::namesThatAreNotOnePlainNameAreRefused()
 
     QCOMPARE(boxes.seen[0].title, m_window->windowTitle());
     QCOMPARE(boxes.seen[0].title, "Hadrel - " + skins());
-    QCOMPARE(boxes.seen[0].text, QStringLiteral("このファイル名は使えません"));
+    QCOMPARE(boxes.seen[0].text, "このファイル名は使えません\n「" + typed + "」");
     QCOMPARE(boxes.seen[0].icon, Messages::Icon::Critical);
     QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "a" }));
     QCOMPARE(onDisk(skins() + "a"), QStringList { "main.bmp" });
@@ -541,7 +547,10 @@ void TestFileCommands::openHandsTheFolderToTheDesktop()
     // No file manager to start: the user is told so.
     m_window->Open_->trigger();
     QCOMPARE(boxes.seen.size(), 1);
-    QCOMPARE(boxes.seen[0].text, QStringLiteral("53\nファイルが見つかりません。"));
+    // The folder is there; what is missing is the opener, and the box says so.
+    QCOMPARE(boxes.seen[0].text,
+        "53\nファイルが見つかりません。\n" + skins()
+            + ": xdg-open が見つかりません (xdg-utils をインストールしてください)");
 
     QVERIFY(installRecorder(bin, "xdg-open", "HADREL_UNSET"));
     const QString folder = slashed(m_dir->path()) + "my  skins/";
@@ -585,6 +594,7 @@ void TestFileCommands::applyAndStartUseTheWinampFolder()
     QVERIFY(qunsetenv("LC_ALL") && qunsetenv("LC_CTYPE") && qputenv("LANG", "ja_JP.UTF-8"));
     QVERIFY(QFile::remove(bin + "wine.log"));
     BoxRecorder boxes;
+    QVERIFY(makeSkin(skins(), "波〜"));
     m_state.Selected_Skin = "波〜";
     m_window->file[5]->trigger();
     m_window->file[6]->trigger();
@@ -596,6 +606,19 @@ void TestFileCommands::applyAndStartUseTheWinampFolder()
     QCOMPARE(boxes.seen[0].title, QStringLiteral("Hadrel"));
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QCOMPARE(ini.readAll(), "cwd=" + QFile::encodeName(skins()) + "\r\nskin=Green\r\n");
+    ini.close();
+
+    // A read-only winamp.ini is named with what is wrong with it.
+    QVERIFY(QFile::setPermissions(amp + "winamp.ini", QFile::ReadOwner));
+    m_state.Selected_Skin = "Blue";
+    m_window->file[5]->trigger();
+    QCOMPARE(boxes.seen[2].text, "75\nパス名またはファイル名が無効です。\n" + amp + "winamp.ini: 読み取り専用です");
+    // A skin gone since the scan is said, and Winamp is not pointed at it.
+    QVERIFY(QFile::setPermissions(amp + "winamp.ini", QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(QDir(skins() + "Blue").removeRecursively());
+    m_window->file[5]->trigger();
+    QCOMPARE(boxes.seen[3].text.section('\n', 1), skins() + "Blue");
+    QCOMPARE(readAll(amp + "winamp.ini"), "cwd=" + QFile::encodeName(skins()) + "\r\nskin=Green\r\n");
 }
 
 void TestFileCommands::contextMenuCommandsAsAUserPicksThem()
@@ -631,21 +654,26 @@ void TestFileCommands::contextMenuCommandsAsAUserPicksThem()
         return shown;
     };
     const QStringList contextEntries = { "削除(&D)", "名前の変更(&R)", "WINAMPで使う(&U)",
-        "このSkinでWINAMPを起動する(&E)", "Winampでの見た目(&L)" };
+        "このSkinでWINAMPを起動する(&E)", "Winampでの見た目(&L)", "Readmeを読む(&M)" };
 
-    // "削除(&D)" on Blue's cell: into the trash beside the program.
-    QTest::mouseClick(m_window->Skin_Preview[1], Qt::LeftButton);
-    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Blue"));
+    // "削除(&D)" on Blue's cell while Aqua is framed: the skin under the pointer goes.
+    QTest::mouseClick(m_window->Skin_Preview[0], Qt::LeftButton);
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Aqua"));
     QCOMPARE(pick(1, 1), contextEntries);
     QCOMPARE(onDisk(trash()), QStringList { "Blue" });
     QCOMPARE(listed(), (QStringList { "Aqua", "Green" }));
 
     // "WINAMPで使う(&U)" on Green's cell (now cell 1): two lines of winamp.ini change.
-    QTest::mouseClick(m_window->Skin_Preview[1], Qt::LeftButton);
     QCOMPARE(pick(1, 3), contextEntries);
     QFile ini(amp + "winamp.ini");
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QCOMPARE(ini.readAll(), "[Winamp]\r\ncwd=" + QFile::encodeName(skins()) + "\r\nskin=Green\r\nvolume=200\r\n");
+
+    // A name typed over Aqua is committed by the right press; the menu is for that skin.
+    typeInto(0, "Teal");
+    QCOMPARE(pick(0, 1), contextEntries);
+    QCOMPARE(onDisk(trash()), (QStringList { "Blue", "Teal" }));
+    QCOMPARE(listed(), QStringList { "Green" });
 
     // The menu bar's File menu is back in its own state.
     QStringList mainState;
@@ -701,7 +729,7 @@ void TestFileCommands::archivesShowAndUnpack()
     m_window->mnuUnpack->trigger();
     QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Paper-Amp"));
     QVERIFY(QFileInfo(skins() + "Paper-Amp/main.bmp").isFile() && QFileInfo(skins() + "Paper-Amp.wsz").isFile());
-    QVERIFY(!unpackOffered(5));
+    QVERIFY(!unpackOffered(4)); // the new folder
 }
 
 QTEST_MAIN(TestFileCommands)

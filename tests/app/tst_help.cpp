@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frmmain.h"
+#include "tests/support/boxrecorder.h"
 #include "tests/support/testsupport.h"
 
 #include <QAction>
@@ -61,6 +62,7 @@ private slots:
 
     void contentsGoesToTheOpenerWhole_data();
     void contentsGoesToTheOpenerWhole();
+    void contentsWithoutAnOpenerSaysSo();
     void pagesAreBesideTheProgramAndCurrent();
     void everyLinkResolves();
     void everyPageIsReachableFromTheIndex();
@@ -125,6 +127,18 @@ void TestHelp::contentsGoesToTheOpenerWhole()
         "[" + root.path() + expected + "]\nHADREL_UNSET=unset\n");
     // Nothing else happens in the window.
     QCOMPARE(window.windowTitle(), QStringLiteral("Hadrel"));
+}
+
+void TestHelp::contentsWithoutAnOpenerSaysSo()
+{
+    QTemporaryDir empty;
+    qputenv("PATH", QFile::encodeName(empty.path()));
+    BoxRecorder boxes;
+    PageState state;
+    frmmain(state, empty.path()).mnuHelpContents->trigger();
+    qputenv("PATH", QFile::encodeName(m_bin.path()));
+    QCOMPARE(boxes.texts().value(0).section('\n', 2),
+        empty.path() + "/html/index.html: xdg-open が見つかりません (xdg-utils をインストールしてください)");
 }
 
 void TestHelp::pagesAreBesideTheProgramAndCurrent()

@@ -313,7 +313,8 @@ void TestStartup::otherFailuresAreShownToTheUser()
     window.loadFailed(RunError::fromNumber(Error::FileNotFound));
     const QList<Messages::Box> shown = Messages::takeAnswered();
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown[0].text, QStringLiteral("53\nファイルが見つかりません。\n製作者に連絡してね(^^;"));
+    QCOMPARE(shown[0].text,
+        QStringLiteral("53\nファイルが見つかりません。\n") + Store::fileFor("Hadrel") + "\n製作者に連絡してね(^^;");
     QCOMPARE(shown[0].icon, Messages::Icon::None);
     QCOMPARE(shown[0].title, QStringLiteral("Hadrel"));
     QCOMPARE(shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));

@@ -4,8 +4,10 @@
 #include "tests/support/testsupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace TestSupport;
 
@@ -44,7 +46,10 @@ void TestArchiveSkins::renameKeepsTheExtension()
     QVERIFY(writeFile(skins + "Green.wsz", "PK"));
     QVERIFY(!FileCommands::renameSkin(skins, "Green.wsz", typed));
     QCOMPARE(tree(skins), QStringList { renamed });
-    QCOMPARE(FileCommands::renamedName("Green", "Blue"), QString("Blue"));
+    // A folder named like an archive is no archive: it takes exactly what was typed.
+    QVERIFY(makeSkin(skins, "Teal.wsz"));
+    QVERIFY(!FileCommands::renameSkin(skins, "Teal.wsz", "Navy"));
+    QVERIFY(QFileInfo::exists(skins + "Navy/main.bmp"));
     for (const char* unusable : { "", ".", "..", "a/b" })
         QCOMPARE(FileCommands::renameSkin(skins, renamed, unusable).number, 53);
 }
@@ -52,15 +57,24 @@ void TestArchiveSkins::renameKeepsTheExtension()
 void TestArchiveSkins::deleteMovesTheArchiveIntoTheTrash()
 {
     QTemporaryDir dir;
-    const QString skins = slashed(dir.path()) + "skins/";
-    const QString trash = slashed(dir.path()) + "trash/";
-    QVERIFY(QDir().mkpath(trash) && QDir().mkpath(skins));
-    QVERIFY(writeFile(skins + "Green.wsz", "first"));
-    QVERIFY(!FileCommands::deleteSkin(skins, "Green.wsz", trash));
-    QVERIFY(writeFile(skins + "Green.wsz", "second"));
-    QCOMPARE(FileCommands::deleteSkin(skins, "Green.wsz", trash).number, 58);
-    QCOMPARE(readAll(trash + "Green.wsz"), QByteArray("first"));
-    QCOMPARE(readAll(skins + "Green.wsz"), QByteArray("second"));
+    const QString skins = slashed(dir.path()) + "skins 100%/";
+    // A fresh account: not even the data folder exists yet.
+    QVERIFY(qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + "/data")));
+    QVERIFY(QDir().mkpath(skins));
+    for (const char* contents : { "first", "second" }) {
+        QVERIFY(writeFile(skins + "Green.wsz", contents));
+        QVERIFY(!FileCommands::deleteSkin(skins, "Green.wsz"));
+    }
+    QCOMPARE(tree(skins), QStringList());
+    // Both in the trash, nothing replaced, each naming where it came from, escaped.
+    const QString trash = slashed(dir.path()) + "data/Trash/";
+    QCOMPARE(tree(trash + "files").size(), 2);
+    for (const QString& name : QDir(trash + "info").entryList(QDir::Files)) {
+        QVERIFY(
+            readAll(trash + "info/" + name).contains("\nPath=" + QUrl::toPercentEncoding(skins, "/") + "Green.wsz\n"));
+        QVERIFY(QFileInfo::exists(trash + "files/" + name.chopped(10)));
+    }
+    QCOMPARE(QDir(trash + "info").entryList(QDir::Files).size(), 2);
 }
 
 void TestArchiveSkins::unpacksBesideTheArchive()

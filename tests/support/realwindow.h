@@ -23,9 +23,14 @@ public:
     bool startServer();
     // Starts the program with XDG_CONFIG_HOME pointed at configHome, and HOME and PATH at
     // empty folders of the session's own unless extra names them: nothing it starts is
-    // found on the machine, and nothing is written into the user's home.
-    bool startProgram(
-        const QString& binary, const QString& configHome, const QProcessEnvironment& extra = QProcessEnvironment());
+    // found on the machine, and nothing is written into the user's home or its trash.
+    bool startProgram(const QString& binary, const QString& configHome,
+        const QProcessEnvironment& extra = QProcessEnvironment(), const QStringList& arguments = {});
+    // Runs another copy as startProgram would start it, to its end: its exit code (-1 when
+    // it did not end by itself), and its standard error in errors.
+    int runAnother(const QString& binary, const QString& configHome, const QStringList& arguments, QString* errors);
+    // Ends the program as a crash would, leaving behind whatever it holds.
+    void killProgram();
     // The id of the first visible window whose title matches the pattern.
     QString waitForWindow(const QString& titlePattern, int timeoutMs = 15000);
     QString windowName(const QString& id);
@@ -60,9 +65,11 @@ public:
     QString programOutput();
 
     QString display() const { return m_display; }
+    QString dataHome() const { return m_world.filePath(QStringLiteral("home/.local/share")); }
 
 private:
     QProcessEnvironment displayEnvironment() const;
+    QProcessEnvironment programEnvironment(const QString& configHome, const QProcessEnvironment& extra);
     bool startServerOnce();
     bool clientConnects();
 

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/trash.h"
+
+#include "platform/pathslash.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <cerrno>
+#include <stdio.h>
+#include <sys/stat.h>
+
+namespace Trash {
+
+QString homeTrash()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QStringLiteral("/Trash");
+}
+
+namespace {
+
+// Qt 6.4 falls back to "./files" in the working folder when the home trash cannot be
+// made (a fresh account has no ~/.local/share yet): make it first, or refuse.
+RunError ensureHomeTrash()
+{
+    const QString trash = homeTrash();
+    if (trash.isEmpty())
+        return RunError::fromErrno(Error::PathAccess, ENOENT);
+    if (QFileInfo(trash).isDir())
+        return {};
+    const QString data = QFileInfo(trash).path();
+    if (!QDir().mkpath(data))
+        return RunError::fromErrno(Error::PathAccess, errno);
+    if (mkdir(QFile::encodeName(trash).constData(), 0700) != 0 && errno != EEXIST)
+        return RunError::fromErrno(Error::PathAccess, errno);
+    return QFileInfo(trash).isDir() ? RunError() : RunError::fromErrno(Error::PathAccess, ENOTDIR);
+}
+
+// Qt 6.4 writes the original path unescaped, so a "%" in a name would send the restore
+// elsewhere; the specification wants it URL-escaped.
+void escapeInfoPath(const QString& inTrash, const QString& original)
+{
+    const QFileInfo trashed(inTrash);
+    QFile info(trashed.dir().filePath(QStringLiteral("../info/")) + trashed.fileName() + QStringLiteral(".trashinfo"));
+    if (!info.open(QIODevice::ReadOnly))
+        return;
+    QList<QByteArray> lines = info.readAll().split('\n');
+    info.close();
+    for (QByteArray& line : lines) {
+        if (line.startsWith("Path="))
+            line = "Path=" + QUrl::toPercentEncoding(original, "/");
+    }
+    if (info.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        info.write(lines.join('\n'));
+}
+
+} // namespace
+
+RunError moveToTrash(const QString& path, QString* inTrash)
+{
+    const QString source = QFileInfo(withoutTrailingSlashes(path)).absoluteFilePath();
+    struct stat st;
+    if (path.isEmpty() || lstat(QFile::encodeName(source).constData(), &st) != 0)
+        return RunError::fromErrno(Error::FileNotFound, path.isEmpty() ? ENOENT : errno);
+    if (const RunError error = ensureHomeTrash())
+        return error;
+
+    QFile file(source);
+    if (!file.moveToTrash()) {
+        RunError error = RunError::fromNumber(Error::PathAccess);
+        error.detail = file.errorString();
+        return error;
+    }
+    const QString trashed = file.fileName();
+    if (QFileInfo(trashed).isRelative()) {
+        // No trash after all: put it back rather than leave it in the working folder.
+        ::rename(QFile::encodeName(trashed).constData(), QFile::encodeName(source).constData());
+        return RunError::fromErrno(Error::PathAccess, ENOENT);
+    }
+    escapeInfoPath(trashed, source);
+    if (inTrash)
+        *inTrash = trashed;
+    return {};
+}
+
+} // namespace Trash

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/runerror.h"
+
+#include <QString>
+
+// The desktop's own trash, as the freedesktop.org Trash specification lays it out: the
+// user's trash under $XDG_DATA_HOME, or the trash of the file system that holds the file.
+namespace Trash {
+
+// Moves path (a folder or a file) into the trash, where any file manager shows it and can
+// put it back. Nothing is replaced: a second item of the same name gets a name of its own
+// there. A trash that cannot be reached is a failure (53 for a missing path, else 75),
+// with the system's reason as its detail. inTrash receives where it went.
+RunError moveToTrash(const QString& path, QString* inTrash = nullptr);
+
+// The user's own trash folder: $XDG_DATA_HOME/Trash (~/.local/share/Trash when unset).
+QString homeTrash();
+
+} // namespace Trash
