@@ -11,6 +11,7 @@
 #include "ops/filecommands.h"
 #include "ops/winampini.h"
 #include "ops/winamplaunch.h"
+#include "settings/settingskeys.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -85,7 +86,13 @@ void frmmain::lookTriggered()
     const QString name = cell < 0 ? QString() : cellSkinName(cell);
     if (name.isEmpty())
         return;
-    WinampLookView view(SkinFiles::ofSkin(currentFolder() + name, WinampLook::fileNames()), name, this);
+    WinampLookView view(
+        [path = currentFolder() + name] { return SkinFiles::ofSkin(path, WinampLook::fileNames()); }, name, this);
+    connect(&view, &WinampLookView::scaleChosen, this, [this](int scale) {
+        // A store that cannot be written is reported by the save at exit.
+        if (!settings().storeHeldBack())
+            SettingsKeys::write(SettingsKeys::lookScale, QString::number(scale));
+    });
     view.exec();
 }
 

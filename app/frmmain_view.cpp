@@ -5,6 +5,7 @@
 #include "app/frmsplash.h"
 #include "platform/pathslash.h"
 #include "platform/programstart.h"
+#include "platform/regularfile.h"
 
 #include <QAction>
 
@@ -35,8 +36,11 @@ void frmmain::regTriggered(int index)
 void frmmain::helpContentsTriggered()
 {
     const QString folder = withoutTrailingSlashes(programFolder());
+    const QString page = folder + QStringLiteral("/html/index.html");
     // No check that the page exists: the opener shows its own message for a missing file.
-    ProgramStart::openWithDesktop(folder + QStringLiteral("/html/index.html"));
+    // A FIFO or a device in its place would hang the browser, and is not handed over.
+    if (RegularFile::absentOrRegular(page))
+        ProgramStart::openWithDesktop(page);
 }
 
 void frmmain::helpAboutTriggered()

@@ -3,12 +3,15 @@
 
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
+#include "app/picturejobs.h"
 #include "platform/twips.h"
 #include "settings/settingskeys.h"
 
 #include <QApplication>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace Startup {
@@ -49,9 +52,19 @@ std::unique_ptr<frmmain> start(PageState& state, const QString& programFolder)
 int run(QApplication& app)
 {
     PageState state; // its start values come first, before any window exists
-    const std::unique_ptr<frmmain> window = start(state, QApplication::applicationDirPath());
-    QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
-    return app.exec();
+    int code = 0;
+    {
+        const std::unique_ptr<frmmain> window = start(state, QApplication::applicationDirPath());
+        QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
+        code = app.exec();
+    }
+    // The settings are saved by now. A picture read stuck on a slow disk is no reason to
+    // keep the user waiting, nor to tear the program down under its thread.
+    if (!PictureJobs::finishAll(250)) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }
 
 } // namespace Startup

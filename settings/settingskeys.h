@@ -44,6 +44,9 @@ inline constexpr Key mainTop { "Settings", "MainTop", "1000", true };
 // Whether the previews show each skin as Winamp draws it: "1" yes, anything else no.
 // Written when the user toggles it.
 inline constexpr Key winampLook { "Settings", "WinampLook", "0", false };
+// The scale of the window showing a skin as Winamp draws it: "1" or "2"; missing, 2 when
+// the screen is tall enough. Written when the user switches it.
+inline constexpr Key lookScale { "Look", "Scale", "", false };
 
 // The code page winamp.ini is written in, for a Winamp started in another locale than
 // ours. Absent: the locale's.
