@@ -487,12 +487,17 @@ void Bench::measureArchivePages()
     const PageTimes archives = measurePageChange(m_pageArchivesFolder, false);
     if (!folders.measured || !archives.measured)
         return;
-    const bool met = archives.painted.cpu < 16 && archives.painted.cpu <= 1.5 * folders.painted.cpu;
+    // Judged by the wall clock: what the user waits for, now that the reads run in parallel
+    // beside the window; the CPU time of both is in the row too.
+    const double wallRatio = folders.painted.wall > 0 ? archives.painted.wall / folders.painted.wall : 0;
+    const bool met = archives.painted.cpu < 16 && wallRatio <= 1.5;
     m_rows << Row { QStringLiteral(
                         "Page change until every picture is painted, twelve archives (main.bmp read out of each), "
                         "against the same page of unpacked folders"),
-        archives.count, ms(archives.painted), ms(folders.painted), ratio(cpuRatio(archives.painted, folders.painted)),
-        QStringLiteral("< 16 ms, ≤ 1.5 ×"), met ? QStringLiteral("yes") : QStringLiteral("no") };
+        archives.count, ms(archives.painted), ms(folders.painted),
+        ratio(wallRatio) + QStringLiteral(" wall, ") + ratio(cpuRatio(archives.painted, folders.painted))
+            + QStringLiteral(" CPU"),
+        QStringLiteral("< 16 ms, ≤ 1.5 × wall"), met ? QStringLiteral("yes") : QStringLiteral("no") };
     m_rows << Row { QStringLiteral("Page change: the selection handler alone, twelve archives"), archives.count,
         ms(archives.handler), {}, {}, QStringLiteral("≤ 2 ms"),
         archives.handler.cpu <= 2 ? QStringLiteral("yes") : QStringLiteral("no") };
@@ -704,7 +709,9 @@ void Bench::measureHostile()
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--compose-each"), folder });
-    const int limitMs = 120000;
+    // Today's hostile files can take minutes; the smoke run only asks whether it all works.
+    const int limitMs = m_options.smoke ? 20000 : 120000;
+    const int settleMs = m_options.smoke ? 10000 : 60000;
     if (!child.waitForFinished(limitMs)) {
         child.kill();
         child.waitForFinished(5000);
@@ -712,6 +719,7 @@ void Bench::measureHostile()
                        .arg(limitMs / 1000);
     }
     const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
+    double peakKb = 0;
     for (const QByteArray& line : lines) {
         const QList<QByteArray> fields = line.split('\t');
         if (fields.size() != 2)
@@ -719,17 +727,18 @@ void Bench::measureHostile()
         const QString name = QString::fromUtf8(fields[0]);
         const double value = fields[1].toDouble();
         if (name == QLatin1String("peak")) {
-            m_rows << Row { QStringLiteral("Peak resident memory composing every skin there (preview, grid's look, "
-                                           "the look window's three windows), %1, a process of its own")
-                                .arg(kinds),
-                qint64(made.size()), QString::number(value / 1024, 'f', 1) + QStringLiteral(" MB"), {}, {},
-                QStringLiteral("< 150 MB"), value / 1024 < 150 ? QStringLiteral("yes") : QStringLiteral("no") };
-        } else {
-            m_rows << Row { QStringLiteral("Preview, grid's look and the look window's picture of `%1`").arg(name), 1,
-                ms(value), {}, {}, QStringLiteral("≤ 50 ms"),
-                value <= 50 ? QStringLiteral("yes") : QStringLiteral("no") };
+            peakKb = value;
+            continue;
         }
+        m_rows << Row { QStringLiteral("Preview, grid's look and the look window's picture of `%1`").arg(name), 1,
+            ms(value), {}, {}, QStringLiteral("≤ 50 ms"), value <= 50 ? QStringLiteral("yes") : QStringLiteral("no") };
     }
+    const double peak = peakKb / 1024;
+    m_rows << Row { QStringLiteral("Peak resident memory composing every skin there (preview, grid's look, the look "
+                                   "window's three windows), %1, a process of its own")
+                        .arg(kinds),
+        qint64(made.size()), QString::number(peak, 'f', 1) + QStringLiteral(" MB"), {}, {}, QStringLiteral("< 150 MB"),
+        peak < 150 ? QStringLiteral("yes") : QStringLiteral("no") };
 
     if (!m_options.startup)
         return;
@@ -740,7 +749,7 @@ void Bench::measureHostile()
     for (const bool look : { false, true }) {
         const QString home
             = writeConfig(look ? QStringLiteral("hostile-look") : QStringLiteral("hostile"), folder, look);
-        const StartupRun run = runStartup(server.display(), m_options.binary, home, 60000, {}, 60000);
+        const StartupRun run = runStartup(server.display(), m_options.binary, home, 60000, {}, settleMs);
         if (!check(run.error.isEmpty(), QStringLiteral("start-up on hostile files: %1").arg(run.error)))
             return;
         const QString grid
@@ -752,7 +761,7 @@ void Bench::measureHostile()
         m_rows << Row { QStringLiteral("Peak resident memory of `hadrel` on %1, %2, once idle (%3)")
                             .arg(kinds, grid,
                                 run.settledMs < 0
-                                    ? QStringLiteral("still busy after 60 s")
+                                    ? QStringLiteral("still busy after %1 s").arg(settleMs / 1000)
                                     : QStringLiteral("idle %1 s after start").arg(run.settledMs / 1000, 0, 'f', 1)),
             qint64(made.size()), QString::number(peak, 'f', 1) + QStringLiteral(" MB"), {}, {},
             QStringLiteral("< 150 MB"), peak < 150 ? QStringLiteral("yes") : QStringLiteral("no") };
@@ -886,16 +895,16 @@ int composeEach(const QString& folder)
         WinampLook::mainWindowOfSkin(folder + name);
         WinampLook::stacked(SkinFiles::ofSkin(folder + name, WinampLook::fileNames()));
         out << name << '\t' << watch.elapsed().wall << '\n';
+        // After each skin, so that a run stopped by the time limit still tells it.
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("VmHWM:"))
+                    out << "peak\t" << line.mid(6).trimmed().split(' ').first() << '\n';
+            }
+        }
         out.flush();
     }
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmHWM:"))
-                out << "peak\t" << line.mid(6).trimmed().split(' ').first() << '\n';
-        }
-    }
-    out.flush();
     return 0;
 }
 
