@@ -21,6 +21,8 @@ class QMenu;
 class NameBox;
 class PreviewCell;
 class PreviewGrid;
+class QListWidgetItem;
+class SearchWindow;
 class SelectFrame;
 class StatusPanels;
 
@@ -62,6 +64,10 @@ public:
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpBar1 = nullptr;
     QAction* mnuHelpAbout = nullptr;
+    // Finding a skin: the search window, a random skin, the readme (context menu only).
+    QAction* mnuFind = nullptr;
+    QAction* mnuRandom = nullptr;
+    QAction* mnuReadme = nullptr;
 
     // The current skin folder: the text of panel "path", and nowhere else.
     QString currentFolder() const;
@@ -108,6 +114,13 @@ public:
     // skin. A few items report each failure in a box of its own; more show a progress
     // window that can stop before the next item, and one box of all the failures.
     void addDroppedSkins(const QStringList& paths);
+    // 「Skinを探す」, made on first use and kept, so that it keeps its text.
+    SearchWindow* searchWindow();
+    void findTriggered();
+    void randomTriggered();
+    void readmeTriggered();
+    // The listed skin Winamp uses, read after each scan and each apply; empty when none.
+    QString skinInUse() const { return m_inUse; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -156,6 +169,11 @@ private:
     RunError loadSteps();
     void saveSettingsAtExit();
     void reportUnsavedSettings();
+    void buildFind();
+    void skinsListed(const QStringList& names);
+    void refreshInUse();
+    void markInUseNames();
+    void showFound(const QString& name);
 
     PageState& m_state;
     QString m_programFolder;
@@ -163,4 +181,8 @@ private:
     PreviewGrid* m_grid = nullptr;
     RenameSession m_rename;
     bool m_winampLook = false;
+    QStringList m_listed; // the names the last scan put into Skin_Lst
+    SearchWindow* m_search = nullptr;
+    QString m_inUse;
+    QListWidgetItem* m_inUseItem = nullptr;
 };

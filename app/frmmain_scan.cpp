@@ -32,6 +32,7 @@ void frmmain::Skin_Scan()
             // Through the list's own signal, so the selection handling runs within the scan.
             Skin_Lst->setCurrentRow(0);
         }
+        skinsListed(names);
     }
     panel(QStringLiteral("skin"))->setText(QStringLiteral("Skin数:") + QString::number(Skin_Lst->count()));
 }

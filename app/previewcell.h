@@ -34,6 +34,10 @@ class NameBox : public QLineEdit
 public:
     explicit NameBox(QWidget* parent = nullptr);
 
+    // Bold, with the tooltip 「Winampで使用中」, while Winamp uses the skin of this name.
+    void setInUse(bool inUse);
+    bool isInUse() const { return m_inUse; }
+
 signals:
     void clicked();
     void focusGained();
@@ -45,6 +49,11 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // The whole name as the tooltip when the box cuts it off.
+    bool event(QEvent* event) override;
+
+private:
+    bool m_inUse = false;
 };
 
 // SelectSq: a rectangle outline, 4 px wide, moved by its top-left corner only.

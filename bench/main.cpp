@@ -6,6 +6,7 @@
 #include "bench/cscan.h"
 #include "bench/hostile.h"
 #include "bench/machine.h"
+#include "bench/searchbench.h"
 #include "bench/skingen.h"
 #include "bench/startupprobe.h"
 #include "platform/store.h"
@@ -180,6 +181,7 @@ private:
     bool check(bool ok, const QString& what);
     Time measureScan(const QString& folder, const SkinGen::Made& made, const QString& what);
     void measureList();
+    void measureSearch();
     void measureRescan(const QString& folder, const SkinGen::Made& made);
     PageTimes measurePageChange(const QString& folder, bool details, bool look = false);
     void measureArchivePages();
@@ -326,6 +328,24 @@ void Bench::measureList()
         ms(median(sort)), {}, {}, {}, {} };
     m_rows << Row { QStringLiteral("Fill `Skin_Lst`: clear, add, lay out, paint"), m_large.skins.size(),
         ms(median(fill)), {}, {}, {}, {} };
+}
+
+// The search window: one keystroke until painted, and folding the names after a scan.
+void Bench::measureSearch()
+{
+    const SearchBench::Result r = SearchBench::measure(m_large.skins, m_options.runs);
+    check(r.ok, QStringLiteral("the search window shows what the plain loop finds"));
+    const Time key { r.keystroke.wall, r.keystroke.cpu }, loop { r.containsLoop.wall, r.containsLoop.cpu };
+    const Time fold { r.fold.wall, r.fold.cpu }, sort { r.sort.wall, r.sort.cpu };
+    m_rows << Row { QStringLiteral("Search: one keystroke (the first letter, %1 matches), filter and list until "
+                                   "painted, against a plain `QString::contains` loop over the folded names")
+                        .arg(thousands(r.matches)),
+        m_large.skins.size(), ms(key), ms(loop), ratio(cpuRatio(key, loop)), QStringLiteral("≤ 16 ms"),
+        key.cpu <= 16 ? QStringLiteral("yes") : QStringLiteral("no") };
+    m_rows << Row { QStringLiteral("Search: fold the names after a scan (`SkinSearch::foldAll`), against the "
+                                   "case-blind sort of the same names"),
+        m_large.skins.size(), ms(fold), ms(sort), ratio(cpuRatio(fold, sort)), QStringLiteral("≤ 1.3 ×"),
+        fold.cpu <= 1.3 * sort.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
 }
 
 // What the user waits for after F5: the scan, the list, the first page and its paint.
@@ -840,6 +860,8 @@ int Bench::run()
             mixed.cpu <= 1.2 * folders.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
         err << "list..." << Qt::endl;
         measureList();
+        err << "search..." << Qt::endl;
+        measureSearch();
         err << "rescan..." << Qt::endl;
         measureRescan(m_smallFolder, m_small);
         measureRescan(m_largeFolder, m_large);

@@ -145,4 +145,15 @@ std::optional<QByteArray> encode(const QString& text, int codePage)
     return bytes;
 }
 
+std::optional<QString> decode(const QByteArray& bytes, int codePage)
+{
+    const char* name = codecName(codePage);
+    if (!name)
+        return std::nullopt;
+    QStringDecoder decoder(name, QStringConverter::Flag::Stateless);
+    if (!decoder.isValid())
+        return std::nullopt;
+    return QString(decoder.decode(bytes));
+}
+
 } // namespace WineCodePage

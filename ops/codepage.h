@@ -33,4 +33,7 @@ int current();
 // (no best fit, no "?") or the code page is unsupported.
 std::optional<QByteArray> encode(const QString& text, int codePage);
 
+// bytes read in codePage; nothing when the code page is unsupported.
+std::optional<QString> decode(const QByteArray& bytes, int codePage);
+
 } // namespace WineCodePage

@@ -631,7 +631,7 @@ void TestFileCommands::contextMenuCommandsAsAUserPicksThem()
         return shown;
     };
     const QStringList contextEntries = { "削除(&D)", "名前の変更(&R)", "WINAMPで使う(&U)",
-        "このSkinでWINAMPを起動する(&E)", "Winampでの見た目(&L)" };
+        "このSkinでWINAMPを起動する(&E)", "Winampでの見た目(&L)", "Readmeを読む(&M)" };
 
     // "削除(&D)" on Blue's cell: into the trash beside the program.
     QTest::mouseClick(m_window->Skin_Preview[1], Qt::LeftButton);

@@ -31,6 +31,7 @@ const QStringList contextEntries = {
     QStringLiteral("WINAMPで使う(&U)"),
     QStringLiteral("このSkinでWINAMPを起動する(&E)"),
     QStringLiteral("Winampでの見た目(&L)"),
+    QStringLiteral("Readmeを読む(&M)"),
 };
 
 } // namespace

@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Finding a skin: the search window, a random skin, the readme, the skin Winamp uses and
+// whole names as tooltips.
+#include "app/frmmain.h"
+
+#include "app/hourglass.h"
+#include "app/previewcell.h"
+#include "app/readmewindow.h"
+#include "app/searchwindow.h"
+#include "app/wholenames.h"
+#include "ops/winampinuse.h"
+#include "settings/settingskeys.h"
+#include "skins/skinreadme.h"
+#include "skins/skinsearch.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QRandomGenerator>
+
+void frmmain::buildFind()
+{
+    auto addAction = [this](QMenu* menu, const QString& name, const QString& caption) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(name);
+        menu->addAction(action);
+        return action;
+    };
+    ViewMenu->addSeparator()->setObjectName(QStringLiteral("mnuViewBar2"));
+    mnuFind = addAction(ViewMenu, QStringLiteral("mnuFind"), QStringLiteral("Skinを探す(&S)..."));
+    mnuFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuFind->setShortcutContext(Qt::WindowShortcut);
+    mnuRandom = addAction(ViewMenu, QStringLiteral("mnuRandom"), QStringLiteral("ランダムに選ぶ(&N)"));
+    mnuRandom->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    mnuRandom->setShortcutContext(Qt::WindowShortcut);
+    mnuReadme = addAction(FileMenu, QStringLiteral("mnuReadme"), QStringLiteral("Readmeを読む(&M)"));
+    mnuReadme->setVisible(false);
+
+    connect(mnuFind, &QAction::triggered, this, &frmmain::findTriggered);
+    connect(mnuRandom, &QAction::triggered, this, &frmmain::randomTriggered);
+    connect(mnuReadme, &QAction::triggered, this, &frmmain::readmeTriggered);
+    // The readme follows the skin commands in and out of the context menu.
+    connect(mnuLook, &QAction::visibleChanged, this, [this] {
+        const bool context = mnuLook->isVisible();
+        const int cell = selectedCell();
+        mnuReadme->setEnabled(
+            context && cell >= 0 && !SkinReadme::find(currentFolder() + cellSkinName(cell)).isEmpty());
+        mnuReadme->setVisible(context);
+    });
+    // After the commands' own handlers, which these connections follow.
+    for (QAction* apply : { file[5], file[6] })
+        connect(apply, &QAction::triggered, this, &frmmain::refreshInUse);
+    connect(Skin_Lst, &QListWidget::currentRowChanged, this, &frmmain::markInUseNames);
+    new WholeNameTips(Skin_Lst);
+}
+
+SearchWindow* frmmain::searchWindow()
+{
+    if (!m_search) {
+        m_search = new SearchWindow(this);
+        m_search->setSkins(currentFolder(), m_listed);
+        connect(m_search, &SearchWindow::skinChosen, this, &frmmain::showFound);
+    }
+    return m_search;
+}
+
+void frmmain::findTriggered()
+{
+    searchWindow()->bringUp();
+}
+
+void frmmain::showFound(const QString& name)
+{
+    const int row = int(m_listed.indexOf(name));
+    if (row >= 0 && row < Skin_Lst->count())
+        Skin_Lst->setCurrentRow(row);
+    raise();
+    activateWindow();
+}
+
+void frmmain::randomTriggered()
+{
+    const int row = SkinSearch::randomRow(Skin_Lst->count(), Skin_Lst->currentRow(), *QRandomGenerator::global());
+    if (row >= 0)
+        Skin_Lst->setCurrentRow(row);
+}
+
+void frmmain::readmeTriggered()
+{
+    const int cell = selectedCell();
+    const QString name = cell < 0 ? QString() : cellSkinName(cell);
+    if (name.isEmpty())
+        return;
+    QString text;
+    {
+        Hourglass hourglass;
+        const QString skin = currentFolder() + name;
+        text = SkinReadme::decode(SkinReadme::read(skin, SkinReadme::find(skin)));
+    }
+    auto* window = new ReadmeWindow(name, text, this);
+    window->show();
+}
+
+void frmmain::skinsListed(const QStringList& names)
+{
+    m_listed = names;
+    m_inUseItem = nullptr; // the list was emptied and filled again
+    refreshInUse();
+    if (m_search)
+        m_search->setSkins(currentFolder(), names);
+}
+
+void frmmain::refreshInUse()
+{
+    if (m_inUseItem) {
+        m_inUseItem->setData(Qt::FontRole, QVariant());
+        m_inUseItem->setToolTip(QString());
+        m_inUseItem = nullptr;
+    }
+    // Read from the store while the settings dialog does not exist: making it here would
+    // fix the Winamp folder before anything asked for it.
+    const QString amp = settings().existing() ? ampPath() : SettingsKeys::read(SettingsKeys::amp);
+    m_inUse = m_listed.isEmpty() ? QString() : WinampInUse::current(amp, currentFolder(), m_listed);
+    const int row = m_inUse.isEmpty() ? -1 : int(m_listed.indexOf(m_inUse));
+    if (row >= 0 && row < Skin_Lst->count()) {
+        m_inUseItem = Skin_Lst->item(row);
+        QFont bold = Skin_Lst->font();
+        bold.setBold(true);
+        m_inUseItem->setFont(bold);
+        m_inUseItem->setToolTip(QStringLiteral("Winampで使用中"));
+    }
+    markInUseNames();
+}
+
+void frmmain::markInUseNames()
+{
+    for (NameBox* box : Skin_Name)
+        box->setInUse(!m_inUse.isEmpty() && box->isEnabled() && box->text() == m_inUse);
+}
