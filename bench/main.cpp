@@ -5,6 +5,7 @@
 #include "app/previewcell.h"
 #include "bench/cscan.h"
 #include "bench/hostile.h"
+#include "bench/hostileskins.h"
 #include "bench/machine.h"
 #include "bench/searchbench.h"
 #include "bench/skingen.h"
@@ -18,6 +19,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
 #include <QListWidget>
 #include <QPainter>
@@ -187,8 +189,9 @@ private:
     void measureArchivePages();
     void measureLook();
     void measureLookPages();
-    void measureStartup();
     void measureHostile();
+    void measureStartup();
+    void measureHostileFolder();
     QString writeConfig(const QString& name, const QString& skinFolder, bool lookGrid = false);
     void print();
     void removeTree();
@@ -239,8 +242,8 @@ bool Bench::prepare()
     }
 
     QString error;
-    for (const char* folder :
-        { "pool", "small", "large", "exact", "mixed", "pages-wsz", "pages-dir", "empty", "winamp", "config" })
+    for (const char* folder : { "pool", "small", "large", "exact", "mixed", "pages-wsz", "pages-dir", "empty", "winamp",
+             "config", "hostile" })
         QDir().mkpath(m_root + QLatin1String(folder));
     if (!m_options.shots.isEmpty())
         QDir().mkpath(m_options.shots);
@@ -636,6 +639,47 @@ void Bench::measureLook()
         folders.size(), ms(lp), ms(bp), ratio(cpuRatio(lp, bp)), {}, {} };
 }
 
+// Hostile archives of a few kilobytes, composed as the look window composes them (all
+// three windows, both regions), against a real skin's archive composed the same way.
+void Bench::measureHostile()
+{
+    QString error;
+    const QString realArchive = m_options.realSkins + QStringLiteral("/wsz/TopazAmp1-2.wsz");
+    const QList<HostileSkins::Made> hostile = HostileSkins::make(
+        m_root + QStringLiteral("hostile"), m_options.realSkins + QStringLiteral("/TopazAmp1-2/Main.bmp"), &error);
+    if (!check(!hostile.isEmpty(), error))
+        return;
+    auto compose = [&](const QString& archive) {
+        const QImage look = WinampLook::stacked(SkinFiles::ofSkin(archive, WinampLook::fileNames()));
+        check(look.size() == QSize(275, 348), QStringLiteral("%1 composes").arg(archive));
+    };
+    const int samples = m_options.smoke ? 1 : 9;
+    auto timeAll = [&](auto&& f) {
+        f(); // warm
+        QList<Time> times;
+        for (int i = 0; i < samples; ++i)
+            times << timeOf(f);
+        return median(times);
+    };
+    const Time real = timeAll([&] { compose(realArchive); });
+    for (const HostileSkins::Made& made : hostile) {
+        const Time t = timeAll([&] { compose(made.path); });
+        m_rows << Row { QStringLiteral("Compose the look window of a hostile archive (%1, %2 KB), against a real "
+                                       "skin's archive")
+                            .arg(made.what)
+                            .arg(QFileInfo(made.path).size() / 1024),
+            1, ms(t), ms(real), ratio(cpuRatio(t, real)), QStringLiteral("≤ 50 ms"),
+            t.cpu <= 50 ? QStringLiteral("yes") : QStringLiteral("no") };
+    }
+    // The grid's picture of the bitmap bomb: its main.bmp claims as much.
+    const Time preview = timeAll([&] { PreviewImage::load(hostile.first().path); });
+    const Time realPreview = timeAll([&] { PreviewImage::load(realArchive); });
+    m_rows << Row { QStringLiteral("The preview (`PreviewImage::load`) of the archive whose bitmaps claim 5792 × 5792 "
+                                   "pixels, against a real skin's archive"),
+        1, ms(preview), ms(realPreview), ratio(cpuRatio(preview, realPreview)), QStringLiteral("≤ 50 ms"),
+        preview.cpu <= 50 ? QStringLiteral("yes") : QStringLiteral("no") };
+}
+
 QString Bench::writeConfig(const QString& name, const QString& skinFolder, bool lookGrid)
 {
     const QString home = m_root + QStringLiteral("config-") + name;
@@ -716,9 +760,9 @@ void Bench::measureStartup()
 
 // One real skin beside hostile files: what each costs to show, in a child process of its
 // own so that its peak memory is theirs alone, and the real program on them.
-void Bench::measureHostile()
+void Bench::measureHostileFolder()
 {
-    const QString folder = m_root + QStringLiteral("hostile/");
+    const QString folder = m_root + QStringLiteral("hostile-folder/");
     QDir().mkpath(folder);
     QString error;
     const QStringList made = Hostile::make(folder, m_options.realSkins + QStringLiteral("/XMMS-Turquoise/"), &error);
@@ -872,12 +916,13 @@ int Bench::run()
         err << "winamp look..." << Qt::endl;
         measureLook();
         measureLookPages();
+        measureHostile();
         if (m_options.startup) {
             err << "start-up..." << Qt::endl;
             measureStartup();
         }
         err << "hostile files..." << Qt::endl;
-        measureHostile();
+        measureHostileFolder();
         print();
     }
     if (m_options.work.isEmpty())

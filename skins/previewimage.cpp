@@ -27,9 +27,6 @@ enum Compression : quint32 { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBi
 constexpr qint64 fileHeaderSize = 14;
 constexpr qint64 coreHeaderSize = 12;
 constexpr qint64 infoHeaderSize = 40;
-// A skin's main.bmp is 275 x 116; anything near these limits is no skin picture.
-constexpr qint64 maxSide = 16384;
-constexpr qint64 maxPixels = qint64(32) * 1024 * 1024;
 constexpr qint64 maxFileSize = qint64(256) * 1024 * 1024;
 
 class Bytes
@@ -77,7 +74,9 @@ struct Channel
         const quint32 v = (pixel & mask) >> shift;
         if (bits >= 8)
             return int(v >> (bits - 8));
-        return int(v * 255 / ((quint32(1) << bits) - 1));
+        // Rounded, as common decoders scale 5- and 6-bit channels: 16 of 31 is 132.
+        const quint32 top = (quint32(1) << bits) - 1;
+        return int((v * 255 + top / 2) / top);
     }
 };
 
@@ -138,7 +137,7 @@ bool readLayout(const Bytes& in, Layout& out)
     out.topDown = height < 0;
     if (out.topDown)
         height = -height;
-    if (width <= 0 || height <= 0 || width > maxSide || height > maxSide || width * height > maxPixels)
+    if (!fitsASkin(QSize(int(std::min<qint64>(width, INT_MAX)), int(std::min<qint64>(height, INT_MAX)))))
         return false;
     if (out.topDown && (comp == Rle8 || comp == Rle4))
         return false;
@@ -323,6 +322,12 @@ QByteArray readRegularFile(const QString& path)
 
 } // namespace
 
+bool fitsASkin(QSize size)
+{
+    return size.width() > 0 && size.height() > 0 && size.width() <= maxSide && size.height() <= maxSide
+        && qint64(size.width()) * size.height() <= maxPixels;
+}
+
 QImage decodeBmp(const QByteArray& bytes)
 {
     const Bytes in(bytes);
@@ -345,6 +350,8 @@ QImage load(const QString& path)
     if (!buffer.open(QIODevice::ReadOnly))
         return {};
     QImageReader reader(&buffer);
+    if (!fitsASkin(reader.size()))
+        return {};
     return reader.read();
 }
 

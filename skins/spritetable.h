@@ -11,7 +11,6 @@ enum Bitmap : int {
     Main,
     Titlebar,
     Cbuttons,
-    Numbers, // nums_ex.bmp when the skin has one, else numbers.bmp
     Playpaus,
     Monoster,
     Posbar,
@@ -24,12 +23,10 @@ enum Bitmap : int {
     BitmapCount
 };
 
-// The file behind each bitmap (Numbers: the second choice is the first tried).
+// The file behind each bitmap.
 inline constexpr std::array<const char*, BitmapCount> bitmapFiles
-    = { "main.bmp", "titlebar.bmp", "cbuttons.bmp", "numbers.bmp", "playpaus.bmp", "monoster.bmp", "posbar.bmp",
-          "volume.bmp", "balance.bmp", "shufrep.bmp", "text.bmp", "eqmain.bmp", "pledit.bmp" };
-inline constexpr const char* numbersExFile = "nums_ex.bmp";
-inline constexpr const char* visColorFile = "viscolor.txt";
+    = { "main.bmp", "titlebar.bmp", "cbuttons.bmp", "playpaus.bmp", "monoster.bmp", "posbar.bmp", "volume.bmp",
+          "balance.bmp", "shufrep.bmp", "text.bmp", "eqmain.bmp", "pledit.bmp" };
 inline constexpr const char* pleditTextFile = "pledit.txt";
 inline constexpr const char* regionFile = "region.txt";
 
@@ -56,7 +53,8 @@ inline constexpr int windowHeight = 116;
 
 // The main window as Winamp draws it when stopped: title bar active, buttons up, mono and
 // stereo both off, the position bar without its thumb, the equalizer and playlist
-// buttons lit because those windows are open.
+// buttons lit because those windows are open. Stopped, Winamp shows no time and no
+// visualisation: main.bmp shows there.
 inline constexpr Placed mainStopped[] = {
     { { Main, 0, 0, 275, 116 }, 0, 0 }, { { Titlebar, 27, 0, 275, 14 }, 0, 0 }, // active title bar
     { { Titlebar, 0, 0, 9, 9 }, 6, 3 }, // options
@@ -79,15 +77,6 @@ inline constexpr Placed mainStopped[] = {
     { { Shufrep, 23, 73, 23, 12 }, 242, 58 }, // playlist, on
 };
 
-// The time: four digits of numbers.bmp around the colon that main.bmp carries.
-inline constexpr int digitWidth = 9;
-inline constexpr int digitHeight = 13;
-inline constexpr std::array<std::array<int, 2>, 4> timeDigits = { { { 48, 26 }, { 60, 26 }, { 78, 26 }, { 90, 26 } } };
-inline constexpr Sprite digit(int d)
-{
-    return { Numbers, d * digitWidth, 0, digitWidth, digitHeight };
-}
-
 // Volume and balance: 28 backgrounds 15 pixels apart, then the thumb.
 inline constexpr int sliderFrames = 28;
 inline constexpr int sliderFrameStep = 15;
@@ -104,6 +93,9 @@ inline constexpr Sprite balanceThumb { Balance, 15, 422, 14, 11 };
 inline constexpr Area volumeArea { 107, 57, 68, 13 };
 inline constexpr Area balanceArea { 177, 57, 38, 13 };
 inline constexpr int sliderThumbTop = 1; // below the top of its area
+// How far the thumb's left edge travels across its slider.
+inline constexpr int volumeTravel = 51;
+inline constexpr int balanceTravel = balanceArea.w - balanceThumb.w;
 
 // text.bmp: 5 x 6 cells, 31 to a row.
 inline constexpr int glyphWidth = 5;
@@ -128,8 +120,13 @@ constexpr std::array<int, 2> glyphCell(char32_t c)
         return { 1, 23 };
     return { 0, 30 };
 }
-inline constexpr Area titleArea { 111, 27, 154, 6 };
-inline constexpr Area visArea { 24, 43, 76, 16 };
+// A text field: where it starts, how many glyphs Winamp draws into it (blanks after the
+// text) and how many pixels of them show.
+struct TextField
+{
+    int x, y, glyphs, width;
+};
+inline constexpr TextField songTitle { 111, 27, 31, 154 };
 
 // The equalizer: flat, off, buttons up.
 inline constexpr Placed equalizerStopped[] = {
@@ -145,6 +142,8 @@ inline constexpr Sprite eqPreampLine { Eqmain, 0, 314, 113, 1 };
 inline constexpr Sprite eqCurveColours { Eqmain, 115, 294, 1, 19 };
 inline constexpr int eqSliderTop = 38;
 inline constexpr int eqSliderHeight = 63;
+// A band's thumb stands 0 to 50 pixels below the top of its slider, 0 dB half way.
+inline constexpr int eqSliderTravel = 50;
 inline constexpr std::array<int, 11> eqSliderLefts = { 21, 78, 96, 114, 132, 150, 168, 186, 204, 222, 240 };
 inline constexpr Sprite eqSliderFrame(int frame)
 {
@@ -153,11 +152,14 @@ inline constexpr Sprite eqSliderFrame(int frame)
 inline constexpr Sprite eqSliderThumb { Eqmain, 0, 164, 11, 11 };
 
 // The playlist editor at its smallest, 275 x 116: corners, tiles and the title piece.
+// The title is centred, at (275 - 100) / 2; the 62 and 63 pixels beside it each hold a
+// tile cut to 12 or 13 pixels, then two whole ones.
 inline constexpr Placed playlistSmallest[] = {
     { { Pledit, 0, 0, 25, 20 }, 0, 0 }, // top left, active
-    { { Pledit, 127, 0, 25, 20 }, 25, 0 }, // top filler
-    { { Pledit, 127, 0, 25, 20 }, 50, 0 }, { { Pledit, 26, 0, 100, 20 }, 75, 0 }, // title
-    { { Pledit, 127, 0, 25, 20 }, 175, 0 }, { { Pledit, 127, 0, 25, 20 }, 200, 0 },
+    { { Pledit, 127, 0, 12, 20 }, 25, 0 }, // top filler
+    { { Pledit, 127, 0, 25, 20 }, 37, 0 }, { { Pledit, 127, 0, 25, 20 }, 62, 0 },
+    { { Pledit, 26, 0, 100, 20 }, 87, 0 }, // title
+    { { Pledit, 127, 0, 13, 20 }, 187, 0 }, { { Pledit, 127, 0, 25, 20 }, 200, 0 },
     { { Pledit, 127, 0, 25, 20 }, 225, 0 }, { { Pledit, 153, 0, 25, 20 }, 250, 0 }, // top right
     { { Pledit, 0, 42, 12, 29 }, 0, 20 }, // left side
     { { Pledit, 0, 42, 12, 29 }, 0, 49 }, { { Pledit, 31, 42, 20, 29 }, 255, 20 }, // right side with the scroll groove
@@ -167,6 +169,7 @@ inline constexpr Placed playlistSmallest[] = {
 };
 inline constexpr Area playlistList { 12, 20, 243, 58 };
 inline constexpr int playlistRowHeight = 13;
-inline constexpr std::array<int, 2> playlistRunningTime = { 132, 88 };
+inline constexpr TextField playlistRunningTime { 132, 88, 18, 18 * glyphWidth };
+inline constexpr TextField playlistMiniTime { 191, 101, 5, 5 * glyphWidth };
 
 } // namespace SpriteTable

@@ -2,16 +2,16 @@
 #include "skins/winamplook.h"
 
 #include "skins/previewimage.h"
+#include "skins/skinregion.h"
 #include "skins/spritetable.h"
 
 #include <QColor>
 #include <QFile>
 #include <QFont>
 #include <QPainter>
-#include <QPainterPath>
-#include <QRegularExpression>
 
 #include <array>
+#include <cmath>
 
 using namespace SpriteTable;
 
@@ -47,11 +47,7 @@ public:
     Bitmaps(const SkinFiles& files, std::initializer_list<Bitmap> wanted)
     {
         for (const Bitmap b : wanted) {
-            QImage image;
-            if (b == Numbers)
-                image = decode(files.file(QLatin1String(numbersExFile)));
-            if (image.isNull())
-                image = decode(files.file(QLatin1String(bitmapFiles[size_t(b)])));
+            QImage image = decode(files.file(QLatin1String(bitmapFiles[size_t(b)])));
             // Winamp draws the balance from volume.bmp when a skin has no balance.bmp.
             if (image.isNull() && b == Balance)
                 image = decode(files.file(QLatin1String(bitmapFiles[Volume])));
@@ -80,19 +76,25 @@ template<size_t N> void blitAll(QPainter& painter, const Bitmaps& bitmaps, const
         blit(painter, bitmaps, p.sprite, p.x, p.y);
 }
 
-void text(QPainter& painter, const Bitmaps& bitmaps, const QString& line, const Area& area)
+// Winamp fills the whole field: the text, then blank glyphs.
+void text(QPainter& painter, const Bitmaps& bitmaps, const QString& line, const TextField& field)
 {
     painter.save();
-    painter.setClipRect(area.x, area.y, area.w, area.h);
-    int x = area.x;
-    for (const char32_t c : line.toUcs4()) {
-        if (x >= area.x + area.w)
-            break;
+    painter.setClipRect(field.x, field.y, field.width, glyphHeight);
+    std::u32string glyphs = line.toStdU32String().substr(0, size_t(field.glyphs));
+    glyphs.resize(size_t(field.glyphs), U' ');
+    int x = field.x;
+    for (const char32_t c : glyphs) {
         const auto [row, col] = glyphCell(c);
-        blit(painter, bitmaps, { Text, col * glyphWidth, row * glyphHeight, glyphWidth, glyphHeight }, x, area.y);
+        blit(painter, bitmaps, { Text, col * glyphWidth, row * glyphHeight, glyphWidth, glyphHeight }, x, field.y);
         x += glyphWidth;
     }
     painter.restore();
+}
+
+int rounded(double value)
+{
+    return int(std::lround(value));
 }
 
 QImage canvas()
@@ -100,32 +102,6 @@ QImage canvas()
     QImage image(windowWidth, windowHeight, QImage::Format_RGB32);
     image.fill(Qt::black);
     return image;
-}
-
-// viscolor.txt: one colour a line, "r,g,b" and maybe a comment; these are Winamp's own
-// colours for the lines a skin leaves out.
-std::array<QColor, 24> visColours(const QByteArray& bytes)
-{
-    static constexpr int defaults[24][3] = { { 0, 0, 0 }, { 24, 33, 41 }, { 239, 49, 16 }, { 206, 41, 16 },
-        { 214, 90, 0 }, { 214, 102, 0 }, { 214, 115, 0 }, { 198, 123, 8 }, { 222, 165, 24 }, { 214, 181, 33 },
-        { 189, 222, 41 }, { 148, 222, 33 }, { 41, 206, 16 }, { 50, 190, 16 }, { 57, 181, 16 }, { 49, 156, 8 },
-        { 41, 148, 0 }, { 24, 132, 8 }, { 255, 255, 255 }, { 214, 214, 222 }, { 181, 189, 189 }, { 160, 170, 175 },
-        { 148, 156, 165 }, { 150, 150, 150 } };
-    std::array<QColor, 24> colours;
-    for (size_t i = 0; i < colours.size(); ++i)
-        colours[i] = QColor(defaults[i][0], defaults[i][1], defaults[i][2]);
-    static const QRegularExpression number(QStringLiteral("\\d+"));
-    const QList<QByteArray> lines = bytes.split('\n');
-    for (qsizetype i = 0; i < lines.size() && i < qsizetype(colours.size()); ++i) {
-        const QString line = QString::fromLatin1(lines[i]).section(QStringLiteral("//"), 0, 0);
-        int rgb[3];
-        int found = 0;
-        for (auto it = number.globalMatch(line); it.hasNext() && found < 3;)
-            rgb[found++] = std::min(255, it.next().captured().toInt());
-        if (found == 3)
-            colours[size_t(i)] = QColor(rgb[0], rgb[1], rgb[2]);
-    }
-    return colours;
 }
 
 struct PlaylistText
@@ -176,102 +152,50 @@ PlaylistText playlistText(const QByteArray& bytes)
     return result;
 }
 
-// region.txt: the polygons of one section ("Normal" for the main window, "Equalizer")
-// that shape a window. Empty when the section is absent or its numbers do not add up,
-// and Winamp then leaves the window square.
-QPainterPath region(const QByteArray& bytes, const QString& section)
-{
-    static const QRegularExpression number(QStringLiteral("-?\\d+"));
-    auto numbers = [](const QString& text) {
-        QList<int> values;
-        for (auto it = number.globalMatch(text); it.hasNext();)
-            values << it.next().captured().toInt();
-        return values;
-    };
-    QList<int> counts, points;
-    bool inSection = false;
-    for (const QByteArray& raw : bytes.split('\n')) {
-        const QString line = QString::fromLatin1(raw).trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inSection = line.compare(QLatin1Char('[') + section + QLatin1Char(']'), Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (!inSection || eq < 0 || line.startsWith(QLatin1Char(';')))
-            continue;
-        const QString key = line.left(eq).trimmed().toLower();
-        if (key == QLatin1String("numpoints"))
-            counts = numbers(line.mid(eq + 1));
-        else if (key == QLatin1String("pointlist"))
-            points = numbers(line.mid(eq + 1));
-    }
-    qsizetype total = 0;
-    for (const int count : std::as_const(counts)) {
-        if (count < 1 || count > 10000)
-            return {};
-        total += count;
-    }
-    if (counts.isEmpty() || total * 2 != points.size())
-        return {};
-    QPainterPath shape;
-    qsizetype next = 0;
-    for (const int count : std::as_const(counts)) {
-        QPolygonF polygon;
-        for (int i = 0; i < count; ++i, next += 2)
-            polygon << QPointF(points[next], points[next + 1]);
-        QPainterPath part;
-        part.addPolygon(polygon);
-        part.closeSubpath();
-        shape = shape.united(part);
-    }
-    return shape;
-}
-
 // Pixels outside the region become transparent, as the desktop shows through there.
-void shape(QImage& image, const QPainterPath& region)
+void shape(QImage& image, const SkinFiles& files, const QString& section)
 {
-    if (region.isEmpty())
+    const QImage mask = SkinRegion::mask(files.file(QLatin1String(regionFile)), section, image.size());
+    if (mask.isNull())
         return;
-    QImage mask(image.size(), QImage::Format_ARGB32_Premultiplied);
-    mask.fill(Qt::transparent);
-    QPainter(&mask).fillPath(region, Qt::black);
     image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&image);
-    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-    painter.drawImage(0, 0, mask);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const uchar* inside = mask.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            if (!inside[x])
+                line[x] = 0;
+        }
+    }
 }
 
 QImage composeMain(const SkinFiles& files)
 {
     const Bitmaps bitmaps(
-        files, { Main, Titlebar, Cbuttons, Numbers, Playpaus, Monoster, Posbar, Volume, Balance, Shufrep, Text });
+        files, { Main, Titlebar, Cbuttons, Playpaus, Monoster, Posbar, Volume, Balance, Shufrep, Text });
     QImage image = canvas();
     QPainter painter(&image);
-
     blitAll(painter, bitmaps, mainStopped);
-    // Winamp paints the visualisation over main.bmp, stopped too: background and grid.
-    const std::array<QColor, 24> vis = visColours(files.file(QLatin1String(visColorFile)));
-    painter.fillRect(visArea.x, visArea.y, visArea.w, visArea.h, vis[0]);
-    for (int y = 1; y < visArea.h; y += 2) {
-        for (int x = 1; x < visArea.w; x += 2)
-            painter.fillRect(visArea.x + x, visArea.y + y, 1, 1, vis[1]);
-    }
 
-    for (const auto& [x, y] : timeDigits)
-        blit(painter, bitmaps, digit(0), x, y);
-
-    // Volume at half, balance in the middle.
-    const int volumeFrame = sliderFrames / 2 - 1;
-    blit(painter, bitmaps, SpriteTable::volumeFrame(volumeFrame), volumeArea.x, volumeArea.y);
-    blit(painter, bitmaps, volumeThumb, volumeArea.x + (volumeArea.w - volumeThumb.w) / 2,
+    // The volume we show is half of Winamp's 0 to 100 %, the balance in the middle of
+    // -100 to 100; the background frame follows the same fraction as the thumb.
+    constexpr int volume = 50;
+    constexpr int volumeMax = 100;
+    constexpr int balance = 0;
+    constexpr int balanceMax = 100;
+    blit(painter, bitmaps, volumeFrame(rounded(double(volume) * (sliderFrames - 1) / volumeMax)), volumeArea.x,
+        volumeArea.y);
+    blit(painter, bitmaps, volumeThumb, volumeArea.x + rounded(double(volume) * volumeTravel / volumeMax),
         volumeArea.y + sliderThumbTop);
-    blit(painter, bitmaps, balanceFrame(0), balanceArea.x, balanceArea.y);
-    blit(painter, bitmaps, balanceThumb, balanceArea.x + (balanceArea.w - balanceThumb.w) / 2,
+    blit(painter, bitmaps, balanceFrame(rounded(double(std::abs(balance)) * (sliderFrames - 1) / balanceMax)),
+        balanceArea.x, balanceArea.y);
+    blit(painter, bitmaps, balanceThumb,
+        balanceArea.x + rounded(double(balance + balanceMax) * balanceTravel / (2 * balanceMax)),
         balanceArea.y + sliderThumbTop);
 
-    text(painter, bitmaps, QStringLiteral("1. Hadrel (3:45)"), titleArea);
+    text(painter, bitmaps, QStringLiteral("1. Hadrel (3:45)"), songTitle);
     painter.end();
-    shape(image, region(files.file(QLatin1String(regionFile)), QStringLiteral("Normal")));
+    shape(image, files, QStringLiteral("Normal"));
     return image;
 }
 
@@ -291,7 +215,7 @@ QStringList mainWindowFileNames()
         if (b != Eqmain && b != Pledit)
             names << QLatin1String(bitmapFiles[size_t(b)]);
     }
-    names << QLatin1String(numbersExFile) << QLatin1String(visColorFile) << QLatin1String(regionFile);
+    names << QLatin1String(regionFile);
     return names;
 }
 
@@ -314,14 +238,15 @@ QImage equalizer(const SkinFiles& files)
     for (int x = 2; x < eqGraph.w - 2; ++x)
         blit(painter, bitmaps, curve, eqGraph.x + x, eqGraph.y + middle);
 
-    const int frame = sliderFrames / 2 - 1;
-    const int thumbTop = (eqSliderHeight - eqSliderThumb.h - 1) / 2;
+    // The thumb at 0 dB, and the frame for the same fraction of the travel.
+    const int thumbTop = eqSliderTravel / 2;
+    const int frame = rounded(double(sliderFrames - 1) * thumbTop / eqSliderTravel);
     for (const int left : eqSliderLefts) {
         blit(painter, bitmaps, eqSliderFrame(frame), left, eqSliderTop);
         blit(painter, bitmaps, eqSliderThumb, left + 1, eqSliderTop + thumbTop);
     }
     painter.end();
-    shape(image, region(files.file(QLatin1String(regionFile)), QStringLiteral("Equalizer")));
+    shape(image, files, QStringLiteral("Equalizer"));
     return image;
 }
 
@@ -359,8 +284,9 @@ QImage playlist(const SkinFiles& files)
             QStringLiteral("%1. %2").arg(i + 1).arg(QLatin1String(titles[i].first)));
     }
     painter.setClipping(false);
-    text(painter, bitmaps, QStringLiteral("3:45/16:02"),
-        { playlistRunningTime[0], playlistRunningTime[1], 10 * glyphWidth, glyphHeight });
+    text(painter, bitmaps, QStringLiteral("3:45/16:02"), playlistRunningTime);
+    // Stopped: no time, only blanks.
+    text(painter, bitmaps, QString(), playlistMiniTime);
     return image;
 }
 

@@ -154,6 +154,13 @@ void TestPreviewImage::decodesEveryLayout_data()
     QTest::newRow("16 bits 5-6-5 bit fields")
         << makeBmp(40, 2, 1, 16, 3, {}, QByteArray::fromHex("e007ffff"), { 0xf800, 0x07e0, 0x001f }) << QSize(2, 1)
         << QList<QRgb> { green, white };
+    // 5- and 6-bit channels scaled with rounding: 15 of 31 is 123, 16 is 132 (not 131).
+    QTest::newRow("16 bits 5-5-5 rounded")
+        << makeBmp(40, 4, 1, 16, 0, {}, QByteArray::fromHex("0000003c0040007c")) << QSize(4, 1)
+        << QList<QRgb> { black, qRgb(123, 0, 0), qRgb(132, 0, 0), red };
+    QTest::newRow("16 bits 5-6-5 rounded")
+        << makeBmp(40, 2, 1, 16, 3, {}, QByteArray::fromHex("0004e003"), { 0xf800, 0x07e0, 0x001f }) << QSize(2, 1)
+        << QList<QRgb> { qRgb(0, 130, 0), qRgb(0, 125, 0) };
     QTest::newRow("24 bits") << makeBmp(40, 1, 2, 24, 0, {}, QByteArray::fromHex("01020300102030ff")) << QSize(1, 2)
                              << QList<QRgb> { qRgb(0x30, 0x20, 0x10), qRgb(3, 2, 1) };
     QTest::newRow("32 bits, alpha mask, alpha 0") << makeBmp(
@@ -209,6 +216,9 @@ void TestPreviewImage::rejectsMalformedHeadersAndStreams_data()
     QTest::newRow("RLE8 absolute run cut") << makeBmp(40, 4, 1, 8, 1, { red }, QByteArray::fromHex("000400"));
     QTest::newRow("RLE4 delta cut") << makeBmp(40, 4, 2, 4, 2, { red }, QByteArray::fromHex("000201"));
     QTest::newRow("huge RLE8") << makeBmp(40, 20000, 20000, 8, 1, { red }, QByteArray::fromHex("0001"));
+    // Far beyond any skin's sprite sheet, though a few bytes would decode it.
+    QTest::newRow("RLE8 wider than any skin") << makeBmp(40, 2049, 1, 8, 1, { red }, QByteArray::fromHex("0001"));
+    QTest::newRow("RLE8 larger than any skin") << makeBmp(40, 1100, 1000, 8, 1, { red }, QByteArray::fromHex("0001"));
     QByteArray planes = makeBmp(40, 1, 1, 24, 0, {}, fourPixels);
     planes[26] = 2;
     QTest::newRow("two planes") << planes;
@@ -314,6 +324,11 @@ void TestPreviewImage::otherFormatsAndNonFiles()
     const QImage loaded = PreviewImage::load(root + "png.bmp");
     QCOMPARE(loaded.size(), QSize(20, 10));
     QCOMPARE(loaded.pixel(5, 5), QColor(Qt::darkCyan).rgb());
+
+    QImage wide(2049, 1, QImage::Format_RGB32);
+    wide.fill(Qt::darkCyan);
+    QVERIFY(wide.save(root + "wide.bmp", "PNG"));
+    QVERIFY(PreviewImage::load(root + "wide.bmp").isNull());
 
     QVERIFY(writeFile(root + "text.bmp", "not a picture at all"));
     QVERIFY(PreviewImage::load(root + "text.bmp").isNull());

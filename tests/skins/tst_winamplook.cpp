@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/winamplookview.h"
 #include "skins/previewimage.h"
+#include "skins/skinregion.h"
 #include "skins/skinscan.h"
 #include "skins/winamplook.h"
 #include "tests/support/testsupport.h"
@@ -8,6 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +35,41 @@ QString realSkin(const QString& name)
     return slashed(QDir(sharedSkinsFolder()).filePath(name));
 }
 
+// Qt's own aliased fill of a section's polygons, united: how windows were shaped before
+// regions were rasterised on the pixel grid, and what the grid must keep giving.
+QImage qtFill(const QByteArray& text, const QString& section)
+{
+    static const QRegularExpression number(QStringLiteral("-?\\d+"));
+    QList<int> counts, points;
+    bool inSection = false;
+    for (const QByteArray& raw : text.split('\n')) {
+        const QString line = QString::fromLatin1(raw).trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            inSection = line.compare(QLatin1Char('[') + section + QLatin1Char(']'), Qt::CaseInsensitive) == 0;
+        const QString key = line.section(QLatin1Char('='), 0, 0).trimmed().toLower();
+        if (!inSection || !line.contains(QLatin1Char('=')) || line.startsWith(QLatin1Char(';'))
+            || (key != QLatin1String("numpoints") && key != QLatin1String("pointlist")))
+            continue;
+        QList<int>& values = key == QLatin1String("numpoints") ? counts : points;
+        values.clear();
+        for (auto it = number.globalMatch(line.section(QLatin1Char('='), 1)); it.hasNext();)
+            values << it.next().captured().toInt();
+    }
+    QPainterPath shape;
+    for (qsizetype next = 0; const int count : std::as_const(counts)) {
+        QPolygonF polygon;
+        for (int i = 0; i < count && next + 1 < points.size(); ++i, next += 2)
+            polygon << QPointF(points[next], points[next + 1]);
+        QPainterPath part;
+        part.addPolygon(polygon);
+        shape = shape.united(part);
+    }
+    QImage mask(275, 116, QImage::Format_Alpha8);
+    mask.fill(0);
+    QPainter(&mask).fillPath(shape, Qt::black);
+    return shape.isEmpty() ? QImage() : mask;
+}
+
 } // namespace
 
 class TestWinampLook : public QObject
@@ -41,6 +80,9 @@ private slots:
     void spritesComeFromTheirBitmaps();
     void missingAndDamagedFilesFallBackOneByOne();
     void regionShapesMainWindowAndEqualizer();
+    void regionIsQtsFillOnRealSkins_data();
+    void regionIsQtsFillOnRealSkins();
+    void regionPointsAreCapped();
     void viewShowsTheThreeDoubledAndEscapeCloses();
 };
 
@@ -50,18 +92,33 @@ void TestWinampLook::spritesComeFromTheirBitmaps_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QPoint>("source");
     QTest::addColumn<QPoint>("target");
-    // Upper-case file names; nums_ex.bmp only.
+    // Upper-case file names. Stopped, Winamp shows no time: main.bmp shows there.
     QTest::newRow("DinoCity play button") << "CR2JPN-DinoCity"
                                           << "cbuttons.bmp" << QPoint(34, 9) << QPoint(50, 97);
-    QTest::newRow("DinoCity first digit") << "CR2JPN-DinoCity"
-                                          << "nums_ex.bmp" << QPoint(4, 5) << QPoint(52, 31);
+    QTest::newRow("DinoCity no time") << "CR2JPN-DinoCity"
+                                      << "main.bmp" << QPoint(52, 31) << QPoint(52, 31);
     QTest::newRow("DinoCity stopped") << "CR2JPN-DinoCity"
                                       << "playpaus.bmp" << QPoint(22, 4) << QPoint(30, 32);
-    // Both numbers.bmp and nums_ex.bmp: Winamp takes nums_ex.bmp.
     QTest::newRow("Topaz eject button") << "TopazAmp1-2"
                                         << "cbuttons.bmp" << QPoint(114, 0) << QPoint(136, 89);
-    QTest::newRow("Topaz first digit") << "TopazAmp1-2"
-                                       << "nums_ex.bmp" << QPoint(2, 0) << QPoint(50, 26);
+    QTest::newRow("Topaz no time") << "TopazAmp1-2"
+                                   << "main.bmp" << QPoint(63, 32) << QPoint(63, 32);
+    QTest::newRow("Topaz no visualiser") << "TopazAmp1-2"
+                                         << "main.bmp" << QPoint(26, 44) << QPoint(26, 44);
+    // The song title is 16 glyphs, then blanks (column 30 of text.bmp) to the 31st.
+    QTest::newRow("Topaz song title filled") << "TopazAmp1-2"
+                                             << "text.bmp" << QPoint(152, 3) << QPoint(193, 30);
+    QTest::newRow("Topaz volume thumb at 26") << "TopazAmp1-2"
+                                              << "volume.bmp" << QPoint(20, 426) << QPoint(138, 62);
+    // Below 116: the equalizer, then the playlist editor from 232.
+    QTest::newRow("Topaz equalizer slider frame 14 at 0 dB") << "TopazAmp1-2"
+                                                             << "eqmain.bmp" << QPoint(25, 266) << QPoint(33, 116 + 75);
+    QTest::newRow("Topaz playlist title at 87") << "TopazAmp1-2"
+                                                << "pledit.bmp" << QPoint(60, 10) << QPoint(121, 232 + 10);
+    QTest::newRow("Topaz running time filled") << "TopazAmp1-2"
+                                               << "text.bmp" << QPoint(151, 2) << QPoint(193, 232 + 90);
+    QTest::newRow("Topaz mini time blank") << "TopazAmp1-2"
+                                           << "text.bmp" << QPoint(151, 2) << QPoint(192, 232 + 103);
     QTest::newRow("Topaz title bar") << "TopazAmp1-2"
                                      << "titlebar.bmp" << QPoint(127, 5) << QPoint(100, 5);
     QTest::newRow("Topaz equalizer lit") << "TopazAmp1-2"
@@ -74,10 +131,12 @@ void TestWinampLook::spritesComeFromTheirBitmaps()
     QFETCH(QString, file);
     QFETCH(QPoint, source);
     QFETCH(QPoint, target);
-    const QImage look = WinampLook::mainWindowOf(realSkin(skin));
+    const QImage look = target.y() < 116
+        ? WinampLook::mainWindowOf(realSkin(skin))
+        : WinampLook::stacked(SkinFiles::fromFolder(realSkin(skin), WinampLook::fileNames()));
     const QImage from = bitmap(realSkin(skin), file);
     QVERIFY2(!from.isNull(), qPrintable(file));
-    QCOMPARE(look.size(), QSize(275, 116));
+    QCOMPARE(look.width(), 275);
     QCOMPARE(QColor(look.pixel(target)), QColor(from.pixel(source)));
 }
 
@@ -116,6 +175,50 @@ void TestWinampLook::regionShapesMainWindowAndEqualizer()
     QCOMPARE(qAlpha(all.pixel(8, 58)), 255);
     QCOMPARE(qAlpha(all.pixel(0, 116 + 30)), 0);
     QCOMPARE(qAlpha(all.pixel(0, 232)), 255); // the playlist has no region
+}
+
+void TestWinampLook::regionIsQtsFillOnRealSkins_data()
+{
+    QTest::addColumn<QString>("skin");
+    QTest::addColumn<QString>("section");
+    for (const QString& skin : sharedSkinNames()) {
+        if (SkinScan::findSkinFile(realSkin(skin), QStringLiteral("region.txt")).isEmpty())
+            continue;
+        for (const char* section : { "Normal", "Equalizer", "WindowShade" })
+            QTest::addRow("%s %s", qPrintable(skin), section) << skin << QString::fromLatin1(section);
+    }
+}
+
+void TestWinampLook::regionIsQtsFillOnRealSkins()
+{
+    QFETCH(QString, skin);
+    QFETCH(QString, section);
+    const QByteArray text = readAll(SkinScan::findSkinFile(realSkin(skin), QStringLiteral("region.txt")));
+    const QImage ours = SkinRegion::mask(text, section, QSize(275, 116));
+    QCOMPARE(ours, qtFill(text, section));
+}
+
+void TestWinampLook::regionPointsAreCapped()
+{
+    // A comb of slanted teeth that crosses every row hundreds of times, at the limit of
+    // one polygon, beside a polygon of one point repeated: drawn as Qt fills the comb.
+    QByteArray comb;
+    for (int i = 0; i < SkinRegion::maxPolygonPoints / 2 - 1; ++i)
+        comb += QByteArray::number(i * 290 / 4999 - 5) + ",-3," + QByteArray::number(i * 290 / 4999 - 4) + ",120,";
+    comb += "300,130,-10,130";
+    const QByteArray dot = QByteArray("7,7,").repeated(SkinRegion::maxPoints - SkinRegion::maxPolygonPoints);
+    auto region = [&](const QByteArray& counts, const QByteArray& extra) {
+        return "[Normal]\nNumPoints=" + counts + "\nPointList=" + comb + "," + dot + extra + "\n";
+    };
+    const QByteArray counts = QByteArray::number(SkinRegion::maxPolygonPoints) + ","
+        + QByteArray::number(SkinRegion::maxPoints - SkinRegion::maxPolygonPoints);
+    const QImage atCap = SkinRegion::mask(region(counts, {}), QStringLiteral("Normal"), QSize(275, 116));
+    QVERIFY(!atCap.isNull());
+    const QByteArray combOnly
+        = "[Normal]\nNumPoints=" + QByteArray::number(SkinRegion::maxPolygonPoints) + "\nPointList=" + comb + "\n";
+    QCOMPARE(atCap, qtFill(combOnly, QStringLiteral("Normal")));
+    // One point more is ignored, as any region that does not add up: the window stays square.
+    QVERIFY(SkinRegion::mask(region(counts + ",1", "9,9"), QStringLiteral("Normal"), QSize(275, 116)).isNull());
 }
 
 void TestWinampLook::viewShowsTheThreeDoubledAndEscapeCloses()
