@@ -15,7 +15,9 @@ configure: setup
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only what the program needs (the two programs and their help pages), not the tests.
+run: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target hadrel hadrelwipe
 	./$(BUILD)/hadrel/hadrel
 
 test: build

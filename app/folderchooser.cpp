@@ -16,10 +16,10 @@ Function& current()
     return function;
 }
 
-QString choose(QWidget* owner, const QString& title)
+QString choose(QWidget* owner, const QString& title, Hidden hidden)
 {
     const Function& function = current();
-    return function ? function(owner, title) : showDialog(owner, title);
+    return function ? function(owner, title) : showDialog(owner, title, hidden);
 }
 
 } // namespace
@@ -29,9 +29,15 @@ void setFunction(Function function)
     current() = std::move(function);
 }
 
-QString showDialog(QWidget* owner, const QString& title)
+QString showDialog(QWidget* owner, const QString& title, Hidden hidden)
 {
-    return QFileDialog::getExistingDirectory(owner, title, startFolder(), QFileDialog::ShowDirsOnly);
+    if (hidden == Hidden::Left)
+        return QFileDialog::getExistingDirectory(owner, title, startFolder(), QFileDialog::ShowDirsOnly);
+    QFileDialog dialog(owner, title, startFolder());
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setFilter(QDir::AllDirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QString startFolder()
@@ -47,10 +53,10 @@ QString startFolder()
 
 QString Folder_Browse_Main(QWidget* frmmain, const QString& Browse_Title)
 {
-    return FolderChooser::choose(frmmain, Browse_Title);
+    return FolderChooser::choose(frmmain, Browse_Title, FolderChooser::Hidden::Left);
 }
 
-QString Folder_Browse_Opt(QWidget* Opt_Frm, const QString& Browse_Title)
+QString Folder_Browse_Opt(QWidget* Opt_Frm, const QString& Browse_Title, FolderChooser::Hidden hidden)
 {
-    return FolderChooser::choose(Opt_Frm, Browse_Title);
+    return FolderChooser::choose(Opt_Frm, Browse_Title, hidden);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/openpath.h"
 #include "app/renamesession.h"
 #include "settings/optfrmholder.h"
 #include "settings/settingshost.h"
@@ -13,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -41,6 +43,11 @@ public:
 
     // The load step, run once at start-up before the window is shown.
     void load();
+    // Set before load: shown instead of registered folder 0 (a path on the command line).
+    std::optional<OpenPath::Target> startTarget;
+    // Makes the target's folder current, without touching the registered folders, and
+    // selects its skin.
+    void openTarget(const OpenPath::Target& target);
 
     // Controls, by their design names.
     QListWidget* Skin_Lst = nullptr;

@@ -24,6 +24,15 @@ void reportDamagedSettings(QWidget* parent, const QString& file, const QString& 
 void frmmain::load()
 {
     loadFailed(loadSteps());
+    if (startTarget)
+        openTarget(*startTarget);
+}
+
+void frmmain::openTarget(const OpenPath::Target& target)
+{
+    makeCurrentFolder(target.folder);
+    Skin_Rescan();
+    selectListed(target.skin);
 }
 
 RunError frmmain::loadSteps()
@@ -35,15 +44,18 @@ RunError frmmain::loadSteps()
     else if (loaded)
         return loaded;
     // Before the first page is loaded, so that it is loaded once.
-    setWinampLook(SettingsKeys::read(SettingsKeys::winampLook) == QLatin1String("1"));
+    setWinampLook(
+        SettingsKeys::readEither(SettingsKeys::winampLook, SettingsKeys::oldWinampLook) == QLatin1String("1"));
     Opt_Frm& form = settings().form();
     if (form.Amp_Path->text().isEmpty()) {
         // First run: OK makes slot 0 current, saves and rescans by itself; Cancel leaves
         // the window as designed.
         return settings().showModal();
     }
-    makeCurrentFolder(form.Skin_Path[0]->text());
-    Skin_Rescan();
+    if (!startTarget) {
+        makeCurrentFolder(form.Skin_Path[0]->text());
+        Skin_Rescan();
+    }
     return {};
 }
 

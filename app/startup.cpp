@@ -3,7 +3,10 @@
 
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
+#include "app/messages.h"
 #include "app/picturejobs.h"
+#include "app/singleinstance.h"
+#include "platform/store.h"
 #include "platform/twips.h"
 #include "settings/settingskeys.h"
 
@@ -33,7 +36,8 @@ void placeWindow(QWidget& window)
     window.move(left, top);
 }
 
-std::unique_ptr<frmmain> start(PageState& state, const QString& programFolder)
+std::unique_ptr<frmmain> start(
+    PageState& state, const QString& programFolder, const std::optional<OpenPath::Target>& target)
 {
     auto splash = std::make_unique<frmSplash>();
     splash->show();
@@ -41,6 +45,7 @@ std::unique_ptr<frmmain> start(PageState& state, const QString& programFolder)
     QApplication::processEvents();
 
     auto window = std::make_unique<frmmain>(state, programFolder);
+    window->startTarget = target;
     window->load();
 
     splash.reset();
@@ -49,12 +54,56 @@ std::unique_ptr<frmmain> start(PageState& state, const QString& programFolder)
     return window;
 }
 
-int run(QApplication& app)
+void showHanded(frmmain& window, const QString& path)
 {
-    PageState state; // its start values come first, before any window exists
+    if (window.isMinimized())
+        window.showNormal();
+    window.raise();
+    window.activateWindow();
+    // A box or the settings dialog stays in front of the window it belongs to.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
+    if (path.isEmpty())
+        return;
+    if (const std::optional<OpenPath::Target> target = OpenPath::resolve(path))
+        window.openTarget(*target);
+    else
+        Messages::warning(&window, OpenPath::refusal(path));
+}
+
+int run(QApplication& app, const QString& path)
+{
+    std::optional<OpenPath::Target> target;
+    if (!path.isEmpty()) {
+        target = OpenPath::resolve(path);
+        if (!target) {
+            // Started from a file manager nobody reads the line: the box says it too.
+            const QString reason = OpenPath::refusal(path);
+            std::fputs(QStringLiteral("hadrel: %1\n").arg(reason).toUtf8().constData(), stderr);
+            Messages::warning(nullptr, reason);
+            return 2;
+        }
+    }
+
     int code = 0;
     {
-        const std::unique_ptr<frmmain> window = start(state, QApplication::applicationDirPath());
+        SingleInstance instance(Store::folder());
+        switch (instance.claim(OpenPath::absolute(path))) {
+        case SingleInstance::Role::HandedOver:
+            return 0;
+        case SingleInstance::Role::NoAnswer:
+            Messages::warning(nullptr, QStringLiteral("Hadrelは既に起動していますが、応答がありません。"));
+            return 1;
+        case SingleInstance::Role::First:
+            break;
+        }
+
+        PageState state; // its start values come first, before any window exists
+        const std::unique_ptr<frmmain> window = start(state, QApplication::applicationDirPath(), target);
+        QObject::connect(&instance, &SingleInstance::pathReceived, window.get(),
+            [&window](const QString& handed) { showHanded(*window, handed); });
         QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
         code = app.exec();
     }

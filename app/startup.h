@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/openpath.h"
+
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QApplication;
 class QWidget;
@@ -12,12 +15,19 @@ struct PageState;
 
 namespace Startup {
 
-// The entry sequence: page state, splash, main window loaded, splash gone, window
-// shown and placed; then the event loop until the main window closes.
-int run(QApplication& app);
+// The entry sequence: the path judged (refused with 2), the copy already running given
+// it (0); else page state, splash, main window loaded, splash gone, window shown and
+// placed; then the event loop until the main window closes.
+int run(QApplication& app, const QString& path);
 
-// The sequence up to the shown and placed main window, without the event loop.
-std::unique_ptr<frmmain> start(PageState& state, const QString& programFolder);
+// The sequence up to the shown and placed main window, without the event loop; target,
+// when given, is shown instead of registered folder 0.
+std::unique_ptr<frmmain> start(
+    PageState& state, const QString& programFolder, const std::optional<OpenPath::Target>& target = std::nullopt);
+
+// A path handed over by a later start: shown (or refused in a box), and the window
+// brought to the front, above it any box it has open.
+void showHanded(frmmain& window, const QString& path);
 
 // A stored position in twips as pixels; text that is not a number counts as 1000 twips.
 int pixelsFromTwips(const QString& twips);

@@ -4,14 +4,18 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME hadrel)
 set(CPACK_PACKAGE_VENDOR "Hadrel developers")
-set(CPACK_PACKAGE_CONTACT "Hadrel developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manager for unpacked Winamp 2 skins")
+# A placeholder address on the home page's host; the changelog's signature uses the same.
+set(CPACK_PACKAGE_CONTACT "Hadrel developers <hadrel@users.noreply.github.com>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "manager for Winamp 2 skins kept as folders or archives")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Hadrel lists the Winamp 2 skins of a skin folder, one skin per folder, shows
-them twelve at a time as previews, and applies one to Winamp running under
-Wine by rewriting its winamp.ini. It also adds, renames and deletes skins
-and switches between five registered skin folders. Its user interface is in
-Japanese.")
+    "Hadrel lists the Winamp 2 skins of a skin folder, kept as folders or as
+archives (.wsz, .zip), shows them twelve at a time as previews, also as
+Winamp draws them, and applies one to Winamp running under Wine by
+rewriting its winamp.ini. It also adds, renames, unpacks and deletes skins,
+opens .wsz files from the file manager and switches between five
+registered skin folders. Its user interface is in Japanese.")
 
 # Install scripts must see the real prefix: the menu entry names /usr/bin/hadrel.
 set(CPACK_SET_DESTDIR ON)
@@ -36,10 +40,18 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic | fonts-noto-cjk, qt6-tra
 # xdg-open for the skin folder and the help pages.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS wine)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/postrm)
-set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# No maintainer scripts: the MIME, menu, manual and icon databases are brought up to date
+# by the triggers their own packages declare on the folders these files go into. A trash
+# folder an older package shipped stays while it holds skins (dpkg keeps a directory
+# that is not empty).
 
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/hadrel COMPONENT debian
-        EXCLUDE_FROM_ALL)
+# The Debian changelog, compressed as for a native package.
+set(HADREL_CHANGELOG_GZ ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${HADREL_CHANGELOG_GZ}
+    COMMAND gzip -9n -c ${CMAKE_CURRENT_LIST_DIR}/changelog > ${HADREL_CHANGELOG_GZ}
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/changelog)
+add_custom_target(hadrel_changelog ALL DEPENDS ${HADREL_CHANGELOG_GZ})
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${HADREL_CHANGELOG_GZ}
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/hadrel COMPONENT debian EXCLUDE_FROM_ALL)
 
 include(CPack)

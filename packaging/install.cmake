@@ -1,6 +1,6 @@
-# Installation: the program's folder as the build lays it out (the program finds its trash
-# and help beside itself), a command on the PATH, a menu entry and the icon.
-# By default for the current user under ~/.local.
+# Installation: the program's folder as the build lays it out (the program finds its help
+# beside itself), a command on the PATH, a menu entry, the icon, the skin archives' file
+# type and the manual pages. By default for the current user under ~/.local.
 include(GNUInstallDirs)
 
 set(HADREL_INSTALL_DIR lib/hadrel)
@@ -21,12 +21,33 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/hadrel.metainfo.xml.in ${CMAKE_BINARY_D
                @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/${HADREL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# The trash, the command links and the menu entry depend on the prefix given at install
-# time (cmake --install --prefix), so they are made then.
+# File managers open .wsz files with the program through this type.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/hadrel-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME hadrel.xml)
+
+# The manual pages, English and Japanese, compressed as man and lintian expect them.
+set(manpages)
+foreach(page hadrel.1 hadrelwipe.1 ja/hadrel.1 ja/hadrelwipe.1)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/man/${page} ${CMAKE_BINARY_DIR}/man/${page} @ONLY)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/${page}.gz
+        COMMAND gzip -9nf -k ${CMAKE_BINARY_DIR}/man/${page}
+        DEPENDS ${CMAKE_BINARY_DIR}/man/${page}
+        VERBATIM)
+    list(APPEND manpages ${CMAKE_BINARY_DIR}/man/${page}.gz)
+endforeach()
+add_custom_target(hadrel_man ALL DEPENDS ${manpages})
+install(FILES ${CMAKE_BINARY_DIR}/man/hadrel.1.gz ${CMAKE_BINARY_DIR}/man/hadrelwipe.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/man/ja/hadrel.1.gz ${CMAKE_BINARY_DIR}/man/ja/hadrelwipe.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+
+# The command links and the menu entry depend on the prefix given at install time
+# (cmake --install --prefix), so they are made then.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/install-links.cmake.in ${CMAKE_BINARY_DIR}/install-links.cmake @ONLY)
 install(SCRIPT ${CMAKE_BINARY_DIR}/install-links.cmake)
 
-# Removes exactly what was installed; a trash folder that holds skins is kept.
+# Removes exactly what was installed; an older install's trash folder that holds skins is
+# kept.
 add_custom_target(uninstall
     COMMAND ${CMAKE_COMMAND} -DMANIFEST=${CMAKE_BINARY_DIR}/install_manifest.txt
             -P ${CMAKE_CURRENT_LIST_DIR}/uninstall.cmake

@@ -1,5 +1,6 @@
 # Removes the files of the last install (install_manifest.txt), then the program's folders
-# if they are empty. A skin in the trash is never removed.
+# if they are empty, and tells the desktop the file type and the menu entry are gone. A
+# skin in an older install's trash is never removed.
 if(NOT EXISTS "${MANIFEST}")
     message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} not found (install first).")
 endif()
@@ -12,8 +13,20 @@ foreach(file IN LISTS files)
     endif()
     if(file MATCHES "^(.*/hadrel)/hadrel$")
         list(APPEND programdirs "${CMAKE_MATCH_1}")
+    elseif(file MATCHES "^(.*)/packages/hadrel\\.xml$")
+        set(mimedir "${CMAKE_MATCH_1}")
+    elseif(file MATCHES "^(.*)/hadrel\\.desktop$")
+        set(menudir "${CMAKE_MATCH_1}")
     endif()
 endforeach()
+find_program(updateMime update-mime-database)
+find_program(updateDesktop update-desktop-database)
+if(mimedir AND updateMime AND IS_DIRECTORY "${mimedir}")
+    execute_process(COMMAND "${updateMime}" "${mimedir}")
+endif()
+if(menudir AND updateDesktop AND IS_DIRECTORY "${menudir}")
+    execute_process(COMMAND "${updateDesktop}" "${menudir}")
+endif()
 foreach(dir IN LISTS programdirs)
     foreach(sub html trash "")
         set(path "${dir}/${sub}")

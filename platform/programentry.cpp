@@ -17,7 +17,11 @@ namespace {
 
 QString helpText(const Program& program, const QList<QCommandLineOption>& options)
 {
-    QString text = QStringLiteral("使い方: %1 [オプション]\n%2\n\nオプション:\n").arg(program.name, program.summary);
+    const QString usage = program.argument.isEmpty() ? QString() : QStringLiteral(" [%1]").arg(program.argument);
+    QString text = QStringLiteral("使い方: %1 [オプション]%2\n%3\n\n").arg(program.name, usage, program.summary);
+    if (!program.argument.isEmpty())
+        text += QStringLiteral("%1:\n%2\n").arg(program.argument, program.argumentHelp);
+    text += QStringLiteral("オプション:\n");
     for (const QCommandLineOption& option : options) {
         const QStringList names = option.names();
         const QString spelled = QStringLiteral("-%1, --%2").arg(names.at(0), names.at(1));
@@ -66,9 +70,9 @@ Reply read(const QStringList& arguments, const Program& program)
     const bool parsed = parser.parse(arguments);
 
     if (parser.isSet(help))
-        return { Ask::Help, helpText(program, { help, version }), 0 };
+        return { Ask::Help, helpText(program, { help, version }), 0, {} };
     if (parser.isSet(version))
-        return { Ask::Version, QStringLiteral("%1 バージョン %2\n").arg(program.name, Version::text()), 0 };
+        return { Ask::Version, QStringLiteral("%1 バージョン %2\n").arg(program.name, Version::text()), 0, {} };
 
     QString mistake;
     if (!parsed) {
@@ -78,13 +82,16 @@ Reply read(const QStringList& arguments, const Program& program)
         mistake = unknown.isEmpty()
             ? parser.errorText()
             : QStringLiteral("知らないオプションです: %1").arg(unknown.join(QStringLiteral(", ")));
-    } else if (!parser.positionalArguments().isEmpty()) {
-        mistake = QStringLiteral("引数は取りません: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
+    } else if (const QStringList given = parser.positionalArguments();
+               given.size() > (program.argument.isEmpty() ? 0 : 1)) {
+        mistake = program.argument.isEmpty()
+            ? QStringLiteral("引数は取りません: %1").arg(given.join(QLatin1Char(' ')))
+            : QStringLiteral("%1 は1つだけです: %2").arg(program.argument, given.join(QLatin1Char(' ')));
     }
     if (mistake.isEmpty())
-        return {};
+        return { Ask::Run, {}, 0, parser.positionalArguments().value(0) };
     return { Ask::Mistake,
-        QStringLiteral("%1: %2。使い方は %1 --help で表示します。\n").arg(program.name, mistake.simplified()), 2 };
+        QStringLiteral("%1: %2。使い方は %1 --help で表示します。\n").arg(program.name, mistake.simplified()), 2, {} };
 }
 
 bool installJapanese(QCoreApplication& app, const QString& folder)
@@ -99,7 +106,13 @@ bool installJapanese(QCoreApplication& app, const QString& folder)
     return QCoreApplication::installTranslator(translator);
 }
 
-int run(int argc, char* argv[], const Program& program, const std::function<int(QApplication&)>& body)
+QString refusalLine(const Program& program, const QString& reason)
+{
+    return QStringLiteral("%1: %2\n").arg(program.name, reason.simplified());
+}
+
+int run(int argc, char* argv[], const Program& program,
+    const std::function<int(QApplication&, const QString& argument)>& body)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -107,12 +120,18 @@ int run(int argc, char* argv[], const Program& program, const std::function<int(
     const Reply early = read(arguments, program);
     if (early.ask == Ask::Help || early.ask == Ask::Version || (early.ask == Ask::Mistake && !screenNamed(arguments)))
         return print(early);
+    // Without a display Qt would end the program before it could say what is wrong.
+    if (early.ask == Ask::Run && !early.argument.isEmpty() && program.refusal && !screenNamed(arguments)) {
+        if (const QString reason = program.refusal(early.argument); !reason.isEmpty())
+            return print({ Ask::Mistake, refusalLine(program, reason), 2, {} });
+    }
 
     QApplication app(argc, argv);
     installJapanese(app);
-    if (const Reply reply = read(QApplication::arguments(), program); reply.ask != Ask::Run)
+    const Reply reply = read(QApplication::arguments(), program);
+    if (reply.ask != Ask::Run)
         return print(reply);
-    return body(app);
+    return body(app, reply.argument);
 }
 
 } // namespace ProgramEntry

@@ -142,7 +142,8 @@ void Opt_Frm::keyPressEvent(QKeyEvent* event)
 
 void Opt_Frm::ampLocateClicked()
 {
-    const QString Browse_Result = Folder_Browse_Opt(this, QStringLiteral("WinAMPのあるフォルダを選択してください"));
+    const QString Browse_Result = Folder_Browse_Opt(
+        this, QStringLiteral("WinAMPのあるフォルダを選択してください"), FolderChooser::Hidden::Shown);
     if (!Browse_Result.isEmpty())
         Amp_Path->setText(Browse_Result);
 }

@@ -13,6 +13,18 @@ RunError write(const Key& key, const QString& value)
     return Store::save(QLatin1String(application), QLatin1String(key.section), QLatin1String(key.name), value);
 }
 
+QString readEither(const Key& key, const Key& older)
+{
+    // A noncharacter, which no stored text holds, tells a missing key from any value.
+    const QString missing(QChar(0xFFFF));
+    const QString value
+        = Store::get(QLatin1String(application), QLatin1String(key.section), QLatin1String(key.name), missing);
+    if (value != missing)
+        return value;
+    return Store::get(QLatin1String(application), QLatin1String(older.section), QLatin1String(older.name),
+        QLatin1String(key.defaultValue));
+}
+
 RunError readStatus()
 {
     return Store::readStatus(QLatin1String(application));

@@ -42,8 +42,10 @@ constexpr const Key& slot(int index)
 inline constexpr Key mainLeft { "Settings", "MainLeft", "1000", true };
 inline constexpr Key mainTop { "Settings", "MainTop", "1000", true };
 // Whether the previews show each skin as Winamp draws it: "1" yes, anything else no.
-// Written when the user toggles it.
-inline constexpr Key winampLook { "Settings", "WinampLook", "0", false };
+// Written when the user toggles it, in a section of its own: [Settings] is only read.
+inline constexpr Key winampLook { "Look", "Grid", "0", false };
+// Where it was written before; read while the key above is missing.
+inline constexpr Key oldWinampLook { "Settings", "WinampLook", "0", true };
 // The scale of the window showing a skin as Winamp draws it: "1" or "2"; missing, 2 when
 // the screen is tall enough. Written when the user switches it.
 inline constexpr Key lookScale { "Look", "Scale", "", false };
@@ -58,6 +60,8 @@ inline QString read(const Key& key)
     return Store::get(QLatin1String(application), QLatin1String(key.section), QLatin1String(key.name),
         QLatin1String(key.defaultValue));
 }
+// The stored value of key; when it is missing, that of older; else key's default.
+QString readEither(const Key& key, const Key& older);
 // Stores one value; a read-only key is refused with 5.
 RunError write(const Key& key, const QString& value);
 // Whether the stored values could be read: none, 75 (unreadable) or 380 (not an INI file).

@@ -54,11 +54,11 @@ public:
     int menuHeight = 0;
 
     // Starts the program and waits for its main window with exactly this title.
-    QString start(const QString& binary, const QString& config, const QString& title)
+    QString start(const QString& binary, const QString& config, const QString& title, const QStringList& arguments = {})
     {
         if (!session.startServer())
             return QStringLiteral("no X server");
-        if (!session.startProgram(binary, config))
+        if (!session.startProgram(binary, config, {}, arguments))
             return QStringLiteral("the program did not start");
         return findMain(title);
     }
@@ -178,6 +178,9 @@ private slots:
     void deleteFromTheContextMenuMovesTheSkinIntoTheTrash();
     void registeredFoldersAndRefreshFromTheViewMenu();
     void quitFromTheFileMenuStoresAllSixFolders();
+    void aSkinOnTheCommandLineIsShownSelectedOnItsPage();
+    void aSecondStartHandsItsPathToTheFirst();
+    void neitherSkinNorFolderIsRefusedInABox();
 
 private:
     // A fresh store and folders for one journey.
@@ -464,6 +467,76 @@ void TestAcceptance::quitFromTheFileMenuStoresAllSixFolders()
     // The window's position is read, never written.
     QCOMPARE(Store::get("Hadrel", "Settings", "MainLeft", "<missing>"), QStringLiteral("<missing>"));
     QCOMPARE(Store::get("Hadrel", "Settings", "MainTop", "<missing>"), QStringLiteral("<missing>"));
+}
+
+void TestAcceptance::aSkinOnTheCommandLineIsShownSelectedOnItsPage()
+{
+    QTemporaryDir root;
+    QVERIFY(prepareWine(root));
+    // Thirteen skins fill the first page; the archive is the second skin of the second.
+    const QString more = root.filePath(QStringLiteral("more"));
+    for (int i = 0; i < 13; ++i)
+        QVERIFY(makeSkin(more, QStringLiteral("skin%1").arg(i, 2, 10, QLatin1Char('0')), QStringLiteral("main.bmp")));
+    QVERIFY(QFile::copy(sharedSkinsFolder() + QStringLiteral("/wsz/Paper-Amp.wsz"), more + QStringLiteral("/zz.wsz")));
+
+    Journey journey;
+    const QString error = journey.start(HADREL_BINARY, m_config, "Hadrel - " + slashed(more), { more + "/zz.wsz" });
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    // The context menu acts on the framed skin: the one given.
+    QVERIFY2(!journey.openContextMenu(1).isEmpty(), "no context menu");
+    QVERIFY(journey.session.key(QStringLiteral("u"))); // WINAMPで使う(&U)
+    QTRY_VERIFY_WITH_TIMEOUT(
+        fileBytes(m_winamp + QStringLiteral("/winamp.ini")).contains("\r\nskin=zz.wsz\r\n"), timeoutMs);
+    QCOMPARE(journey.enlargedTitle(1), QStringLiteral("拡大表示 - zz.wsz"));
+    QVERIFY(journey.quit());
+    QCOMPARE(stored("0"), slashed(m_skins)); // the registered folders are not touched
+}
+
+void TestAcceptance::aSecondStartHandsItsPathToTheFirst()
+{
+    QTemporaryDir root;
+    QVERIFY(prepareWine(root));
+    const QString other = root.filePath(QStringLiteral("other"));
+    QVERIFY(makeSkin(other, QStringLiteral("Lone")));
+
+    // A folder that is no skin shows itself.
+    Journey journey;
+    RealWindowSession& session = journey.session;
+    QString error = journey.start(HADREL_BINARY, m_config, "Hadrel - " + slashed(other), { other });
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QString errors;
+    const int status = session.runAnother(HADREL_BINARY, m_config, { m_skins + "/XMMS-Turquoise/" }, &errors);
+    QVERIFY2(status == 0, qPrintable(QString::number(status) + errors));
+    QVERIFY(session.waitForTitle(journey.main, "Hadrel - " + slashed(m_skins)));
+    QCOMPARE(journey.enlargedTitle(6), QStringLiteral("拡大表示 - XMMS-Turquoise"));
+
+    // A copy that died leaves its lock and socket behind; the next start runs all the same.
+    session.killProgram();
+    QVERIFY(session.startProgram(HADREL_BINARY, m_config));
+    error = journey.findMain("Hadrel - " + slashed(m_skins));
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QVERIFY(journey.quit());
+}
+
+void TestAcceptance::neitherSkinNorFolderIsRefusedInABox()
+{
+    QTemporaryDir root;
+    QVERIFY(prepareWine(root));
+    const QString file = m_winamp + QStringLiteral("/winamp.ini");
+    const QString errors = root.filePath(QStringLiteral("errors"));
+    RealWindowSession session;
+    QVERIFY(session.startServer());
+    // Its standard error into a file of ours, as a terminal would show it.
+    QVERIFY(session.startProgram(QStringLiteral("/bin/sh"), m_config, {},
+        { QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$1\" 2>\"$2\""), HADREL_BINARY, file, errors }));
+    const QString box = session.waitForWindow(QStringLiteral("^Hadrel$"));
+    QVERIFY2(!box.isEmpty(), qPrintable(session.programOutput()));
+    QVERIFY(session.focus(box));
+    QVERIFY(session.key(QStringLiteral("Return")));
+    QCOMPARE(session.waitForExit(), 2);
+    const QString lines = QString::fromUtf8(fileBytes(errors));
+    QVERIFY2(lines.endsWith(QStringLiteral("はSkinでもフォルダでもありません。\n")) && lines.contains(file),
+        qPrintable(lines));
 }
 
 QTEST_GUILESS_MAIN(TestAcceptance)

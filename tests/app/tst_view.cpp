@@ -349,6 +349,21 @@ void TestView::winampLookIsShownInTheGridAndRemembered()
         PreviewImage::stretched(WinampLook::mainWindowOfSkin(folder + name), cell->contentsRect().size()).toImage());
     // A name longer than its box shows its beginning, as a Windows text box does.
     QCOMPARE(next.Skin_Name[0]->cursorPosition(), 0);
+
+    // Stored in a section of its own; [Settings] is only read, and read for it only while
+    // the new key is missing, as earlier versions left it.
+    const auto stored = [](const char* section, const char* key) {
+        return Store::get(QStringLiteral("Hadrel"), QLatin1String(section), QLatin1String(key), QStringLiteral("-"));
+    };
+    QCOMPARE(stored("Look", "Grid"), QStringLiteral("1"));
+    QCOMPARE(stored("Settings", "WinampLook"), QStringLiteral("-"));
+    QFile::remove(SettingsKeys::file());
+    QVERIFY(!Store::save(
+        QStringLiteral("Hadrel"), QStringLiteral("Settings"), QStringLiteral("WinampLook"), QStringLiteral("1")));
+    TestStore::store(QStringLiteral("Amp"), folder);
+    frmmain older(state, m_dir->path());
+    older.load();
+    QVERIFY(older.winampLook());
 }
 
 QTEST_MAIN(TestView)

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs into a temporary prefix, checks what landed where, uninstalls, and checks that
-# exactly that went away and a skin left in the trash stayed.
+# exactly that went away and a skin left in an older install's trash stayed.
 set -eu
 build="$1"
 source="$2"
@@ -22,10 +22,15 @@ check_install() {
     for page in "$source"/html/*.html; do
         cmp -s "$page" "$dir/html/$(basename "$page")" || fail "$(basename "$page") differs"
     done
-    [ -d "$dir/trash" ] || fail "no trash folder"
-    [ -z "$(ls -A "$dir/trash")" ] || fail "trash not empty"
+    [ ! -d "$dir/trash" ] || [ -n "$(ls -A "$dir/trash")" ] || fail "an empty trash folder is there"
     desktop="$prefix/share/applications/hadrel.desktop"
-    grep -qx "Exec=$prefix/bin/hadrel" "$desktop" || fail "desktop entry does not start $prefix/bin/hadrel"
+    grep -qx "Exec=$prefix/bin/hadrel %f" "$desktop" || fail "desktop entry does not start $prefix/bin/hadrel %f"
+    grep -qx 'MimeType=application/x-winamp-skin;' "$desktop" || fail "desktop entry opens no skin archives"
+    for page in man1/hadrel.1.gz man1/hadrelwipe.1.gz ja/man1/hadrel.1.gz ja/man1/hadrelwipe.1.gz; do
+        [ -s "$prefix/share/man/$page" ] || fail "manual page $page missing"
+    done
+    # The install told the desktop: the type is in the prefix's MIME database.
+    grep -q '\*\.wsz' "$prefix/share/mime/globs2" 2>/dev/null || fail "*.wsz not in the MIME database"
     grep -q '^Name\[ja\]=' "$desktop" || fail "no Japanese name"
     grep -q '^Comment\[ja\]=.*Skin' "$desktop" || fail "no Japanese comment"
     grep -qx 'Icon=hadrel' "$desktop" || fail "no icon"
@@ -34,8 +39,6 @@ check_install() {
 
 check_uninstall() {
     prefix="$1"
-    mkdir "$prefix/lib/hadrel/trash/Deleted Skin"
-    echo x > "$prefix/lib/hadrel/trash/Deleted Skin/main.bmp"
     cmake -DMANIFEST="$work/manifest.txt" -P "$source/packaging/uninstall.cmake" >"$work/uninstall.log" 2>&1 \
         || { cat "$work/uninstall.log"; fail "uninstall"; }
     while read -r f; do
@@ -43,21 +46,22 @@ check_uninstall() {
     done <"$work/manifest.txt"
     [ -f "$prefix/lib/hadrel/trash/Deleted Skin/main.bmp" ] || fail "a skin in the trash was removed"
     [ ! -e "$prefix/lib/hadrel/html" ] || fail "help folder left behind"
+    ! grep -q '\*\.wsz' "$prefix/share/mime/globs2" 2>/dev/null || fail "*.wsz left in the MIME database"
     rm -rf "$prefix/lib/hadrel/trash/Deleted Skin"
     cmake -DMANIFEST="$work/manifest.txt" -P "$source/packaging/uninstall.cmake" >/dev/null 2>&1
     [ ! -e "$prefix/lib/hadrel" ] || fail "empty program folder left behind"
 }
 
-# For the user: the trash belongs to them alone.
-HOME="$work/home"
-export HOME
-mkdir -p "$HOME"
-check_install "$HOME/.local"
-[ "$(stat -c %a "$HOME/.local/lib/hadrel/trash")" = 755 ] || fail "user trash mode $(stat -c %a "$HOME/.local/lib/hadrel/trash")"
-check_uninstall "$HOME/.local"
-
-# For everyone: every user can delete into the trash, and nobody can take another's skin.
-check_install "$work/system"
-[ "$(stat -c %a "$work/system/lib/hadrel/trash")" = 1777 ] || fail "system trash mode"
-check_uninstall "$work/system"
+# Older installs deleted into trash/ beside the program: an install over one leaves it
+# alone while it holds skins, and takes it away when empty.
+for prefix in "$work/home/.local" "$work/system"; do
+    HOME="$work/home"
+    export HOME
+    mkdir -p "$prefix/lib/hadrel/trash/Deleted Skin" "$work/empty/lib/hadrel/trash"
+    echo x >"$prefix/lib/hadrel/trash/Deleted Skin/main.bmp"
+    check_install "$prefix"
+    [ -f "$prefix/lib/hadrel/trash/Deleted Skin/main.bmp" ] || fail "the install removed a skin in the old trash"
+    check_uninstall "$prefix"
+done
+check_install "$work/empty"
 echo "install and uninstall: ok"

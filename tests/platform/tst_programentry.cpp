@@ -27,9 +27,11 @@ void TestProgramEntry::qtTextsComeOutJapanese()
 void TestProgramEntry::realProgramsAnswerTheCommandLine()
 {
     const QString version = QStringLiteral(" バージョン " HADREL_VERSION "\n");
-    // Program, argument, platform (none: no display at all), exit status, how standard output begins.
+    // Program, argument, platform (none: no display at all), exit status, how standard output
+    // begins. A path that is neither skin nor folder is told without a display too.
     const std::tuple<const char*, const char*, const char*, int, QString> rows[]
-        = { { HADREL_BINARY, "--help", "", 0, "使い方: hadrel [オプション]\n" },
+        = { { HADREL_BINARY, "--help", "", 0, "使い方: hadrel [オプション] [PATH]\n" },
+              { HADREL_BINARY, "/nonexistent/Skin.wsz", "", 2, {} },
               { HADREL_BINARY, "--version", "", 0, "hadrel" + version }, { HADREL_BINARY, "--bogus", "", 2, {} },
               { HADRELWIPE_PATH, "-h", "", 0, "使い方: hadrelwipe [オプション]\n" },
               { HADRELWIPE_PATH, "-v", "", 0, "hadrelwipe" + version }, { HADRELWIPE_PATH, "-x", "offscreen", 2, {} } };

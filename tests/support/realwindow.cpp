@@ -107,24 +107,51 @@ QProcessEnvironment RealWindowSession::displayEnvironment() const
     return env;
 }
 
-bool RealWindowSession::startProgram(const QString& binary, const QString& configHome, const QProcessEnvironment& extra)
+QProcessEnvironment RealWindowSession::programEnvironment(const QString& configHome, const QProcessEnvironment& extra)
 {
     QProcessEnvironment env = displayEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
     const QString home = m_world.filePath(QStringLiteral("home"));
     const QString bin = m_world.filePath(QStringLiteral("bin"));
-    if (!QDir().mkpath(home) || !QDir().mkpath(bin))
-        return false;
+    QDir().mkpath(home);
+    QDir().mkpath(bin);
     env.insert(QStringLiteral("HOME"), home);
     env.insert(QStringLiteral("PATH"), bin);
     const QStringList keys = extra.keys();
     for (const QString& key : keys)
         env.insert(key, extra.value(key));
-    m_program.setProcessEnvironment(env);
+    return env;
+}
+
+bool RealWindowSession::startProgram(
+    const QString& binary, const QString& configHome, const QProcessEnvironment& extra, const QStringList& arguments)
+{
+    m_program.setProcessEnvironment(programEnvironment(configHome, extra));
     m_program.setProgram(binary);
+    m_program.setArguments(arguments);
     m_program.setProcessChannelMode(QProcess::MergedChannels);
     m_program.start();
     return m_program.waitForStarted(5000);
+}
+
+int RealWindowSession::runAnother(
+    const QString& binary, const QString& configHome, const QStringList& arguments, QString* errors)
+{
+    QProcess other;
+    other.setProcessEnvironment(programEnvironment(configHome, {}));
+    other.start(binary, arguments);
+    if (!other.waitForFinished(30000)) {
+        endProcess(other);
+        return -1;
+    }
+    *errors = QString::fromLocal8Bit(other.readAllStandardError());
+    return other.exitStatus() == QProcess::NormalExit ? other.exitCode() : -1;
+}
+
+void RealWindowSession::killProgram()
+{
+    m_program.kill();
+    m_program.waitForFinished(5000);
 }
 
 bool RealWindowSession::xdotool(const QStringList& arguments, QString* output)

@@ -24,8 +24,13 @@ public:
     // Starts the program with XDG_CONFIG_HOME pointed at configHome, and HOME and PATH at
     // empty folders of the session's own unless extra names them: nothing it starts is
     // found on the machine, and nothing is written into the user's home.
-    bool startProgram(
-        const QString& binary, const QString& configHome, const QProcessEnvironment& extra = QProcessEnvironment());
+    bool startProgram(const QString& binary, const QString& configHome,
+        const QProcessEnvironment& extra = QProcessEnvironment(), const QStringList& arguments = {});
+    // Runs another copy as startProgram would start it, to its end: its exit code (-1 when
+    // it did not end by itself), and its standard error in errors.
+    int runAnother(const QString& binary, const QString& configHome, const QStringList& arguments, QString* errors);
+    // Ends the program as a crash would, leaving behind whatever it holds.
+    void killProgram();
     // The id of the first visible window whose title matches the pattern.
     QString waitForWindow(const QString& titlePattern, int timeoutMs = 15000);
     QString windowName(const QString& id);
@@ -63,6 +68,7 @@ public:
 
 private:
     QProcessEnvironment displayEnvironment() const;
+    QProcessEnvironment programEnvironment(const QString& configHome, const QProcessEnvironment& extra);
     bool startServerOnce();
     bool clientConnects();
 

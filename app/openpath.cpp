@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/openpath.h"
+
+#include "platform/pathslash.h"
+#include "skins/skinscan.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace OpenPath {
+
+bool isListedSkin(const QString& folder, const QString& name)
+{
+    return SkinScan::listSkins(folder).contains(name);
+}
+
+QString absolute(const QString& path)
+{
+    return path.isEmpty() ? QString() : QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+std::optional<Target> resolve(const QString& path)
+{
+    const QFileInfo info(absolute(path));
+    if (path.isEmpty() || !info.exists())
+        return std::nullopt;
+    const QString name = info.fileName();
+    const QString parent = Path_Slash(info.absolutePath());
+    // A skin folder is also a folder: as a skin it shows beside its neighbours.
+    if (!name.isEmpty() && isListedSkin(parent, name))
+        return Target { parent, name };
+    if (info.isDir())
+        return Target { Path_Slash(info.absoluteFilePath()), {} };
+    return std::nullopt;
+}
+
+QString refusal(const QString& path)
+{
+    if (resolve(path))
+        return {};
+    return QStringLiteral("「%1」はSkinでもフォルダでもありません。").arg(path);
+}
+
+} // namespace OpenPath
