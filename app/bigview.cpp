@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/bigview.h"
 
+#include "app/picturejobs.h"
 #include "skins/previewimage.h"
 
 #include <QKeyEvent>
@@ -38,6 +39,20 @@ void Big_View::setPicture(const QImage& picture)
 {
     Big_Skin->setPixmap(
         PreviewImage::stretched(picture, Big_Skin->contentsRect().size(), Big_Skin->devicePixelRatioF()));
+}
+
+void Big_View::loadPicture(std::function<QImage()> read)
+{
+    if (!m_jobs) {
+        m_jobs = new PictureJobs(this);
+        connect(m_jobs, &PictureJobs::pictureReady, this,
+            [this](int, const QImage& picture) { Big_Skin->setPixmap(QPixmap::fromImage(picture)); });
+    }
+    // Stretched on the worker too; only the finished pixmap is made here.
+    m_jobs->start(
+        { [read = std::move(read), size = Big_Skin->contentsRect().size(), ratio = Big_Skin->devicePixelRatioF()] {
+            return PreviewImage::stretchedImage(read(), size, ratio);
+        } });
 }
 
 void Big_View::keyPressEvent(QKeyEvent* event)

@@ -3,6 +3,9 @@
 
 #include <QDialog>
 
+#include <functional>
+
+class PictureJobs;
 class QImage;
 class QLabel;
 class QPushButton;
@@ -17,10 +20,16 @@ public:
 
     // Stretches picture over Big_Skin; a null image leaves it empty.
     void setPicture(const QImage& picture);
+    // Runs read off the window's thread and shows its picture when it comes; the view is
+    // usable meanwhile. read must hold everything it uses.
+    void loadPicture(std::function<QImage()> read);
 
     QLabel* Big_Skin = nullptr;
     QPushButton* Close_Button = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    PictureJobs* m_jobs = nullptr;
 };

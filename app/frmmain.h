@@ -91,10 +91,13 @@ public:
     QString Rename_Old() const { return m_rename.oldName(); }
 
     // Reads a skin picture for a preview cell or the enlarged view; tests swap it to
-    // count the files read.
-    std::function<QImage(const QString& path)> loadPicture = &PreviewImage::load;
+    // count the files read. Both run off the window's thread, so they may not touch it.
+    using PictureLoad = std::function<QImage(const QString& path)>;
+    PictureLoad loadPicture = &PreviewImage::load;
     // Composes a preview as Winamp draws the skin at skinPath (a folder or an archive).
-    std::function<QImage(const QString& skinPath)> loadLook = &WinampLook::mainWindowOfSkin;
+    PictureLoad loadLook = &WinampLook::mainWindowOfSkin;
+    // Whether pictures of the page shown are still being read.
+    bool picturesPending() const;
 
     // Whether the previews show each skin as Winamp draws it; setting it reloads the page
     // shown. The menu item stores the user's choice; this does not.

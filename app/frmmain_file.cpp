@@ -13,6 +13,7 @@
 #include "ops/winamplaunch.h"
 #include "platform/filelookup.h"
 #include "platform/pathslash.h"
+#include "settings/settingskeys.h"
 
 #include <QApplication>
 #include <QFile>
@@ -141,7 +142,13 @@ void frmmain::lookTriggered()
     const QString name = cell < 0 ? QString() : cellSkinName(cell);
     if (name.isEmpty() || skinGone(this, currentFolder(), name))
         return;
-    WinampLookView view(SkinFiles::ofSkin(currentFolder() + name, WinampLook::fileNames()), name, this);
+    WinampLookView view(
+        [path = currentFolder() + name] { return SkinFiles::ofSkin(path, WinampLook::fileNames()); }, name, this);
+    connect(&view, &WinampLookView::scaleChosen, this, [this](int scale) {
+        // A store that cannot be written is reported by the save at exit.
+        if (!settings().storeHeldBack())
+            SettingsKeys::write(SettingsKeys::lookScale, QString::number(scale));
+    });
     view.exec();
 }
 

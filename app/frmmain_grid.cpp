@@ -22,21 +22,26 @@ QString selectedText(const QListWidget* list)
     return item ? item->text() : QString();
 }
 
-QImage skinPicture(frmmain& window, const QString& name)
+// The bare picture of the skin name in folder, through load: no name would make the path
+// the skin folder's own main.bmp, which is no skin's.
+QImage skinPicture(const QString& folder, const QString& name, const frmmain::PictureLoad& load)
 {
-    // No name would make the path the skin folder's own main.bmp, which is no skin's.
     if (name.isEmpty())
         return {};
-    const QString file = SkinScan::picturePath(window.currentFolder(), name);
-    return file.isEmpty() ? QImage() : window.loadPicture(file);
+    const QString file = SkinScan::picturePath(folder, name);
+    return file.isEmpty() ? QImage() : load(file);
 }
 
-// What a preview cell shows: the bare picture, or the skin as Winamp draws it.
-QImage cellPicture(frmmain& window, const QString& name)
+// What a preview cell shows, read off the window's thread: the bare picture, or the skin
+// as Winamp draws it. Holds copies of all it uses, never the window.
+std::function<QImage(const QString&)> cellPictures(const frmmain& window)
 {
-    if (!window.winampLook())
-        return skinPicture(window, name);
-    return name.isEmpty() ? QImage() : window.loadLook(window.currentFolder() + name);
+    const QString folder = window.currentFolder();
+    if (window.winampLook()) {
+        return [folder, look = window.loadLook](
+                   const QString& name) { return name.isEmpty() ? QImage() : look(folder + name); };
+    }
+    return [folder, load = window.loadPicture](const QString& name) { return skinPicture(folder, name, load); };
 }
 
 // The File menu doubles as the previews' context menu, with the skin commands shown.
@@ -60,7 +65,11 @@ void openBigView(frmmain& window)
     const QString name = selectedText(window.Skin_Lst);
     // Owned by the main window so that it stays above it; modal for the whole program.
     Big_View view(&window);
-    view.setPicture(skinPicture(window, name));
+    if (!name.isEmpty()) {
+        view.loadPicture([folder = window.currentFolder(), name, load = window.loadPicture] {
+            return skinPicture(folder, name, load);
+        });
+    }
     view.setWindowTitle(QStringLiteral("拡大表示 - ") + name);
     view.exec();
 }
@@ -87,7 +96,7 @@ void frmmain::reloadGrid()
         const int row = PageState::rowOf(m_state.Page_Current, i);
         names.append(row >= 0 && row < count ? Skin_Lst->item(row)->text() : QString());
     }
-    m_grid->reload(names, [this](const QString& name) { return cellPicture(*this, name); });
+    m_grid->reload(names, cellPictures(*this));
 }
 
 void frmmain::setWinampLook(bool on)
@@ -110,6 +119,11 @@ void frmmain::lookGridTriggered(bool on)
     if (!settings().storeHeldBack())
         SettingsKeys::write(SettingsKeys::winampLook, on ? QStringLiteral("1") : QStringLiteral("0"));
     setWinampLook(on);
+}
+
+bool frmmain::picturesPending() const
+{
+    return m_grid->picturesPending();
 }
 
 void frmmain::SelectSq_Place()

@@ -6,6 +6,7 @@
 #include "app/messages.h"
 #include "platform/pathslash.h"
 #include "platform/programstart.h"
+#include "platform/regularfile.h"
 
 #include <QAction>
 
@@ -37,6 +38,9 @@ void frmmain::helpContentsTriggered()
 {
     const QString page = withoutTrailingSlashes(programFolder()) + QStringLiteral("/html/index.html");
     // No check that the page exists: the opener shows its own message for a missing file.
+    // A FIFO or a device in its place would hang the browser, and is not handed over.
+    if (!RegularFile::absentOrRegular(page))
+        return;
     // An opener that cannot be started is ours to tell.
     if (const RunError error = ProgramStart::openWithDesktop(page)) {
         Messages::showLines(

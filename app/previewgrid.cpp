@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/previewgrid.h"
 
+#include "app/picturejobs.h"
 #include "app/previewcell.h"
 #include "platform/twips.h"
 #include "skins/previewimage.h"
@@ -58,10 +59,15 @@ PreviewGrid::PreviewGrid(QWidget* parent, int left, int height)
 
     for (int i = 1; i < cellCount; ++i)
         QWidget::setTabOrder(m_names[i - 1], m_names[i]);
+
+    m_jobs = new PictureJobs(this);
+    connect(m_jobs, &PictureJobs::pictureReady, this, &PreviewGrid::showPicture);
+    connect(m_jobs, &PictureJobs::finished, this, &PreviewGrid::picturesShown);
 }
 
 void PreviewGrid::empty()
 {
+    m_jobs->cancel();
     for (int i = 0; i < cellCount; ++i) {
         m_previews[i]->clear();
         setName(i, QString());
@@ -81,18 +87,34 @@ void PreviewGrid::reload(const QStringList& names, const std::function<QImage(co
         m_names[i]->setEnabled(false);
         m_previews[i]->clear();
     }
+    QList<PictureJobs::Read> reads;
+    m_readCells.clear();
     for (int i = 0; i < cellCount && i < names.size(); ++i) {
         const QString& name = names[i];
         if (name.isEmpty())
             continue;
         m_names[i]->setEnabled(true);
         setName(i, name);
-        PreviewCell* cell = m_previews[i];
-        const QPixmap shown
-            = PreviewImage::stretched(picture(name), cell->contentsRect().size(), cell->devicePixelRatioF());
-        if (!shown.isNull())
-            cell->setPixmap(shown);
+        const PreviewCell* cell = m_previews[i];
+        // Stretched off this thread too: a large picture costs its scaling as well.
+        reads.append([picture, name, size = cell->contentsRect().size(), ratio = cell->devicePixelRatioF()] {
+            return PreviewImage::stretchedImage(picture(name), size, ratio);
+        });
+        m_readCells.append(i);
     }
+    m_jobs->start(std::move(reads));
+}
+
+bool PreviewGrid::picturesPending() const
+{
+    return m_jobs->busy();
+}
+
+void PreviewGrid::showPicture(int read, const QImage& picture)
+{
+    // A picture that cannot be had leaves the cell empty.
+    if (!picture.isNull())
+        m_previews[m_readCells[read]]->setPixmap(QPixmap::fromImage(picture));
 }
 
 void PreviewGrid::placeFrame(const QString& name)

@@ -10,6 +10,7 @@
 #include <functional>
 
 class NameBox;
+class PictureJobs;
 class PreviewCell;
 class SelectFrame;
 
@@ -30,9 +31,13 @@ public:
 
     // Empties every cell (pictures and names) and puts the frame on the first cell.
     void empty();
-    // Shows names[i] in cell i with its picture; a cell without a name stays empty and
-    // disabled. No box reports focus changes meanwhile.
+    // Shows names[i] in cell i at once, and its picture when picture(name) has read it
+    // off the window's thread, in cell order; a cell without a name stays empty and
+    // disabled. picture must hold everything it uses. The pictures of the page shown
+    // before are dropped. No box reports focus changes meanwhile.
     void reload(const QStringList& names, const std::function<QImage(const QString& name)>& picture);
+    // Whether pictures of the page shown are still being read.
+    bool picturesPending() const;
     // Puts the frame on the first cell showing name; it stays where it is when none does.
     void placeFrame(const QString& name);
     // The cell the frame stands on (first match by position), or -1.
@@ -50,9 +55,15 @@ signals:
     void nameFocusGained(int cell);
     void nameEnterPressed(int cell);
     void nameFocusLost(int cell);
+    // Every picture of the page shown has been read.
+    void picturesShown();
 
 private:
+    void showPicture(int read, const QImage& picture);
+
     std::array<PreviewCell*, cellCount> m_previews {};
     std::array<NameBox*, cellCount> m_names {};
     SelectFrame* m_frame = nullptr;
+    PictureJobs* m_jobs = nullptr;
+    QList<int> m_readCells; // the cell of each read of the page shown
 };

@@ -4,6 +4,7 @@
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
 #include "app/messages.h"
+#include "app/picturejobs.h"
 #include "app/singleinstance.h"
 #include "platform/store.h"
 #include "platform/twips.h"
@@ -13,6 +14,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace Startup {
@@ -85,23 +87,33 @@ int run(QApplication& app, const QString& path)
         }
     }
 
-    SingleInstance instance(Store::folder());
-    switch (instance.claim(OpenPath::absolute(path))) {
-    case SingleInstance::Role::HandedOver:
-        return 0;
-    case SingleInstance::Role::NoAnswer:
-        Messages::warning(nullptr, QStringLiteral("Hadrelは既に起動していますが、応答がありません。"));
-        return 1;
-    case SingleInstance::Role::First:
-        break;
-    }
+    int code = 0;
+    {
+        SingleInstance instance(Store::folder());
+        switch (instance.claim(OpenPath::absolute(path))) {
+        case SingleInstance::Role::HandedOver:
+            return 0;
+        case SingleInstance::Role::NoAnswer:
+            Messages::warning(nullptr, QStringLiteral("Hadrelは既に起動していますが、応答がありません。"));
+            return 1;
+        case SingleInstance::Role::First:
+            break;
+        }
 
-    PageState state; // its start values come first, before any window exists
-    const std::unique_ptr<frmmain> window = start(state, QApplication::applicationDirPath(), target);
-    QObject::connect(&instance, &SingleInstance::pathReceived, window.get(),
-        [&window](const QString& handed) { showHanded(*window, handed); });
-    QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
-    return app.exec();
+        PageState state; // its start values come first, before any window exists
+        const std::unique_ptr<frmmain> window = start(state, QApplication::applicationDirPath(), target);
+        QObject::connect(&instance, &SingleInstance::pathReceived, window.get(),
+            [&window](const QString& handed) { showHanded(*window, handed); });
+        QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
+        code = app.exec();
+    }
+    // The settings are saved by now. A picture read stuck on a slow disk is no reason to
+    // keep the user waiting, nor to tear the program down under its thread.
+    if (!PictureJobs::finishAll(250)) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }
 
 } // namespace Startup

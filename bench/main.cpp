@@ -4,6 +4,7 @@
 #include "app/frmmain.h"
 #include "app/previewcell.h"
 #include "bench/cscan.h"
+#include "bench/hostile.h"
 #include "bench/hostileskins.h"
 #include "bench/machine.h"
 #include "bench/searchbench.h"
@@ -69,25 +70,29 @@ struct Time
     double cpu = 0;
 };
 
-double threadCpuMs()
+double cpuMs(clockid_t clock)
 {
     timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    clock_gettime(clock, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
+// By default the CPU time of this thread; the pictures' work on worker threads is
+// counted with the process's clock.
 class Stopwatch
 {
 public:
-    Stopwatch()
-        : m_cpu(threadCpuMs())
+    explicit Stopwatch(clockid_t clock = CLOCK_THREAD_CPUTIME_ID)
+        : m_clock(clock)
+        , m_cpu(cpuMs(clock))
     {
         m_wall.start();
     }
-    Time elapsed() const { return { m_wall.nsecsElapsed() / 1e6, threadCpuMs() - m_cpu }; }
+    Time elapsed() const { return { m_wall.nsecsElapsed() / 1e6, cpuMs(m_clock) - m_cpu }; }
 
 private:
     QElapsedTimer m_wall;
+    clockid_t m_clock;
     double m_cpu;
 };
 
@@ -188,7 +193,8 @@ private:
     void measureLookPages();
     void measureHostile();
     void measureStartup();
-    QString writeConfig(const QString& name, const QString& skinFolder);
+    void measureHostileFolder();
+    QString writeConfig(const QString& name, const QString& skinFolder, bool lookGrid = false);
     void print();
     void removeTree();
 
@@ -443,10 +449,14 @@ PageTimes Bench::measurePageChange(const QString& folder, bool details, bool loo
         decode(); // the same warm cache for both
         const int paintsBefore = counter.paints;
         const Stopwatch watch;
+        const Stopwatch process(CLOCK_PROCESS_CPUTIME_ID);
         window.Skin_Lst->setCurrentRow(page * 12 + 5);
         handler << watch.elapsed();
+        // Complete: every picture read on the workers, handed over and painted.
+        while (window.picturesPending())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QApplication::processEvents();
-        change << watch.elapsed();
+        change << process.elapsed();
         check(counter.paints > paintsBefore, QStringLiteral("the page change painted"));
         check(window.Skin_Name[0]->text() == window.Skin_Lst->item(page * 12)->text(),
             QStringLiteral("the page change shows its page"));
@@ -463,12 +473,14 @@ PageTimes Bench::measurePageChange(const QString& folder, bool details, bool loo
     const PageTimes times { h, c, b, count, true };
     if (!details)
         return times;
-    m_rows << Row { QStringLiteral("Page change: the selection handler, 12 cells reloaded, against QImage decoding and "
-                                   "scaling the same 12 files"),
-        count, ms(h), ms(b), ratio(cpuRatio(h, b)), QStringLiteral("≤ 1.3 ×"),
-        h.cpu <= 1.3 * b.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
-    m_rows << Row { QStringLiteral("Page change until painted: handler, then the window's paint"), count, ms(c), ms(b),
-        ratio(cpuRatio(c, b)), QStringLiteral("< 16 ms"), c.cpu < 16 ? QStringLiteral("yes") : QStringLiteral("no") };
+    m_rows << Row { QStringLiteral("Page change: the selection handler (names, frame, 12 reads handed to the workers), "
+                                   "against QImage decoding and scaling the same 12 files"),
+        count, ms(h), ms(b), ratio(cpuRatio(h, b)), QStringLiteral("≤ 2 ms"),
+        h.cpu <= 2 ? QStringLiteral("yes") : QStringLiteral("no") };
+    m_rows << Row { QStringLiteral("Page change until every picture is painted: handler, reads on the workers, the "
+                                   "window's paint (CPU time of the whole process)"),
+        count, ms(c), ms(b), ratio(cpuRatio(c, b)), QStringLiteral("< 16 ms"),
+        c.cpu < 16 ? QStringLiteral("yes") : QStringLiteral("no") };
 
     // Where the paint goes: each part drawn on its own, as the page change left it.
     QImage canvas(window.size(), QImage::Format_RGB32);
@@ -501,12 +513,20 @@ void Bench::measureArchivePages()
     const PageTimes archives = measurePageChange(m_pageArchivesFolder, false);
     if (!folders.measured || !archives.measured)
         return;
-    const bool met = archives.painted.cpu < 16 && archives.painted.cpu <= 2 * folders.painted.cpu;
+    // Judged by the wall clock: what the user waits for, now that the reads run in parallel
+    // beside the window; the CPU time of both is in the row too.
+    const double wallRatio = folders.painted.wall > 0 ? archives.painted.wall / folders.painted.wall : 0;
+    const bool met = archives.painted.cpu < 16 && wallRatio <= 1.5;
     m_rows << Row { QStringLiteral(
-                        "Page change until painted, twelve archives (main.bmp read out of each), against the "
-                        "same page of unpacked folders"),
-        archives.count, ms(archives.painted), ms(folders.painted), ratio(cpuRatio(archives.painted, folders.painted)),
-        QStringLiteral("< 16 ms, ≤ 2 ×"), met ? QStringLiteral("yes") : QStringLiteral("no") };
+                        "Page change until every picture is painted, twelve archives (main.bmp read out of each), "
+                        "against the same page of unpacked folders"),
+        archives.count, ms(archives.painted), ms(folders.painted),
+        ratio(wallRatio) + QStringLiteral(" wall, ") + ratio(cpuRatio(archives.painted, folders.painted))
+            + QStringLiteral(" CPU"),
+        QStringLiteral("< 16 ms, ≤ 1.5 × wall"), met ? QStringLiteral("yes") : QStringLiteral("no") };
+    m_rows << Row { QStringLiteral("Page change: the selection handler alone, twelve archives"), archives.count,
+        ms(archives.handler), {}, {}, QStringLiteral("≤ 2 ms"),
+        archives.handler.cpu <= 2 ? QStringLiteral("yes") : QStringLiteral("no") };
 
     QStringList packed, unpacked;
     for (const QString& name : std::as_const(m_pageFolders.skins).mid(0, 6)) {
@@ -663,7 +683,7 @@ void Bench::measureHostile()
         preview.cpu <= 50 ? QStringLiteral("yes") : QStringLiteral("no") };
 }
 
-QString Bench::writeConfig(const QString& name, const QString& skinFolder)
+QString Bench::writeConfig(const QString& name, const QString& skinFolder, bool lookGrid)
 {
     const QString home = m_root + QStringLiteral("config-") + name;
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
@@ -672,7 +692,10 @@ QString Bench::writeConfig(const QString& name, const QString& skinFolder)
     const QString section = QStringLiteral("Path");
     const RunError amp = Store::save(app, section, QStringLiteral("Amp"), m_root + QStringLiteral("winamp/"));
     const RunError slot = Store::save(app, section, QStringLiteral("0"), skinFolder);
-    check(!amp && !slot, QStringLiteral("settings for the start-up run"));
+    const RunError look = lookGrid
+        ? Store::save(app, QStringLiteral("Settings"), QStringLiteral("WinampLook"), QStringLiteral("1"))
+        : RunError();
+    check(!amp && !slot && !look, QStringLiteral("settings for the start-up run"));
     qputenv("XDG_CONFIG_HOME", saved);
     return home;
 }
@@ -735,6 +758,80 @@ void Bench::measureStartup()
                 QString::number(peak, 'f', 1) + QStringLiteral(" MB"), {}, {}, QStringLiteral("< 150 MB"),
                 peak < 150 ? QStringLiteral("yes") : QStringLiteral("no") };
         }
+    }
+}
+
+// One real skin beside hostile files: what each costs to show, in a child process of its
+// own so that its peak memory is theirs alone, and the real program on them.
+void Bench::measureHostileFolder()
+{
+    const QString folder = m_root + QStringLiteral("hostile-folder/");
+    QDir().mkpath(folder);
+    QString error;
+    const QStringList made = Hostile::make(folder, m_options.realSkins + QStringLiteral("/XMMS-Turquoise/"), &error);
+    if (!check(!made.isEmpty(), error))
+        return;
+    const QString kinds = QStringLiteral("one real skin and %1 hostile files").arg(made.size() - 1);
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--compose-each"), folder });
+    // Today's hostile files can take minutes; the smoke run only asks whether it all works.
+    const int limitMs = m_options.smoke ? 20000 : 120000;
+    const int settleMs = m_options.smoke ? 10000 : 60000;
+    if (!child.waitForFinished(limitMs)) {
+        child.kill();
+        child.waitForFinished(5000);
+        m_notes << QStringLiteral("Hostile files: composing did not end within %1 s; what it finished is below.")
+                       .arg(limitMs / 1000);
+    }
+    const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
+    double peakKb = 0;
+    for (const QByteArray& line : lines) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() != 2)
+            continue;
+        const QString name = QString::fromUtf8(fields[0]);
+        const double value = fields[1].toDouble();
+        if (name == QLatin1String("peak")) {
+            peakKb = value;
+            continue;
+        }
+        m_rows << Row { QStringLiteral("Preview, grid's look and the look window's picture of `%1`").arg(name), 1,
+            ms(value), {}, {}, QStringLiteral("≤ 50 ms"), value <= 50 ? QStringLiteral("yes") : QStringLiteral("no") };
+    }
+    const double peak = peakKb / 1024;
+    m_rows << Row { QStringLiteral("Peak resident memory composing every skin there (preview, grid's look, the look "
+                                   "window's three windows), %1, a process of its own")
+                        .arg(kinds),
+        qint64(made.size()), QString::number(peak, 'f', 1) + QStringLiteral(" MB"), {}, {}, QStringLiteral("< 150 MB"),
+        peak < 150 ? QStringLiteral("yes") : QStringLiteral("no") };
+
+    if (!m_options.startup)
+        return;
+    XvfbServer server;
+    const QString problem = server.start();
+    if (!check(problem.isEmpty(), QStringLiteral("hostile start-up not measured: %1").arg(problem)))
+        return;
+    for (const bool look : { false, true }) {
+        const QString home
+            = writeConfig(look ? QStringLiteral("hostile-look") : QStringLiteral("hostile"), folder, look);
+        const StartupRun run = runStartup(server.display(), m_options.binary, home, 60000, {}, settleMs);
+        if (!check(run.error.isEmpty(), QStringLiteral("start-up on hostile files: %1").arg(run.error)))
+            return;
+        const QString grid
+            = look ? QStringLiteral("the grid showing skins as Winamp draws them") : QStringLiteral("the bare grid");
+        m_rows << Row { QStringLiteral("Start-up of `hadrel` on %1, %2, until its first frame").arg(kinds, grid),
+            qint64(made.size()), ms(run.shownMs), {}, {}, QStringLiteral("< 1 s"),
+            run.shownMs < 1000 ? QStringLiteral("yes") : QStringLiteral("no") };
+        const double peak = run.peakKb / 1024.0;
+        m_rows << Row { QStringLiteral("Peak resident memory of `hadrel` on %1, %2, once idle (%3)")
+                            .arg(kinds, grid,
+                                run.settledMs < 0
+                                    ? QStringLiteral("still busy after %1 s").arg(settleMs / 1000)
+                                    : QStringLiteral("idle %1 s after start").arg(run.settledMs / 1000, 0, 'f', 1)),
+            qint64(made.size()), QString::number(peak, 'f', 1) + QStringLiteral(" MB"), {}, {},
+            QStringLiteral("< 150 MB"), peak < 150 ? QStringLiteral("yes") : QStringLiteral("no") };
     }
 }
 
@@ -838,6 +935,8 @@ int Bench::run()
             err << "start-up..." << Qt::endl;
             measureStartup();
         }
+        err << "hostile files..." << Qt::endl;
+        measureHostileFolder();
         print();
     }
     if (m_options.work.isEmpty())
@@ -864,6 +963,30 @@ int saveLooks(const QString& skins, const QString& folder)
         failures += !saved;
     }
     return failures ? 1 : 0;
+}
+
+// The child of the hostile-file run: every skin in folder read and composed as the
+// preview, the grid's look and the look window do, one line each ("name<TAB>ms"), then
+// the peak resident memory ("peak<TAB>KB").
+int composeEach(const QString& folder)
+{
+    for (const QString& name : SkinScan::listSkins(folder)) {
+        const Stopwatch watch;
+        PreviewImage::load(SkinScan::picturePath(folder, name));
+        WinampLook::mainWindowOfSkin(folder + name);
+        WinampLook::stacked(SkinFiles::ofSkin(folder + name, WinampLook::fileNames()));
+        out << name << '\t' << watch.elapsed().wall << '\n';
+        // After each skin, so that a run stopped by the time limit still tells it.
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : status.readAll().split('\n')) {
+                if (line.startsWith("VmHWM:"))
+                    out << "peak\t" << line.mid(6).trimmed().split(' ').first() << '\n';
+            }
+        }
+        out.flush();
+    }
+    return 0;
 }
 
 } // namespace
@@ -900,9 +1023,14 @@ int main(int argc, char* argv[])
         QStringLiteral("folder"));
     const QCommandLineOption shots(QStringLiteral("screenshots"),
         QStringLiteral("Save the first frame of each start-up run in this folder."), QStringLiteral("folder"));
+    const QCommandLineOption composeOnly(QStringLiteral("compose-each"),
+        QStringLiteral("Only compose every skin in this folder and print the cost (the hostile-file run's child)."),
+        QStringLiteral("folder"));
     parser.addOptions(
-        { small, large, runs, smoke, noStartup, scanOnly, binary, realSkins, work, report, shots, looks });
+        { small, large, runs, smoke, noStartup, scanOnly, binary, realSkins, work, report, shots, looks, composeOnly });
     parser.process(app);
+    if (parser.isSet(composeOnly))
+        return composeEach(parser.value(composeOnly));
     if (parser.isSet(looks))
         return saveLooks(parser.value(realSkins), parser.value(looks));
 

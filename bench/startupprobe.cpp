@@ -84,6 +84,18 @@ qint64 peakKb(qint64 pid)
     return 0;
 }
 
+// User and system CPU time of a process, in clock ticks.
+qint64 cpuTicks(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray line = stat.readAll();
+    // The fields after the command name, which may hold blanks, from its closing ')'.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 12 ? fields[11].toLongLong() + fields[12].toLongLong() : -1;
+}
+
 } // namespace
 
 XvfbServer::~XvfbServer()
@@ -119,8 +131,8 @@ QString XvfbServer::start()
     return {};
 }
 
-StartupRun runStartup(
-    const QString& display, const QString& binary, const QString& configHome, int timeoutMs, const QString& shotFile)
+StartupRun runStartup(const QString& display, const QString& binary, const QString& configHome, int timeoutMs,
+    const QString& shotFile, int settleTimeoutMs)
 {
     StartupRun run;
     xcb_connection_t* c = xcb_connect(display.toLocal8Bit().constData(), nullptr);
@@ -194,6 +206,19 @@ StartupRun runStartup(
         usleep(500);
     }
 
+    if (run.error.isEmpty() && settleTimeoutMs > 0) {
+        // Idle once its CPU time stands still for half a second: the pictures are all in.
+        qint64 last = cpuTicks(program.processId());
+        int still = 0;
+        while (still < 5 && clock.elapsed() < run.shownMs + settleTimeoutMs && program.state() == QProcess::Running) {
+            usleep(100 * 1000);
+            const qint64 now = cpuTicks(program.processId());
+            still = now == last ? still + 1 : 0;
+            last = now;
+        }
+        run.settledMs = still >= 5 ? clock.nsecsElapsed() / 1e6 - 500 : -1;
+        run.peakKb = peakKb(program.processId());
+    }
     if (run.error.isEmpty() && !shotFile.isEmpty())
         frame.save(shotFile);
     if (program.state() != QProcess::NotRunning) {

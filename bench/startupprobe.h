@@ -30,13 +30,15 @@ struct StartupRun
     QString title; // of the main window when it was mapped
     double mappedMs = 0; // from starting the process to the main window mapped
     double shownMs = 0; // ... to its first frame on the screen
-    qint64 peakKb = 0; // VmHWM of the process at its first frame
+    qint64 peakKb = 0; // VmHWM of the process at its first frame, or once settled
+    double settledMs = 0; // ... to its CPU time standing still; -1 when it never did
 };
 
 // Starts binary with XDG_CONFIG_HOME = configHome on display and waits until a window
 // titled "Hadrel..." is mapped and nine tenths of its pixels differ from the black
 // root behind it (the server draws nothing into a new Qt window: only the program's
 // own first frame fills it). Then ends the program. shotFile, when given, receives
-// that first frame as a PNG.
+// that first frame as a PNG. With settleTimeoutMs, waits after the first frame (that
+// long at most) until the program's CPU time stands still, and takes its peak memory then.
 StartupRun runStartup(const QString& display, const QString& binary, const QString& configHome, int timeoutMs,
-    const QString& shotFile = {});
+    const QString& shotFile = {}, int settleTimeoutMs = 0);

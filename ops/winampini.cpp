@@ -4,6 +4,7 @@
 #include "ops/wine.h"
 #include "platform/filelookup.h"
 #include "platform/pathslash.h"
+#include "platform/regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -144,7 +145,7 @@ RunError Winamp_Ini_Update(
         return RunError::fromNumber(Error::PathAccess);
 
     QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!RegularFile::openForReading(in))
         return RunError::fromNumber(Error::PathAccess);
     const QByteArray old = in.readAll();
     const bool readFailed = in.error() != QFileDevice::NoError;

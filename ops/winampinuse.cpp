@@ -4,12 +4,9 @@
 #include "ops/winampini.h"
 #include "platform/filelookup.h"
 #include "platform/pathslash.h"
+#include "platform/regularfile.h"
 
 #include <QFile>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace WinampInUse {
 
@@ -18,27 +15,10 @@ namespace {
 // Winamp's own file is a few kilobytes; anything far larger is not one.
 constexpr qint64 maxIniBytes = qint64(1024) * 1024;
 
-// Non-blocking, so that a FIFO of that name cannot hang the window.
+// Never a FIFO of that name, which would hang the window.
 QByteArray readIni(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return {};
-    QByteArray bytes;
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxIniBytes) {
-        bytes.resize(qsizetype(st.st_size));
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        bytes.truncate(done);
-    }
-    ::close(fd);
-    return bytes;
+    return RegularFile::read(path, maxIniBytes);
 }
 
 QString withoutSeparators(QString path)

@@ -1,25 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/filelookup.h"
 
+#include "platform/regularfile.h"
+
 #include <QFile>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace FileLookup {
 
 bool readableFileAt(int dirFd, const char* path)
 {
-    const int fd = openat(dirFd, path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = RegularFile::openAt(dirFd, path);
     if (fd < 0)
         return false;
-    struct stat st;
-    const bool ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
     close(fd);
-    return ok;
+    return true;
 }
 
 QString findIgnoringCase(const QString& folder, const QString& name)

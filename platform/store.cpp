@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/store.h"
 
+#include "platform/regularfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +37,9 @@ QString fileFor(const QString& application)
 
 QString get(const QString& application, const QString& section, const QString& key, const QString& defaultValue)
 {
+    // QSettings would wait on a FIFO for a writer.
+    if (!RegularFile::absentOrRegular(fileFor(application)))
+        return defaultValue;
     const QSettings settings(fileFor(application), QSettings::IniFormat);
     const QVariant value = settings.value(settingsKey(section, key));
     return value.isValid() ? value.toString() : defaultValue;
@@ -46,8 +51,9 @@ RunError readStatus(const QString& application)
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return RunError::none();
+    // A folder, a FIFO or a device under the name is unreadable, and never waited on.
     QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+    if (!RegularFile::openForReading(file))
         return RunError::fromNumber(Error::PathAccess);
     const QSettings settings(path, QSettings::IniFormat);
     if (settings.status() == QSettings::FormatError)
@@ -57,13 +63,14 @@ RunError readStatus(const QString& application)
 
 QString keepCopy(const QString& application)
 {
-    QFile original(fileFor(application));
-    if (!original.open(QIODevice::ReadOnly))
+    const QString path = fileFor(application);
+    QFile original(path);
+    if (!RegularFile::openForReading(original))
         return {};
     const QByteArray bytes = original.readAll();
     if (original.error() != QFileDevice::NoError)
         return {};
-    const QString base = original.fileName() + QStringLiteral(".damaged");
+    const QString base = path + QStringLiteral(".damaged");
     // Bounded only so that a folder that refuses every name cannot keep us here.
     for (int n = 0; n < 10000; ++n) {
         const QString name = n == 0 ? base : base + QLatin1Char('.') + QString::number(n);
@@ -85,7 +92,7 @@ QString keepCopy(const QString& application)
 
 RunError save(const QString& application, const QString& section, const QString& key, const QString& value)
 {
-    if (!QDir().mkpath(folder()))
+    if (!QDir().mkpath(folder()) || !RegularFile::absentOrRegular(fileFor(application)))
         return RunError::fromNumber(Error::PathAccess);
     QSettings settings(fileFor(application), QSettings::IniFormat);
     settings.setValue(settingsKey(section, key), value);

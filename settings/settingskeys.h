@@ -46,6 +46,9 @@ inline constexpr Key mainTop { "Settings", "MainTop", "1000", true };
 inline constexpr Key winampLook { "Look", "Grid", "0", false };
 // Where it was written before; read while the key above is missing.
 inline constexpr Key oldWinampLook { "Settings", "WinampLook", "0", true };
+// The scale of the window showing a skin as Winamp draws it: "1" or "2"; missing, 2 when
+// the screen is tall enough. Written when the user switches it.
+inline constexpr Key lookScale { "Look", "Scale", "", false };
 
 // The code page winamp.ini is written in, for a Winamp started in another locale than
 // ours. Absent: the locale's.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skins/previewimage.h"
 
+#include "platform/regularfile.h"
 #include "skins/skinarchive.h"
 
 #include <QBuffer>
@@ -315,23 +316,8 @@ QImage readRunLength(const Bytes& in, const Layout& layout)
 
 QByteArray readRegularFile(const QString& path)
 {
-    if (path.isEmpty())
-        return {};
-    // Non-blocking, so that a FIFO named main.bmp cannot hang the window.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return {};
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size > maxFileSize) {
-        ::close(fd);
-        return {};
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return {};
-    }
-    return file.readAll();
+    // Never a FIFO named main.bmp, which would hang the reader.
+    return RegularFile::read(path, maxFileSize);
 }
 
 } // namespace
@@ -369,7 +355,7 @@ QImage load(const QString& path)
     return reader.read();
 }
 
-QPixmap stretched(const QImage& image, const QSize& size, qreal devicePixelRatio)
+QImage stretchedImage(const QImage& image, const QSize& size, qreal devicePixelRatio)
 {
     if (image.isNull() || size.isEmpty())
         return {};
@@ -379,9 +365,14 @@ QPixmap stretched(const QImage& image, const QSize& size, qreal devicePixelRatio
     const QImage source = image.format() == QImage::Format_Indexed8 && !image.hasAlphaChannel()
         ? image.convertToFormat(QImage::Format_RGB32)
         : image;
-    QPixmap pixmap = QPixmap::fromImage(source.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    return pixmap;
+    QImage scaled = source.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(devicePixelRatio);
+    return scaled;
+}
+
+QPixmap stretched(const QImage& image, const QSize& size, qreal devicePixelRatio)
+{
+    return QPixmap::fromImage(stretchedImage(image, size, devicePixelRatio));
 }
 
 } // namespace PreviewImage

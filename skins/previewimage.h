@@ -36,5 +36,7 @@ QImage decodeBmp(const QByteArray& bytes);
 // The picture stretched to size (device-independent pixels) without keeping its aspect
 // ratio, smoothly; a null pixmap for a null image.
 QPixmap stretched(const QImage& image, const QSize& size, qreal devicePixelRatio = 1.0);
+// The same as an image, which any thread may make.
+QImage stretchedImage(const QImage& image, const QSize& size, qreal devicePixelRatio = 1.0);
 
 } // namespace PreviewImage

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skins/skinfiles.h"
 
+#include "platform/regularfile.h"
 #include "skins/skinarchive.h"
 #include "skins/skinscan.h"
 
@@ -14,28 +15,11 @@
 
 namespace {
 
-// Non-blocking, so that a FIFO under a skin file's name cannot hang the caller; bounded,
-// so that a huge file costs nothing but the refusal.
+// Never a FIFO under a skin file's name, which would hang the caller; bounded, so that a
+// huge file costs nothing but the refusal.
 QByteArray readBounded(int dirFd, const char* name)
 {
-    const int fd = openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return {};
-    QByteArray bytes;
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size <= SkinFiles::maxBytesEach) {
-        bytes.resize(qsizetype(st.st_size));
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        bytes.truncate(done);
-    }
-    ::close(fd);
-    return bytes;
+    return RegularFile::readAt(dirFd, name, SkinFiles::maxBytesEach);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "platform/attributes.h"
 #include "platform/filelookup.h"
 #include "platform/pathslash.h"
+#include "platform/regularfile.h"
 #include "skins/skinarchive.h"
 #include "skins/zipdirectory.h"
 
@@ -179,7 +180,12 @@ bool File_Exists(const QString& path)
         p.chop(1);
     if (p.isEmpty())
         return false;
-    return FileLookup::readableFileAt(AT_FDCWD, QFile::encodeName(p).constData());
+    // Opened only when it is a regular file: never waited on.
+    const int fd = RegularFile::open(p);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 
 bool isSkinFolder(const QString& folder)

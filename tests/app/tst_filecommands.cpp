@@ -711,7 +711,7 @@ void TestFileCommands::archivesShowAndUnpack()
         QVERIFY(QFile::copy(sharedSkinsFolder() + "/wsz/" + name, skins() + name));
     m_window->Skin_Rescan();
     QCOMPARE(listed(), (QStringList { "Aqua", "base-2.91.wsz", "Blue", "Green", "Paper-Amp.wsz" }));
-    QVERIFY(!m_window->Skin_Preview[1]->pixmap().isNull() && !m_window->Skin_Preview[4]->pixmap().isNull());
+    QTRY_VERIFY(!m_window->Skin_Preview[1]->pixmap().isNull() && !m_window->Skin_Preview[4]->pixmap().isNull());
     showAndActivate();
 
     // Only the framed archive's context menu offers to unpack it; the new folder is selected.

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QListWidget>
+#include <QSemaphore>
 #include <QTest>
 
 #include <memory>
@@ -28,6 +29,7 @@ private slots:
     void realSkinsShowTheirPictures();
     void exactNameWinsOverOtherCase();
     void damagedBitmapsLeaveTheCellEmpty();
+    void pageChangeNeverWaitsForItsPictures();
 
 private:
     GridWindow& open();
@@ -312,6 +314,54 @@ void TestGrid::damagedBitmapsLeaveTheCellEmpty()
         QVERIFY(w.Skin_Name[i]->isEnabled());
         QVERIFY2(!grid.hasPicture(i), qPrintable(damaged[i - 1].first));
     }
+}
+
+void TestGrid::pageChangeNeverWaitsForItsPictures()
+{
+    QVERIFY(makeNumberedSkins(folder(), 30));
+    GridWindow& grid = open();
+    frmmain& w = grid.window;
+    PictureJobs::setSynchronous(false);
+    // A read that takes as long as the test wants; it holds nothing of the window, which
+    // may be gone before it ends.
+    struct Gate
+    {
+        QSemaphore open;
+        QAtomicInt started;
+    };
+    auto gate = std::make_shared<Gate>();
+    w.loadPicture = [gate](const QString& path) {
+        gate->started.ref();
+        gate->open.acquire();
+        gate->open.release();
+        return PreviewImage::load(path);
+    };
+
+    w.Skin_Lst->setCurrentRow(12);
+    QCOMPARE(w.Skin_Name[0]->text(), numberedSkin(12));
+    QVERIFY(!grid.hasPicture(0));
+    QVERIFY(w.picturesPending());
+    QTRY_VERIFY(gate->started > 0);
+
+    // The next page drops this one: its pictures never show, not even in cells it left empty.
+    w.Skin_Lst->setCurrentRow(24);
+    QCOMPARE(w.Skin_Name[5]->text(), numberedSkin(29));
+    gate->open.release();
+    QTRY_VERIFY(!w.picturesPending());
+    QCoreApplication::processEvents();
+    for (int i = 0; i < frmmain::cellCount; ++i)
+        QCOMPARE(grid.hasPicture(i), i < 6);
+    QCOMPARE(w.Skin_Preview[2]->pixmap().toImage().pixel(70, 30), numberedSkinColour(26).rgb());
+
+    // The window goes while a read is under way; the read ends harmlessly.
+    gate->open.acquire();
+    const int before = gate->started;
+    w.Skin_Lst->setCurrentRow(0);
+    QTRY_VERIFY(gate->started > before);
+    m_grid.reset();
+    gate->open.release();
+    QVERIFY(PictureJobs::finishAll(10000));
+    QCoreApplication::processEvents();
 }
 
 QTEST_MAIN(TestGrid)

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/bigview.h"
 #include "app/winamplookview.h"
+#include "settings/settingskeys.h"
 #include "tests/support/gridwindow.h"
 #include "tests/support/zipwriter.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -272,13 +274,16 @@ void TestGridMouse::lookCommandShowsTheFramedSkin()
     }
     m_grid = std::make_unique<GridWindow>(folder);
     QTest::mouseClick(m_grid->window.Skin_Preview[1], Qt::LeftButton);
+    WinampLookView::availableHeight = [](const QWidget*) { return 1050; }; // room for 2x
     QString title;
     QImage shown;
     whenOpen(this, [&](QWidget* popup) {
         whenOpen(this, [&](QWidget* view) {
             title = view->windowTitle();
-            if (auto* look = qobject_cast<WinampLookView*>(view))
+            if (auto* look = qobject_cast<WinampLookView*>(view)) {
                 shown = look->Look_Picture->pixmap().toImage();
+                QTest::keyClick(look, Qt::Key_1); // remembered for the next opening
+            }
             view->close();
         });
         QTest::keyClick(popup, Qt::Key_L);
@@ -287,6 +292,8 @@ void TestGridMouse::lookCommandShowsTheFramedSkin()
     QCOMPARE(title, QStringLiteral("Winampでの見た目 - Red") + (archive ? ".wsz" : ""));
     const QImage look = WinampLook::stacked(SkinFiles({ { QStringLiteral("main.bmp"), red } }));
     QCOMPARE(shown.convertToFormat(look.format()), look.scaled(look.size() * 2));
+    QCOMPARE(SettingsKeys::read(SettingsKeys::lookScale), QStringLiteral("1"));
+    QFile::remove(SettingsKeys::file());
 }
 
 QTEST_MAIN(TestGridMouse)

@@ -23,6 +23,8 @@
 #include <algorithm>
 #include <memory>
 
+#include <sys/stat.h>
+
 using namespace TestStore;
 
 namespace {
@@ -54,6 +56,7 @@ private slots:
     void loadFailuresAreClassified_data();
     void loadFailuresAreClassified();
     void otherFailuresAreShownToTheUser();
+    void fifoStoreIsNeverWaitedOn();
     void exitSavesTheSixValuesNormalised();
     void firstRunSaveFailureIsReportedAtExit();
     void positionComesFromTwips_data();
@@ -325,6 +328,28 @@ void TestStartup::otherFailuresAreShownToTheUser()
     window.loadFailed(RunError::fromNumber(Error::InvalidPropertyValue));
     QCoreApplication::processEvents();
     QCOMPARE(dialogs.count(), 0);
+}
+
+void TestStartup::fifoStoreIsNeverWaitedOn()
+{
+    // Opening a FIFO for reading waits for a writer: a hang, were it ever opened.
+    QVERIFY(QDir().mkpath(Store::folder()));
+    const QByteArray fifo = QFile::encodeName(Store::fileFor("Hadrel"));
+    QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
+    QCOMPARE(Store::readStatus("Hadrel").number, Error::PathAccess);
+    QCOMPARE(Store::get("Hadrel", "Path", "Amp", "default"), QStringLiteral("default"));
+    QCOMPARE(Store::save("Hadrel", "Path", "Amp", "/x/").number, Error::PathAccess);
+
+    frmmain& window = makeWindow();
+    BoxRecorder boxes;
+    window.load();
+    QCOMPARE(boxes.seen.size(), 0); // unreadable is quiet until the save at exit fails
+    QCOMPARE(window.windowTitle(), QStringLiteral("Hadrel"));
+    window.show();
+    QVERIFY(window.close());
+    QCOMPARE(boxes.seen.size(), 1);
+    struct stat st;
+    QVERIFY(stat(fifo.constData(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
 void TestStartup::exitSavesTheSixValuesNormalised()

@@ -345,7 +345,7 @@ void TestView::winampLookIsShownInTheGridAndRemembered()
     frmmain next(state, m_dir->path());
     next.load();
     const PreviewCell* cell = next.Skin_Preview[0];
-    QCOMPARE(cell->pixmap().toImage(),
+    QTRY_COMPARE(cell->pixmap().toImage(),
         PreviewImage::stretched(WinampLook::mainWindowOfSkin(folder + name), cell->contentsRect().size()).toImage());
     // A name longer than its box shows its beginning, as a Windows text box does.
     QCOMPARE(next.Skin_Name[0]->cursorPosition(), 0);

@@ -224,8 +224,10 @@ void TestWinampLook::regionPointsAreCapped()
 void TestWinampLook::viewShowsTheThreeDoubledAndEscapeCloses()
 {
     const QString skin = realSkin(QStringLiteral("XMMS-Turquoise"));
+    WinampLookView::availableHeight = [](const QWidget*) { return 1050; }; // room for 2x
     WinampLookView view(skin, QStringLiteral("XMMS-Turquoise"));
     QCOMPARE(view.windowTitle(), QStringLiteral("Winampでの見た目 - XMMS-Turquoise"));
+    QTRY_VERIFY(view.pictureShown());
     const QImage shown = view.Look_Picture->pixmap().toImage();
     QCOMPARE(view.Look_Picture->size(), QSize(550, 696));
     const QImage look = WinampLook::stacked(SkinFiles::fromFolder(skin, WinampLook::fileNames()));

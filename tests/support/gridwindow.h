@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/frmmain.h"
+#include "app/picturejobs.h"
 #include "app/previewcell.h"
 #include "skins/pagestate.h"
 #include "tests/support/testsupport.h"
@@ -22,6 +23,8 @@ public:
     explicit GridWindow(const QString& folder)
         : window(state, program.path())
     {
+        // The reads are counted in order, each page's before its handler returns.
+        PictureJobs::setSynchronous(true);
         window.loadPicture = [this](const QString& path) {
             loaded.append(path);
             if (onLoad)
