@@ -3,7 +3,7 @@
 #include "app/frmmain.h"
 
 #include "app/hourglass.h"
-#include "app/messages.h"
+#include "dialogs/messages.h"
 #include "app/previewcell.h"
 #include "ops/dropadd.h"
 

@@ -2,9 +2,9 @@
 // The File menu commands and the inline rename.
 #include "app/frmmain.h"
 
-#include "app/folderchooser.h"
+#include "dialogs/folderchooser.h"
 #include "app/hourglass.h"
-#include "app/messages.h"
+#include "dialogs/messages.h"
 #include "app/previewcell.h"
 #include "app/previewgrid.h"
 #include "app/winamplookview.h"

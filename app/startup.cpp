@@ -3,7 +3,7 @@
 
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
-#include "app/messages.h"
+#include "dialogs/messages.h"
 #include "app/picturejobs.h"
 #include "app/singleinstance.h"
 #include "platform/store.h"
