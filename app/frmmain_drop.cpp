@@ -3,8 +3,8 @@
 #include "app/frmmain.h"
 
 #include "app/hourglass.h"
-#include "app/messages.h"
 #include "app/previewcell.h"
+#include "dialogs/messages.h"
 #include "ops/dropadd.h"
 
 #include <QDragEnterEvent>

@@ -2,12 +2,12 @@
 // The File menu commands and the inline rename.
 #include "app/frmmain.h"
 
-#include "app/folderchooser.h"
 #include "app/hourglass.h"
-#include "app/messages.h"
 #include "app/previewcell.h"
 #include "app/previewgrid.h"
 #include "app/winamplookview.h"
+#include "dialogs/folderchooser.h"
+#include "dialogs/messages.h"
 #include "ops/filecommands.h"
 #include "ops/winampini.h"
 #include "ops/winamplaunch.h"

@@ -2,7 +2,7 @@
 // The load step at start-up.
 #include "app/frmmain.h"
 
-#include "app/messages.h"
+#include "dialogs/messages.h"
 #include "settings/optfrm.h"
 #include "settings/settingskeys.h"
 

@@ -2,7 +2,7 @@
 // The folder settings the window keeps in the settings dialog, and their saving.
 #include "app/frmmain.h"
 
-#include "app/messages.h"
+#include "dialogs/messages.h"
 
 #include "platform/store.h"
 

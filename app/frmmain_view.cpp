@@ -3,7 +3,7 @@
 #include "app/frmmain.h"
 
 #include "app/frmsplash.h"
-#include "app/messages.h"
+#include "dialogs/messages.h"
 #include "platform/pathslash.h"
 #include "platform/programstart.h"
 #include "platform/regularfile.h"

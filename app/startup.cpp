@@ -3,9 +3,9 @@
 
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
-#include "app/messages.h"
 #include "app/picturejobs.h"
 #include "app/singleinstance.h"
+#include "dialogs/messages.h"
 #include "platform/store.h"
 #include "platform/twips.h"
 #include "settings/settingskeys.h"

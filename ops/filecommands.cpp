@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace FileCommands {
@@ -25,10 +26,20 @@ RunError addSkin(const QString& chosenPath, const QString& skinFolder)
     if (skinFolder.isEmpty())
         return RunError::fromNumber(Error::FileNotFound);
     const QString name = chosenName(chosenPath);
-    const RunError moved = FolderMove::moveInto(chosenPath, skinFolder, name);
-    if (moved.number != Error::RenameAcrossDisks || !QFileInfo(chosenPath).isDir())
-        return moved;
-    return FolderMove::moveAcross(chosenPath, skinFolder + name);
+    RunError added = FolderMove::moveInto(chosenPath, skinFolder, name);
+    if (added.number == Error::RenameAcrossDisks && QFileInfo(chosenPath).isDir())
+        added = FolderMove::moveAcross(chosenPath, skinFolder + name);
+    if (!added || added.description == FolderMove::originalKept)
+        markJustAdded(skinFolder + name);
+    return added;
+}
+
+void markJustAdded(const QString& path)
+{
+    // A rename keeps a folder's modification time, so a skin moved in would sort among
+    // the old ones newest first. Only the folder's own time changes, never its files'.
+    const timespec times[2] = { { 0, UTIME_OMIT }, { 0, UTIME_NOW } };
+    utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 RunError deleteSkin(const QString& skinFolder, const QString& name)

@@ -18,6 +18,9 @@ QString chosenName(const QString& chosenPath);
 // Moves the chosen folder into skinFolder under its own name; from another file system it
 // is copied in whole first and removed only then.
 RunError addSkin(const QString& chosenPath, const QString& skinFolder);
+// Gives the added skin at path the modification time of now, so that it sorts first
+// newest first; what it holds keeps its times.
+void markJustAdded(const QString& path);
 
 // Moves skinFolder + name (a folder or an archive) into the desktop's trash.
 RunError deleteSkin(const QString& skinFolder, const QString& name);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/optfrm.h"
 
-#include "app/folderchooser.h"
+#include "dialogs/folderchooser.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wipe/wipe.h"
 
-#include "app/messages.h"
+#include "dialogs/messages.h"
 #include "platform/store.h"
 
 namespace Wipe {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/folderchooser.h"
 #include "app/frmmain.h"
 #include "app/previewcell.h"
+#include "dialogs/folderchooser.h"
 #include "platform/store.h"
 #include "tests/support/boxrecorder.h"
 #include "tests/support/gridwindow.h"
@@ -9,6 +9,7 @@
 #include "tests/support/testsupport.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
@@ -20,6 +21,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -262,6 +264,10 @@ void TestFileCommands::addMovesTheChosenFolderIn()
 {
     const QString downloads = slashed(m_dir->path()) + "my downloads/";
     QVERIFY(makeSkin(downloads, "Purple haze"));
+    // Made long ago: the move keeps that time unless the command marks the skin as new.
+    const timespec longAgo[2] = { { 0, UTIME_OMIT }, { 1000000000, 0 } };
+    QCOMPARE(utimensat(AT_FDCWD, QFile::encodeName(downloads + "Purple haze").constData(), longAgo, 0), 0);
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
     chooserAnswer = downloads + "Purple haze";
     showGrid(0);
 
@@ -271,6 +277,7 @@ void TestFileCommands::addMovesTheChosenFolderIn()
     QVERIFY(QFileInfo::exists(skins() + "Purple haze/main.bmp"));
     QCOMPARE(onDisk(downloads), QStringList());
     QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green", "Purple haze" }));
+    QVERIFY(QFileInfo(skins() + "Purple haze").lastModified() >= before);
 }
 
 void TestFileCommands::addLeavesTheFolderWhenTheMoveFails()

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/folderchooser.h"
 #include "app/frmmain.h"
 #include "app/statuspanels.h"
+#include "dialogs/folderchooser.h"
 #include "platform/store.h"
 #include "settings/optfrm.h"
 #include "tests/support/boxrecorder.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/folderchooser.h"
+#include "dialogs/folderchooser.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/messages.h"
+#include "dialogs/messages.h"
 
 #include <QQueue>
 
