@@ -12,3 +12,10 @@ struct BaselineCount
 };
 
 BaselineCount baselineScan(const char* folder);
+
+// The floor under the scan of a folder holding archives, doing the work the scan must:
+// opendir and readdir; for each regular file named *.wsz or *.zip, open it, read its end
+// record and its central directory (one read of the last 8 KB, a second one when the
+// directory starts before them); for each folder, one fstatat of name/main.bmp. Nothing
+// is decided: the directory's records are not even looked at.
+BaselineCount baselineScanWithArchives(const char* folder);

@@ -44,6 +44,7 @@ struct Options
     int runs = 5;
     bool smoke = false;
     bool startup = true;
+    bool scanOnly = false;
     QString binary;
     QString realSkins;
     QString work;
@@ -181,7 +182,8 @@ public:
 private:
     bool prepare();
     bool check(bool ok, const QString& what);
-    Time measureScan(const QString& folder, const SkinGen::Made& made, const QString& what);
+    Time measureScan(const QString& folder, const SkinGen::Made& made, const QString& what,
+        BaselineCount (*floorScan)(const char*) = baselineScan);
     void measureList();
     void measureSearch();
     void measureRescan(const QString& folder, const SkinGen::Made& made);
@@ -275,7 +277,8 @@ bool Bench::prepare()
 
 // The scan against the C floor, on a warm cache; the two take turns so that neither
 // gets the quieter moments of the machine.
-Time Bench::measureScan(const QString& folder, const SkinGen::Made& made, const QString& what)
+Time Bench::measureScan(
+    const QString& folder, const SkinGen::Made& made, const QString& what, BaselineCount (*floorScan)(const char*))
 {
     QStringList expected = made.skins;
     SkinScan::sortCaseBlind(expected);
@@ -285,7 +288,7 @@ Time Bench::measureScan(const QString& folder, const SkinGen::Made& made, const 
             .arg(made.skins.size())
             .arg(listed.size()));
     const QByteArray path = QFile::encodeName(folder);
-    const BaselineCount count = baselineScan(path.constData());
+    const BaselineCount count = floorScan(path.constData());
     check(count.entries == made.skins.size() + made.nonSkins,
         QStringLiteral("the baseline saw %1 entries, %2 were made")
             .arg(count.entries)
@@ -293,7 +296,7 @@ Time Bench::measureScan(const QString& folder, const SkinGen::Made& made, const 
 
     QList<Time> scan, floor;
     for (int i = 0; i < m_options.runs; ++i) {
-        floor << timeOf([&] { baselineScan(path.constData()); });
+        floor << timeOf([&] { floorScan(path.constData()); });
         scan << timeOf([&] { SkinScan::listSkins(folder); });
     }
     const Time s = median(scan);
@@ -899,9 +902,20 @@ int Bench::run()
             QStringLiteral("Scan as above, every skin with a main.bmp spelled so (the one name the floor opens)"));
         const Time mixed = measureScan(
             m_mixedFolder, m_mixed, QStringLiteral("Scan as above, a third of the skins archives (.wsz, .zip)"));
+        measureScan(m_mixedFolder, m_mixed,
+            QStringLiteral("Scan with a third of the skins archives, each one's directory read, against C (opendir, "
+                           "readdir; each archive opened, its end record and directory read; fstatat of each "
+                           "folder's main.bmp)"),
+            baselineScanWithArchives);
         m_rows << Row { QStringLiteral("Scan with a third of the skins archives, against the same count of folders"),
             m_mixed.skins.size(), ms(mixed), ms(folders), ratio(cpuRatio(mixed, folders)), QStringLiteral("≤ 1.2 ×"),
             mixed.cpu <= 1.2 * folders.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
+        if (m_options.scanOnly) {
+            print();
+            if (m_options.work.isEmpty())
+                removeTree();
+            return m_failures ? 1 : 0;
+        }
         err << "list..." << Qt::endl;
         measureList();
         err << "search..." << Qt::endl;
@@ -995,6 +1009,7 @@ int main(int argc, char* argv[])
     const QCommandLineOption smoke(
         QStringLiteral("smoke"), QStringLiteral("200 skins, one run each: does it all work?"));
     const QCommandLineOption noStartup(QStringLiteral("no-startup"), QStringLiteral("Skip the start-up runs."));
+    const QCommandLineOption scanOnly(QStringLiteral("scan-only"), QStringLiteral("Only the scan measurements."));
     const QCommandLineOption binary(QStringLiteral("hadrel"), QStringLiteral("The hadrel binary."),
         QStringLiteral("path"), QStringLiteral(HADREL_BINARY));
     const QCommandLineOption realSkins(QStringLiteral("real-skins"), QStringLiteral("Folder of real skins to mix in."),
@@ -1012,7 +1027,7 @@ int main(int argc, char* argv[])
         QStringLiteral("Only compose every skin in this folder and print the cost (the hostile-file run's child)."),
         QStringLiteral("folder"));
     parser.addOptions(
-        { small, large, runs, smoke, noStartup, binary, realSkins, work, report, shots, looks, composeOnly });
+        { small, large, runs, smoke, noStartup, scanOnly, binary, realSkins, work, report, shots, looks, composeOnly });
     parser.process(app);
     if (parser.isSet(composeOnly))
         return composeEach(parser.value(composeOnly));
@@ -1025,6 +1040,7 @@ int main(int argc, char* argv[])
     options.large = options.smoke ? 200 : parser.value(large).toInt();
     options.runs = options.smoke ? 1 : std::max(1, parser.value(runs).toInt());
     options.startup = !parser.isSet(noStartup);
+    options.scanOnly = parser.isSet(scanOnly);
     options.binary = parser.value(binary);
     options.realSkins = parser.value(realSkins);
     options.work = parser.value(work);

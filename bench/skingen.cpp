@@ -217,7 +217,9 @@ bool makePool(Pool& pool, const QString& folder, const QString& realSkins, QStri
         const QString archive = realSkins + QStringLiteral("/wsz/") + name + QStringLiteral(".wsz");
         const QString copy = pool.folder + name + QStringLiteral(".wsz");
         if (QFile::exists(archive)) {
-            if (!QFile::copy(archive, copy))
+            // Writable by its owner, or the scan would take it for a read-only file.
+            if (!QFile::copy(archive, copy)
+                || !QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::WriteOwner))
                 return fail(error, QStringLiteral("cannot copy %1").arg(archive));
             pool.archives.append(copy);
             pool.archivePictures.append(path);

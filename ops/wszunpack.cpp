@@ -4,6 +4,7 @@
 #include "platform/foldermove.h"
 #include "skins/skinarchive.h"
 #include "skins/skinscan.h"
+#include "skins/zipdirectory.h"
 #include "skins/zipreader.h"
 
 #include <QDir>
@@ -57,6 +58,8 @@ QString reason(const Failure& failure)
         return QStringLiteral("展開後の大きさが上限（%1項目、%2MB）を超えています。")
             .arg(maxEntries)
             .arg(maxBytes / (1024 * 1024));
+    case Problem::Zip64:
+        return QStringLiteral("ZIP64形式のファイルには対応していません。");
     case Problem::NotASkin:
         return QStringLiteral("Skinではありません（main.bmp も Region.txt もありません）。");
     case Problem::WriteFailed:
@@ -195,13 +198,21 @@ private:
 
         const QString filePath = extend(path, components.last());
         const QString key = filePath.toCaseFolded();
-        if (m_known.contains(key))
-            return {}; // a case duplicate: the first entry is kept
-        const QByteArray bytes = QFile::encodeName(components.last());
-        Fd file(openat(folder.get(), bytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        const auto known = m_known.constFind(key);
+        if (known != m_known.cend() && known->directory)
+            return {}; // a folder of that name came first
+        // Names equal but for case: the last entry's bytes under the first one's spelling,
+        // as Winamp ends up with them on its case-blind disk, and as the pictures read it.
+        const bool again = known != m_known.cend();
+        const QByteArray bytes
+            = QFile::encodeName(again ? known->path.section(QLatin1Char('/'), -1) : components.last());
+        const int flags = again ? O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC
+                                : O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+        Fd file(openat(folder.get(), bytes.constData(), flags, 0666));
         if (!file.valid())
             return { Problem::WriteFailed, writeErrorText(errno) };
-        m_known.insert(key, { filePath, false });
+        if (!again)
+            m_known.insert(key, { filePath, false });
         const Failure failure = copyData(file.get());
         if (failure.problem != Problem::None)
             return failure;
@@ -300,13 +311,40 @@ Result failed(const Failure& failure, Error::Number number = Error::PathAccess)
     return result;
 }
 
-Failure unpackInto(const QString& archivePath, int rootFd)
+// Reads the already opened archive from its start; archiveFd stays open.
+Failure unpackInto(const QString& archivePath, int archiveFd, int rootFd)
 {
     const ZipReader::Utf8Names utf8Names;
-    const ZipReader::Reader reader;
-    if (archive_read_open_filename(reader.get(), QFile::encodeName(archivePath).constData(), 64 * 1024) != ARCHIVE_OK)
+    ZipReader::Reader reader;
+    const int fd = reader.adopt(dup(archiveFd));
+    if (fd < 0 || lseek(fd, 0, SEEK_SET) != 0 || archive_read_open_fd(reader.get(), fd, 64 * 1024) != ARCHIVE_OK)
         return { unopenedZip(archivePath), {} };
     return Writer(reader.get(), rootFd).run();
+}
+
+// The limits of the pictures, applied before libarchive reads the whole directory into
+// memory: the archive's size, and its records counted one by one.
+Failure checkDirectory(const QString& archivePath, int archiveFd)
+{
+    struct stat st;
+    if (fstat(archiveFd, &st) != 0 || !S_ISREG(st.st_mode))
+        return { Problem::Unreadable, {} };
+    if (st.st_size > SkinArchive::maxArchiveBytes)
+        return { Problem::TooLarge, {} };
+    ZipDirectory::Directory directory;
+    switch (directory.read(archiveFd, st.st_size, maxEntries)) {
+    case ZipDirectory::Status::ok:
+        return {};
+    case ZipDirectory::Status::notZip:
+        return { unopenedZip(archivePath), {} };
+    case ZipDirectory::Status::damaged:
+        return { Problem::Damaged, {} };
+    case ZipDirectory::Status::tooLarge:
+        return { Problem::TooLarge, {} };
+    case ZipDirectory::Status::zip64:
+        return { Problem::Zip64, {} };
+    }
+    return { Problem::Damaged, {} };
 }
 
 // Removes the folder name of parentFd and everything in it, one folder handle at a time:
@@ -382,15 +420,18 @@ Placed moveToFreeName(const QString& from, const QString& toFolder, const QStrin
 
 Result unpack(const QString& archivePath, const QString& skinFolder)
 {
-    QFile archiveFile(archivePath);
-    if (skinFolder.isEmpty() || !archiveFile.open(QIODevice::ReadOnly) || QFileInfo(archivePath).isDir())
+    // Non-blocking: a FIFO of the archive's name is refused, never waited on.
+    const Fd archiveFd(open(QFile::encodeName(archivePath).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat st;
+    if (skinFolder.isEmpty() || !archiveFd.valid() || fstat(archiveFd.get(), &st) != 0 || S_ISDIR(st.st_mode))
         return failed({ Problem::Unreadable, {} }, Error::FileNotFound);
-    archiveFile.close();
 
     const Fd folderFd(open(QFile::encodeName(skinFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folderFd.valid())
         return failed({ Problem::Unreadable, {} }, Error::FileNotFound);
-    Failure failure = unpackInto(archivePath, -1);
+    Failure failure = checkDirectory(archivePath, archiveFd.get());
+    if (failure.problem == Problem::None)
+        failure = unpackInto(archivePath, archiveFd.get(), -1);
     if (failure.problem != Problem::None)
         return failed(failure);
 
@@ -411,7 +452,7 @@ Result unpack(const QString& archivePath, const QString& skinFolder)
         if (!rootFd.valid())
             failure = { Problem::WriteFailed, writeErrorText(errno) };
         else
-            failure = unpackInto(archivePath, rootFd.get());
+            failure = unpackInto(archivePath, archiveFd.get(), rootFd.get());
     }
     if (failure.problem != Problem::None)
         return discarded(failed(failure));

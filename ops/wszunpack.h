@@ -19,7 +19,8 @@ enum class Problem {
     Damaged,
     Encrypted,
     Unsafe, // an absolute path, a ".." component, a link, a device, a name too deep or long
-    TooLarge,
+    TooLarge, // also an archive past the pictures' size or entry limit
+    Zip64, // refused whatever its fields, as the pictures refuse it
     NotASkin, // neither main.bmp nor Region.txt, in any case
     WriteFailed,
 };
@@ -48,10 +49,10 @@ Placed moveToFreeName(const QString& from, const QString& toFolder, const QStrin
 
 // Unpacks archivePath into a new folder of skinFolder (which ends with "/"), named after
 // the archive, " (2)" and so on when taken. A single top-level folder in the archive is
-// flattened away; "\" separators make folders; of names equal but for case the first
-// entry wins. The skin is written into a hidden folder and renamed into place only when
-// complete, never replacing anything; on any failure nothing is left behind. The archive
-// itself is not touched.
+// flattened away; "\" separators make folders; of files named equal but for case the
+// last entry's bytes are kept under the first one's spelling, as the pictures take them. The skin is written into a
+// hidden folder and renamed into place only when complete, never replacing anything; on any failure nothing is left
+// behind. The archive itself is not touched.
 Result unpack(const QString& archivePath, const QString& skinFolder);
 
 } // namespace WszUnpack

@@ -18,6 +18,8 @@ constexpr int maxEntries = 10000;
 constexpr qint64 maxArchiveBytes = qint64(64) * 1024 * 1024;
 // A main.bmp is about 100 KB; one inflating past this is a bomb, not a picture.
 constexpr qint64 maxPictureBytes = qint64(4) * 1024 * 1024;
+// All the files read out of one archive at once: a whole skin's bitmaps are a few MB.
+constexpr qint64 maxInflatedBytes = qint64(16) * 1024 * 1024;
 
 // The file name ends in ".wsz" or ".zip", in any letter case.
 bool isArchiveName(const QString& fileName);
@@ -31,12 +33,13 @@ bool splitEntryName(QString name, QStringList& components);
 // Entries that macOS adds beside every file it zips (__MACOSX/...): never part of a skin.
 bool isMacDetritus(const QStringList& components);
 
-// The files named lowerNames (lower case) of the skin packed in archivePath, read in one
-// pass without writing anything to disk. A single top-level folder is looked into, as
-// the import flattens it. Names are matched ignoring case, the exact spelling first,
-// then the first in the archive. Keyed by the name asked for; a file that is missing,
-// encrypted, damaged or larger than maxBytesEach is left out, and a damaged or
-// oversized archive gives nothing.
+// The files named lowerNames (lower-case ASCII) of the skin packed in archivePath, read
+// without writing anything to disk. A single top-level folder is looked into, as the
+// import flattens it. Names are matched ignoring case; of several spellings the last in
+// the archive is taken, as Winamp ends up with it (ZipDirectory::chooseEntries), and only
+// that one is inflated. Keyed by the name asked for; a file that is missing, encrypted,
+// damaged, compressed otherwise than stored or deflated, larger than maxBytesEach or past
+// maxInflatedBytes in all is left out; a damaged, oversized or zip64 archive gives nothing.
 QHash<QString, QByteArray> readFiles(const QString& archivePath, const QStringList& lowerNames, qint64 maxBytesEach);
 
 // The bytes of the skin's main.bmp, or nothing.

@@ -6,6 +6,7 @@
 #include "platform/pathslash.h"
 #include "platform/regularfile.h"
 #include "skins/skinarchive.h"
+#include "skins/zipdirectory.h"
 
 #include <QFile>
 
@@ -110,6 +111,26 @@ bool isSkinAt(int folderFd, const char* name, size_t length, uid_t user)
     return FileLookup::readableFileAt(folderFd, path);
 }
 
+// The archive name of folderFd is a skin: a regular file, owner-writable (the attribute
+// rule of folders), within the archive limits, whose directory names a main.bmp or a
+// Region.txt where the pictures look for them. Only the end of the file is read, nothing
+// is inflated; opened without blocking, so that a FIFO that slipped past the caller's type
+// check cannot hang the scan, and without following a link.
+bool isSkinArchiveAt(int folderFd, const char* name, ZipDirectory::Directory& directory)
+{
+    const int fd = openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    const bool read = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) && st.st_size > 0
+        && st.st_size <= SkinArchive::maxArchiveBytes
+        && directory.read(fd, st.st_size, SkinArchive::maxEntries) == ZipDirectory::Status::ok;
+    close(fd);
+    static const QList<QByteArray> skinFiles { QByteArrayLiteral("main.bmp"), QByteArrayLiteral("region.txt") };
+    thread_local QList<int> chosen;
+    return read && ZipDirectory::chooseEntries(directory, skinFiles, chosen) && (chosen[0] >= 0 || chosen[1] >= 0);
+}
+
 // Appends value as UTF-8 would encode it (also for surrogate values): byte order of the
 // encodings is the numeric order of the values.
 void appendOrdered(std::string& out, char32_t value)
@@ -185,6 +206,24 @@ bool isArchiveSkin(const QString& skinFolder, const QString& name)
         && lstat(QFile::encodeName(skinFolder + name).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool isListedSkin(const QString& folder, const QString& name)
+{
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/')))
+        return false;
+    const QByteArray raw = QFile::encodeName(name);
+    const QByteArray path = QFile::encodeName(Path_Slash(folder.isEmpty() ? QStringLiteral(".") : folder)) + raw;
+    struct stat st;
+    if (lstat(path.constData(), &st) != 0)
+        return false;
+    if (S_ISREG(st.st_mode)) {
+        ZipDirectory::Directory directory;
+        return SkinArchive::isArchiveName(raw.constData(), size_t(raw.size()))
+            && isSkinArchiveAt(AT_FDCWD, path.constData(), directory);
+    }
+    return Attributes::isPlainDirectory(raw.constData(), st)
+        && isSkinAt(AT_FDCWD, path.constData(), size_t(path.size()), geteuid());
+}
+
 QString picturePath(const QString& skinFolder, const QString& name)
 {
     if (name.isEmpty())
@@ -255,6 +294,7 @@ QStringList listSkins(const QString& folder)
         return names;
     const int fd = dirfd(dir);
     const uid_t user = geteuid();
+    ZipDirectory::Directory directory;
     auto add = [&names](const char* raw, size_t length) {
         if (isAscii(raw, length)) {
             names.append(QString::fromLatin1(raw, qsizetype(length)));
@@ -273,11 +313,11 @@ QStringList listSkins(const QString& folder)
         if (raw[0] == '.')
             continue;
         const size_t length = strlen(raw);
-        // An archive is a skin by its name alone: the scan never opens one, and the
-        // listing's type mostly spares even the fstatat.
+        // An archive is opened only when the listing's type (or an fstatat) says it is a
+        // regular file, and then only its directory is read.
         const bool archive = SkinArchive::isArchiveName(raw, length);
         if (entry->d_type == DT_REG) {
-            if (archive)
+            if (archive && isSkinArchiveAt(fd, raw, directory))
                 add(raw, length);
             continue;
         }
@@ -287,7 +327,7 @@ QStringList listSkins(const QString& folder)
         if (fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         if (S_ISREG(st.st_mode)) {
-            if (archive)
+            if (archive && isSkinArchiveAt(fd, raw, directory))
                 add(raw, length);
             continue;
         }

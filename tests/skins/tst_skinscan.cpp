@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skins/skinscan.h"
 #include "tests/support/testsupport.h"
+#include "tests/support/zipwriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +30,7 @@ private slots:
     void findSkinFilePrefersTheExactName();
     void findsEverySpellingOfTheSkinFiles();
     void sortAgreesWithQStringCaseBlindOrder();
-    void listsArchivesByTheirNameAlone();
+    void listsOnlyArchivesThatAreSkins();
     void mainBitmapFolderOrLinkToOneIsNoSkin();
 
 private:
@@ -243,20 +244,45 @@ void TestSkinScan::sortAgreesWithQStringCaseBlindOrder()
     QCOMPARE(sorted, expected);
 }
 
-void TestSkinScan::listsArchivesByTheirNameAlone()
+void TestSkinScan::listsOnlyArchivesThatAreSkins()
 {
-    // Not opened: an empty file is listed, as a folder with only a Region.txt is.
     QTemporaryDir dir;
     const QString root = slashed(dir.path());
+    const QString published = sharedSkinsFolder() + "/wsz/";
+    auto copy = [&](const QString& from, const QString& to) {
+        return QFile::copy(published + from, root + to)
+            && QFile::setPermissions(root + to, QFile::ReadOwner | QFile::WriteOwner);
+    };
+    auto zip = [&](const QString& name, const QStringList& files) {
+        ZipWriter writer(root + name);
+        for (const QString& file : files)
+            writer.addFile(file, "x");
+        return writer.close();
+    };
     QVERIFY(makeSkin(root, "green"));
-    for (const char* name :
-        { "Green.wsz", "blue.ZIP", "Red.Wsz", "empty.wsz", ".hidden.wsz", "notes.txt", "x.wsz.bak" })
-        QVERIFY(writeFile(root + name, name[0] == 'e' ? "" : "PK"));
-    QVERIFY(QFile::link(root + "Green.wsz", root + "Linked.wsz"));
+    QVERIFY(copy("base-2.91.wsz", "Base.wsz")); // flat
+    QVERIFY(copy("Paper-Amp.wsz", "Paper.ZIP")); // in one top-level folder
+    QVERIFY(copy("TopazAmp1-2.wsz", ".hidden.wsz"));
+    QVERIFY(copy("TopazAmp1-2.wsz", "ReadOnly.wsz"));
+    QVERIFY(QFile::setPermissions(root + "ReadOnly.wsz", QFile::ReadOwner));
+    QVERIFY(QFile::link(root + "Base.wsz", root + "Linked.wsz"));
+    const QByteArray real = readAll(published + "yaxay-crwhobbesw.wsz");
+    QVERIFY(writeFile(root + "Damaged.wsz", real.left(real.size() - 40)));
+    QVERIFY(writeFile(root + "empty.wsz", ""));
+    QVERIFY(zip("Modern.zip", { "skin.xml", "player.png", "xml/player-elements.xml" }));
+    QVERIFY(zip("PngOnly.wsz", { "main.png", "eqmain.png" }));
+    QVERIFY(zip("PngRegion.wsz", { "MAIN.png", "REGION.TXT" }));
+    QVERIFY(zip("TwoFolders.wsz", { "a/main.bmp", "b/readme.txt" }));
+    QVERIFY(zip("TooDeep.wsz", { "top/skin/main.bmp" }));
+    QVERIFY(zip("FileBeside.wsz", { "readme.txt", "top/main.bmp" }));
+    QVERIFY(mkfifo(QFile::encodeName(root + "x.wsz").constData(), 0644) == 0);
     QVERIFY(QDir().mkpath(root + "Folder.zip"));
-    QCOMPARE(SkinScan::listSkins(root), QStringList({ "blue.ZIP", "empty.wsz", "green", "Green.wsz", "Red.Wsz" }));
-    QCOMPARE(SkinScan::picturePath(root, "Green.wsz"), root + "Green.wsz");
-    QCOMPARE(SkinScan::picturePath(root, "Linked.wsz"), QString());
+
+    const QStringList skins { "Base.wsz", "green", "Paper.ZIP", "PngRegion.wsz" };
+    QCOMPARE(SkinScan::listSkins(root), skins);
+    for (const QString& name :
+        QDir(root).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        QVERIFY2(SkinScan::isListedSkin(root, name) == skins.contains(name), qPrintable(name));
 }
 
 void TestSkinScan::mainBitmapFolderOrLinkToOneIsNoSkin()

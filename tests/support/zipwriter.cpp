@@ -11,7 +11,7 @@
 #include <clocale>
 #include <sys/stat.h>
 
-ZipWriter::ZipWriter(const QString& path, const char* nameCharset, const char* passphrase)
+ZipWriter::ZipWriter(const QString& path, const char* nameCharset, const char* passphrase, bool zip64)
     : m_utf8(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr)))
     , m_previous(m_utf8 ? uselocale(m_utf8) : nullptr)
     , m_writer(archive_write_new())
@@ -19,6 +19,8 @@ ZipWriter::ZipWriter(const QString& path, const char* nameCharset, const char* p
     m_ok = archive_write_set_format_zip(m_writer) == ARCHIVE_OK;
     if (nameCharset)
         m_ok = m_ok && archive_write_set_format_option(m_writer, "zip", "hdrcharset", nameCharset) == ARCHIVE_OK;
+    if (zip64)
+        m_ok = m_ok && archive_write_set_format_option(m_writer, "zip", "zip64", "1") == ARCHIVE_OK;
     if (passphrase) {
         m_ok = m_ok && archive_write_set_format_option(m_writer, "zip", "encryption", "zipcrypt") == ARCHIVE_OK
             && archive_write_set_passphrase(m_writer, passphrase) == ARCHIVE_OK;
@@ -132,4 +134,20 @@ int patchZipEntry(const QString& archivePath, const QByteArray& name, ZipField f
     if (!file.seek(0) || file.write(bytes) != bytes.size())
         return 0;
     return patched;
+}
+
+bool patchEndRecordCount(const QString& archivePath, quint16 count)
+{
+    QFile file(archivePath);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    const qsizetype at = bytes.lastIndexOf(QByteArray("PK\x05\x06"));
+    if (at < 0 || at + 22 > bytes.size())
+        return false;
+    for (const qsizetype field : { at + 8, at + 10 }) {
+        bytes[field] = char(count & 0xff);
+        bytes[field + 1] = char(count >> 8);
+    }
+    return file.seek(0) && file.write(bytes) == bytes.size();
 }

@@ -14,8 +14,10 @@ class ZipWriter
 {
 public:
     // nameCharset: how names not in UTF-8 are stored ("CP932"), or null for UTF-8;
-    // passphrase: encrypts every entry with it.
-    explicit ZipWriter(const QString& path, const char* nameCharset = nullptr, const char* passphrase = nullptr);
+    // passphrase: encrypts every entry with it; zip64: writes zip64 records even for small
+    // files (its end record beside plain 32-bit fields).
+    explicit ZipWriter(
+        const QString& path, const char* nameCharset = nullptr, const char* passphrase = nullptr, bool zip64 = false);
     ~ZipWriter();
     ZipWriter(const ZipWriter&) = delete;
     ZipWriter& operator=(const ZipWriter&) = delete;
@@ -46,6 +48,10 @@ enum class ZipField {
     CentralSize, // uncompressed size in the central directory
     CentralAttributes, // external attributes (Unix mode in the high half)
 };
+
+// Overwrites the record counts of the end record, as a count wrapped past 65,535 would
+// leave them; false when there is none.
+bool patchEndRecordCount(const QString& archivePath, quint16 count);
 
 // Overwrites field of every record of the entry named name; the number of records changed.
 int patchZipEntry(const QString& archivePath, const QByteArray& name, ZipField field, quint32 value);
