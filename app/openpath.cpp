@@ -9,11 +9,6 @@
 
 namespace OpenPath {
 
-bool isListedSkin(const QString& folder, const QString& name)
-{
-    return SkinScan::listSkins(folder).contains(name);
-}
-
 QString absolute(const QString& path)
 {
     return path.isEmpty() ? QString() : QDir::cleanPath(QDir::current().absoluteFilePath(path));
@@ -27,7 +22,7 @@ std::optional<Target> resolve(const QString& path)
     const QString name = info.fileName();
     const QString parent = Path_Slash(info.absolutePath());
     // A skin folder is also a folder: as a skin it shows beside its neighbours.
-    if (!name.isEmpty() && isListedSkin(parent, name))
+    if (!name.isEmpty() && SkinScan::isListedSkin(parent, name))
         return Target { parent, name };
     if (info.isDir())
         return Target { Path_Slash(info.absoluteFilePath()), {} };

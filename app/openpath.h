@@ -14,9 +14,6 @@ struct Target
     QString skin; // the skin to select, or empty for a folder of its own
 };
 
-// Whether name in folder (ending with a separator) is a skin the scan would list.
-bool isListedSkin(const QString& folder, const QString& name);
-
 // A skin (folder or archive) shows the folder that holds it with the skin selected;
 // any other folder shows itself. Nothing for anything else. A relative path is taken
 // from the working folder.

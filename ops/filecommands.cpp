@@ -70,13 +70,7 @@ RunError renameSkin(const QString& skinFolder, const QString& oldName, const QSt
 
 bool isStillSkin(const QString& skinFolder, const QString& name)
 {
-    if (skinFolder.isEmpty() || !FolderMove::isPlainName(name))
-        return false;
-    if (SkinScan::isArchiveSkin(skinFolder, name))
-        return true;
-    struct stat st;
-    return lstat(QFile::encodeName(skinFolder + name).constData(), &st) == 0 && S_ISDIR(st.st_mode)
-        && SkinScan::isSkinFolder(skinFolder + name);
+    return !skinFolder.isEmpty() && FolderMove::isPlainName(name) && SkinScan::isListedSkin(skinFolder, name);
 }
 
 WszUnpack::Result unpackArchive(const QString& skinFolder, const QString& name)

@@ -34,8 +34,8 @@ QString renamedName(const QString& skinFolder, const QString& oldName, const QSt
 // (compared exactly: a change of letter case is a change) do nothing and succeed.
 RunError renameSkin(const QString& skinFolder, const QString& oldName, const QString& newName);
 
-// The listed skin skinFolder + name is still what the scan found: a folder that is a skin,
-// or an archive file. Commands check it before they read or point Winamp at the skin.
+// The listed skin skinFolder + name is still what the scan would list. Commands check it
+// before they read or point Winamp at the skin.
 bool isStillSkin(const QString& skinFolder, const QString& name);
 
 // Unpacks the archive skinFolder + name into a new folder beside it, named after it
