@@ -89,7 +89,9 @@ bool readDirectory(int dirFd, const char* name, std::vector<unsigned char>& buff
 
 } // namespace
 
-BaselineCount baselineScanWithArchives(const char* folder)
+namespace {
+
+BaselineCount scanWithArchives(const char* folder, bool attributes)
 {
     BaselineCount count;
     DIR* dir = opendir(folder);
@@ -116,6 +118,8 @@ BaselineCount baselineScanWithArchives(const char* folder)
         if (type != DT_DIR || length + sizeof("/main.bmp") > sizeof(path))
             continue;
         ++count.directories;
+        if (attributes && (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !(st.st_mode & S_IWUSR)))
+            continue;
         memcpy(path, name, length);
         memcpy(path + length, "/main.bmp", sizeof("/main.bmp"));
         if (fstatat(fd, path, &st, 0) == 0)
@@ -123,4 +127,16 @@ BaselineCount baselineScanWithArchives(const char* folder)
     }
     closedir(dir);
     return count;
+}
+
+} // namespace
+
+BaselineCount baselineScanWithArchives(const char* folder)
+{
+    return scanWithArchives(folder, false);
+}
+
+BaselineCount baselineScanWithArchivesAndAttributes(const char* folder)
+{
+    return scanWithArchives(folder, true);
 }

@@ -19,3 +19,6 @@ BaselineCount baselineScan(const char* folder);
 // directory starts before them); for each folder, one fstatat of name/main.bmp. Nothing
 // is decided: the directory's records are not even looked at.
 BaselineCount baselineScanWithArchives(const char* folder);
+// As above, and each folder's own attributes read first (one fstatat of the folder, not
+// following links), as the listing's rule for folders asks of every scan.
+BaselineCount baselineScanWithArchivesAndAttributes(const char* folder);
