@@ -513,17 +513,17 @@ void Bench::measureArchivePages()
     const PageTimes archives = measurePageChange(m_pageArchivesFolder, false);
     if (!folders.measured || !archives.measured)
         return;
-    // Judged by the wall clock: what the user waits for, now that the reads run in parallel
-    // beside the window; the CPU time of both is in the row too.
+    // Judged by CPU time, as every ratio here; the wall clock, what the user waits for now
+    // that the reads run beside the window, is in the row too.
     const double wallRatio = folders.painted.wall > 0 ? archives.painted.wall / folders.painted.wall : 0;
-    const bool met = archives.painted.cpu < 16 && wallRatio <= 1.5;
+    const double cpu = cpuRatio(archives.painted, folders.painted);
+    const bool met = archives.painted.cpu < 16 && cpu <= 1.5;
     m_rows << Row { QStringLiteral(
                         "Page change until every picture is painted, twelve archives (main.bmp read out of each), "
                         "against the same page of unpacked folders"),
         archives.count, ms(archives.painted), ms(folders.painted),
-        ratio(wallRatio) + QStringLiteral(" wall, ") + ratio(cpuRatio(archives.painted, folders.painted))
-            + QStringLiteral(" CPU"),
-        QStringLiteral("< 16 ms, ≤ 1.5 × wall"), met ? QStringLiteral("yes") : QStringLiteral("no") };
+        ratio(cpu) + QStringLiteral(" CPU, ") + ratio(wallRatio) + QStringLiteral(" wall"),
+        QStringLiteral("< 16 ms, ≤ 1.5 ×"), met ? QStringLiteral("yes") : QStringLiteral("no") };
     m_rows << Row { QStringLiteral("Page change: the selection handler alone, twelve archives"), archives.count,
         ms(archives.handler), {}, {}, QStringLiteral("≤ 2 ms"),
         archives.handler.cpu <= 2 ? QStringLiteral("yes") : QStringLiteral("no") };
