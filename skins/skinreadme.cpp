@@ -3,13 +3,10 @@
 
 #include "skins/skinarchive.h"
 #include "skins/skinscan.h"
-#include "skins/zipreader.h"
+#include "skins/zipdirectory.h"
 
 #include <QFile>
 #include <QStringDecoder>
-
-#include <archive.h>
-#include <archive_entry.h>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -52,48 +49,49 @@ QList<File> folderFiles(const QString& folder)
     return files;
 }
 
-// The entries as the archive reader takes them: a single top-level folder is looked into.
+// Opens the archive as the pictures read it, and hands its skin files to use.
+template<typename Use> void withSkinFiles(const QString& archivePath, Use use)
+{
+    struct stat st;
+    const int fd = openRegular(AT_FDCWD, QFile::encodeName(archivePath), st);
+    if (fd < 0)
+        return;
+    ZipDirectory::Directory directory;
+    QList<ZipDirectory::SkinFile> files;
+    if (st.st_size > 0 && st.st_size <= SkinArchive::maxArchiveBytes
+        && directory.read(fd, st.st_size, SkinArchive::maxEntries) == ZipDirectory::Status::ok
+        && ZipDirectory::skinFiles(directory, files))
+        use(fd, qint64(st.st_size), directory, files);
+    ::close(fd);
+}
+
+// The text files where the pictures are looked for: a single top-level folder is looked into.
 QList<File> archiveFiles(const QString& archivePath)
 {
-    const ZipReader::Utf8Names utf8Names;
-    ZipReader::Reader reader;
-    struct stat st;
-    const int fd = reader.adopt(openRegular(AT_FDCWD, QFile::encodeName(archivePath), st));
-    if (fd < 0 || st.st_size > SkinArchive::maxArchiveBytes
-        || archive_read_open_fd(reader.get(), fd, 16 * 1024) != ARCHIVE_OK)
-        return {};
-    QList<File> top, nested;
-    QString onlyTop;
-    bool severalTops = false;
-    bool fileAtTop = false;
-    QStringList components;
-    for (int entries = 0;; ++entries) {
-        archive_entry* entry = nullptr;
-        const int status = archive_read_next_header(reader.get(), &entry);
-        if (status == ARCHIVE_EOF)
-            break;
-        if (status < ARCHIVE_WARN || entries >= SkinArchive::maxEntries)
-            return {};
-        // What the archive reader refuses to read from has no readme either.
-        const auto type = archive_entry_filetype(entry);
-        if (archive_entry_hardlink(entry) || archive_entry_symlink(entry) || (type != AE_IFREG && type != AE_IFDIR)
-            || !SkinArchive::splitEntryName(ZipReader::entryName(entry), components))
-            return {};
-        if (components.isEmpty() || SkinArchive::isMacDetritus(components))
-            continue;
-        const QString first = components.first().toCaseFolded();
-        if (onlyTop.isNull())
-            onlyTop = first;
-        else if (first != onlyTop)
-            severalTops = true;
-        fileAtTop = fileAtTop || (components.size() == 1 && type == AE_IFREG);
-        const qint64 size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
-        if (type != AE_IFREG || components.size() > 2 || !isTextName(components.last()) || size > maxBytes
-            || archive_entry_is_encrypted(entry))
-            continue;
-        (components.size() == 1 ? top : nested).append({ components.last(), size });
-    }
-    return !severalTops && !fileAtTop && !onlyTop.isNull() ? nested : top;
+    QList<File> found;
+    withSkinFiles(archivePath, [&](int, qint64, const ZipDirectory::Directory& directory, const auto& files) {
+        for (const ZipDirectory::SkinFile& file : files) {
+            const ZipDirectory::Entry& entry = directory.entries()[size_t(file.index)];
+            if (isTextName(file.name) && entry.size <= maxBytes)
+                found.append({ file.name, qint64(entry.size) });
+        }
+    });
+    return found;
+}
+
+// The archived file of that name, the last one when there are several, as for the pictures.
+QByteArray readArchived(const QString& archivePath, const QString& name)
+{
+    QByteArray bytes;
+    withSkinFiles(archivePath, [&](int fd, qint64 size, const ZipDirectory::Directory& directory, const auto& files) {
+        for (auto file = files.crbegin(); file != files.crend(); ++file) {
+            if (file->name == name) {
+                ZipDirectory::readEntry(fd, size, directory.entries()[size_t(file->index)], maxBytes, bytes);
+                return;
+            }
+        }
+    });
+    return bytes;
 }
 
 bool isArchive(const QString& skinPath)
@@ -154,10 +152,8 @@ QByteArray read(const QString& skinPath, const QString& name)
 {
     if (name.isEmpty())
         return {};
-    if (isArchive(skinPath)) {
-        const QString lower = name.toLower();
-        return SkinArchive::readFiles(skinPath, { lower }, maxBytes).value(lower);
-    }
+    if (isArchive(skinPath))
+        return readArchived(skinPath, name);
     struct stat st;
     const int fd = openRegular(AT_FDCWD, QFile::encodeName(skinPath + QLatin1Char('/') + name), st);
     if (fd < 0)

@@ -3,6 +3,7 @@
 
 #include "skins/skinarchive.h"
 
+#include <QStringDecoder>
 #include <QVarLengthArray>
 
 #include <bzlib.h>
@@ -371,13 +372,14 @@ Kind kindOf(const Entry& entry)
     return slash || (entry.externalAttributes & 0x10) ? Kind::folder : Kind::file;
 }
 
-bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNames, QList<int>& chosen)
+namespace {
+
+// Walks the skin's files as the pictures look for them: onFile(index, depth, last name
+// component) for every unencrypted file at the top level (depth 0) or a folder down
+// (depth 1). The depth the skin lies at, 1 when everything is in one top-level folder;
+// -1 for an unsafe archive.
+template<typename OnFile> int walkSkin(const Directory& directory, OnFile onFile)
 {
-    const qsizetype count = lowerNames.size();
-    // Per name: the last entry at the top level, and the last one a folder down.
-    QVarLengthArray<int, 64> found(count * 2);
-    std::fill(found.begin(), found.end(), -1);
-    chosen.fill(-1, count);
     const std::vector<Entry>& entries = directory.entries();
     Parts parts;
     const Entry* firstTop = nullptr;
@@ -388,7 +390,7 @@ bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNam
         const Entry& entry = entries[i];
         const Kind kind = kindOf(entry);
         if (kind == Kind::refused || !splitName(entry, parts))
-            return false;
+            return -1;
         if (parts.count == 0)
             continue;
         const Span top = parts.span[0];
@@ -405,15 +407,50 @@ bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNam
         fileAtTop = fileAtTop || parts.count == 1;
         if (parts.count > 2 || entry.encrypted())
             continue;
-        const Span last = parts.span[parts.count - 1];
-        for (qsizetype n = 0; n < count; ++n) {
-            if (isName(entry, last, lowerNames[n]))
-                found[n * 2 + parts.count - 1] = int(i);
-        }
+        onFile(int(i), parts.count - 1, parts.span[parts.count - 1]);
     }
-    const int level = firstTop && !severalTops && !fileAtTop ? 1 : 0;
+    return firstTop && !severalTops && !fileAtTop ? 1 : 0;
+}
+
+} // namespace
+
+bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNames, QList<int>& chosen)
+{
+    const qsizetype count = lowerNames.size();
+    // Per name: the last entry at the top level, and the last one a folder down.
+    QVarLengthArray<int, 64> found(count * 2);
+    std::fill(found.begin(), found.end(), -1);
+    chosen.fill(-1, count);
+    const std::vector<Entry>& entries = directory.entries();
+    const int level = walkSkin(directory, [&](int index, int depth, Span last) {
+        for (qsizetype n = 0; n < count; ++n) {
+            if (isName(entries[size_t(index)], last, lowerNames[n]))
+                found[n * 2 + depth] = index;
+        }
+    });
+    if (level < 0)
+        return false;
     for (qsizetype n = 0; n < count; ++n)
         chosen[n] = found[n * 2 + level];
+    return true;
+}
+
+bool skinFiles(const Directory& directory, QList<SkinFile>& files)
+{
+    files.clear();
+    QList<SkinFile> levels[2];
+    const std::vector<Entry>& entries = directory.entries();
+    const int level = walkSkin(directory, [&](int index, int depth, Span last) {
+        const Entry& entry = entries[size_t(index)];
+        const QByteArray bytes(entry.name + last.from, last.length);
+        // Names not marked as UTF-8 are in the code page of the Windows that zipped them,
+        // Japanese for the skins we know, as the unpacker takes them.
+        QStringDecoder windows("windows-31j");
+        levels[depth].append({ index, entry.utf8 || !windows.isValid() ? QString::fromUtf8(bytes) : windows(bytes) });
+    });
+    if (level < 0)
+        return false;
+    files = levels[level];
     return true;
 }
 

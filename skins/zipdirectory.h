@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <QtGlobal>
 
 #include <vector>
@@ -68,6 +69,17 @@ Kind kindOf(const Entry& entry);
 // nothing chosen, when an entry is unsafe (links, absolute paths, "..", too deep or long).
 bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNames, QList<int>& chosen);
 
+// A file of the skin packed in a directory: its index in entries(), and the last
+// component of its name, decoded.
+struct SkinFile
+{
+    int index;
+    QString name;
+};
+// Every file that chooseEntries chooses among, in directory order: at the top level or,
+// when everything lies in one top-level folder, in that folder; encrypted ones passed
+// over. False, with no file, when an entry is unsafe.
+bool skinFiles(const Directory& directory, QList<SkinFile>& files);
 // The entry's bytes into out, at most limit of them: stored, deflated or bzip2 data (what
 // libarchive wrote and read for us before), read straight from fd and checked against its
 // CRC. False for anything else.

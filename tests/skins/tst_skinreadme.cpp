@@ -75,15 +75,16 @@ void TestSkinReadme::theReadmeOfAnArchive()
     QTemporaryDir dir;
     const QString archive = slashed(dir.path()) + "Japan.wsz";
     {
-        ZipWriter zip(archive);
+        // Zipped on a Japanese Windows: names in CP932, as such skins ship them.
+        ZipWriter zip(archive, "CP932");
         zip.addFile("Japan/main.bmp", tinyBitmap());
         zip.addFile("Japan/viscolor.txt", QByteArray(900, '0'));
-        zip.addFile("Japan/info.txt", "\x90\xe0\x96\xbe\x8f\x91");
+        zip.addFile("Japan/説明.txt", "\x90\xe0\x96\xbe\x8f\x91");
         zip.addFile("Japan/deeper/readme.txt", "not where the picture is");
         QVERIFY(zip.close());
     }
-    QCOMPARE(SkinReadme::find(archive), "info.txt");
-    QCOMPARE(SkinReadme::decode(SkinReadme::read(archive, "info.txt")), "説明書");
+    QCOMPARE(SkinReadme::find(archive), "説明.txt");
+    QCOMPARE(SkinReadme::decode(SkinReadme::read(archive, "説明.txt")), "説明書");
 }
 
 QTEST_GUILESS_MAIN(TestSkinReadme)
