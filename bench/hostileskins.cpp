@@ -2,6 +2,7 @@
 #include "bench/hostileskins.h"
 
 #include "skins/spritetable.h"
+#include "tests/support/testsupport.h"
 #include "tests/support/zipwriter.h"
 
 #include <QDir>
@@ -11,42 +12,14 @@ namespace HostileSkins {
 
 namespace {
 
-void putU16(QByteArray& out, quint32 value)
-{
-    out.append(char(value & 0xff));
-    out.append(char((value >> 8) & 0xff));
-}
-
-void putU32(QByteArray& out, quint32 value)
-{
-    putU16(out, value & 0xffff);
-    putU16(out, value >> 16);
-}
-
 // An RLE8 bitmap of width x height whose stream ends at once: about a kilobyte that a
 // reader without a limit turns into width x height pixels.
 QByteArray claimingBitmap(int width, int height)
 {
-    QByteArray info;
-    putU32(info, 40);
-    putU32(info, quint32(width));
-    putU32(info, quint32(height));
-    putU16(info, 1);
-    putU16(info, 8);
-    putU32(info, 1); // RLE8
-    putU32(info, 2);
-    putU32(info, 2835);
-    putU32(info, 2835);
-    putU32(info, 256);
-    putU32(info, 0);
+    QList<QRgb> greys;
     for (int i = 0; i < 256; ++i)
-        putU32(info, quint32(i * 0x010101));
-    const QByteArray stream = QByteArray::fromHex("0001");
-    QByteArray file("BM");
-    putU32(file, quint32(14 + info.size() + stream.size()));
-    putU32(file, 0);
-    putU32(file, quint32(14 + info.size()));
-    return file + info + stream;
+        greys << qRgb(i, i, i);
+    return TestSupport::bitmapFile(40, width, height, 8, 1 /* RLE8 */, greys, QByteArray::fromHex("0001"));
 }
 
 // A comb of points / 2 - 1 slanted teeth across the window, closed outside it: every

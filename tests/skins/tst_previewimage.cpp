@@ -15,61 +15,6 @@ using namespace TestSupport;
 
 namespace {
 
-void putU16(QByteArray& out, quint32 value)
-{
-    out.append(char(value & 0xff));
-    out.append(char((value >> 8) & 0xff));
-}
-
-void putU32(QByteArray& out, quint32 value)
-{
-    putU16(out, value & 0xffff);
-    putU16(out, value >> 16);
-}
-
-// A bitmap file as a writer would lay it out: file header, info header (12 bytes for the
-// old core layout), bit field masks after a 40-byte header, colour table, pixels.
-QByteArray makeBmp(int headerSize, int width, int height, int bits, quint32 compression, const QList<QRgb>& palette,
-    const QByteArray& pixels, const QList<quint32>& masks = {})
-{
-    QByteArray info;
-    putU32(info, quint32(headerSize));
-    if (headerSize == 12) {
-        putU16(info, quint32(width));
-        putU16(info, quint32(height));
-        putU16(info, 1);
-        putU16(info, quint32(bits));
-    } else {
-        putU32(info, quint32(width));
-        putU32(info, quint32(height));
-        putU16(info, 1);
-        putU16(info, quint32(bits));
-        putU32(info, compression);
-        putU32(info, quint32(pixels.size()));
-        putU32(info, 2835);
-        putU32(info, 2835);
-        putU32(info, quint32(palette.size()));
-        putU32(info, 0);
-        QByteArray extraMasks;
-        for (quint32 mask : masks)
-            putU32(headerSize == 40 ? extraMasks : info, mask);
-        info.resize(headerSize, '\0');
-        info += extraMasks;
-    }
-    for (QRgb colour : palette) {
-        info.append(char(qBlue(colour)));
-        info.append(char(qGreen(colour)));
-        info.append(char(qRed(colour)));
-        if (headerSize != 12)
-            info.append('\0');
-    }
-    QByteArray file("BM");
-    putU32(file, quint32(14 + info.size() + pixels.size()));
-    putU32(file, 0);
-    putU32(file, quint32(14 + info.size()));
-    return file + info + pixels;
-}
-
 QList<QRgb> pixelsOf(const QImage& image)
 {
     QList<QRgb> pixels;
@@ -137,49 +82,49 @@ void TestPreviewImage::decodesEveryLayout_data()
     QTest::addColumn<QList<QRgb>>("expected"); // row by row from the top
 
     // Bottom-up rows, each padded to 4 bytes.
-    QTest::newRow("1 bit") << makeBmp(40, 3, 2, 1, 0, { red, blue }, QByteArray::fromHex("20000000a0000000"))
+    QTest::newRow("1 bit") << bitmapFile(40, 3, 2, 1, 0, { red, blue }, QByteArray::fromHex("20000000a0000000"))
                            << QSize(3, 2) << QList<QRgb> { blue, red, blue, red, red, blue };
     QTest::newRow("4 bits, top-down, short table")
-        << makeBmp(40, 3, -2, 4, 0, { black, white, green }, QByteArray::fromHex("2100000002200000")) << QSize(3, 2)
+        << bitmapFile(40, 3, -2, 4, 0, { black, white, green }, QByteArray::fromHex("2100000002200000")) << QSize(3, 2)
         << QList<QRgb> { green, white, black, black, green, green };
-    QTest::newRow("8 bits, index past the table is black") << makeBmp(40, 2, 1, 8, 0, { red, green },
+    QTest::newRow("8 bits, index past the table is black") << bitmapFile(40, 2, 1, 8, 0, { red, green },
         QByteArray::fromHex("01050000")) << QSize(2, 1) << QList<QRgb> { green, black };
     QList<QRgb> full(256, white);
     full[0] = red;
     full[1] = blue;
-    QTest::newRow("8 bits, core header") << makeBmp(12, 2, 1, 8, 0, full, QByteArray::fromHex("01000000"))
+    QTest::newRow("8 bits, core header") << bitmapFile(12, 2, 1, 8, 0, full, QByteArray::fromHex("01000000"))
                                          << QSize(2, 1) << QList<QRgb> { blue, red };
-    QTest::newRow("16 bits 5-5-5") << makeBmp(40, 2, 1, 16, 0, {}, QByteArray::fromHex("007c1f00")) << QSize(2, 1)
+    QTest::newRow("16 bits 5-5-5") << bitmapFile(40, 2, 1, 16, 0, {}, QByteArray::fromHex("007c1f00")) << QSize(2, 1)
                                    << QList<QRgb> { red, blue };
     QTest::newRow("16 bits 5-6-5 bit fields")
-        << makeBmp(40, 2, 1, 16, 3, {}, QByteArray::fromHex("e007ffff"), { 0xf800, 0x07e0, 0x001f }) << QSize(2, 1)
+        << bitmapFile(40, 2, 1, 16, 3, {}, QByteArray::fromHex("e007ffff"), { 0xf800, 0x07e0, 0x001f }) << QSize(2, 1)
         << QList<QRgb> { green, white };
     // 5- and 6-bit channels scaled with rounding: 15 of 31 is 123, 16 is 132 (not 131).
     QTest::newRow("16 bits 5-5-5 rounded")
-        << makeBmp(40, 4, 1, 16, 0, {}, QByteArray::fromHex("0000003c0040007c")) << QSize(4, 1)
+        << bitmapFile(40, 4, 1, 16, 0, {}, QByteArray::fromHex("0000003c0040007c")) << QSize(4, 1)
         << QList<QRgb> { black, qRgb(123, 0, 0), qRgb(132, 0, 0), red };
     QTest::newRow("16 bits 5-6-5 rounded")
-        << makeBmp(40, 2, 1, 16, 3, {}, QByteArray::fromHex("0004e003"), { 0xf800, 0x07e0, 0x001f }) << QSize(2, 1)
+        << bitmapFile(40, 2, 1, 16, 3, {}, QByteArray::fromHex("0004e003"), { 0xf800, 0x07e0, 0x001f }) << QSize(2, 1)
         << QList<QRgb> { qRgb(0, 130, 0), qRgb(0, 125, 0) };
-    QTest::newRow("24 bits") << makeBmp(40, 1, 2, 24, 0, {}, QByteArray::fromHex("01020300102030ff")) << QSize(1, 2)
+    QTest::newRow("24 bits") << bitmapFile(40, 1, 2, 24, 0, {}, QByteArray::fromHex("01020300102030ff")) << QSize(1, 2)
                              << QList<QRgb> { qRgb(0x30, 0x20, 0x10), qRgb(3, 2, 1) };
-    QTest::newRow("32 bits, alpha mask, alpha 0") << makeBmp(
+    QTest::newRow("32 bits, alpha mask, alpha 0") << bitmapFile(
         124, 2, 1, 32, 3, {}, QByteArray::fromHex("33221100ffffff00"), { 0xff0000, 0xff00, 0xff, 0xff000000 })
                                                   << QSize(2, 1) << QList<QRgb> { qRgb(0x11, 0x22, 0x33), white };
     // Run of two 1s, delta (+1, +1) to x 3 of the middle row, one 2, end of bitmap:
     // whatever the stream skips is colour 0.
     QTest::newRow("RLE8 with delta and early end")
-        << makeBmp(40, 4, 3, 8, 1, { green, red, blue },
+        << bitmapFile(40, 4, 3, 8, 1, { green, red, blue },
                QByteArray::fromHex("020100020101"
                                    "01020001"))
         << QSize(4, 3) << QList<QRgb> { green, green, green, green, green, green, green, blue, red, red, green, green };
     QTest::newRow("RLE8 run past the width is cut")
-        << makeBmp(40, 2, 2, 8, 1, { green, red }, QByteArray::fromHex("0501000005010000")) << QSize(2, 2)
+        << bitmapFile(40, 2, 2, 8, 1, { green, red }, QByteArray::fromHex("0501000005010000")) << QSize(2, 2)
         << QList<QRgb> { red, red, red, red };
     QList<QRgb> sixteen;
     for (int i = 0; i < 16; ++i)
         sixteen.append(qRgb(i * 16, 0, 0));
-    QTest::newRow("RLE4 absolute and encoded runs") << makeBmp(40, 8, 1, 4, 2, sixteen,
+    QTest::newRow("RLE4 absolute and encoded runs") << bitmapFile(40, 8, 1, 4, 2, sixteen,
         QByteArray::fromHex("0005123450000379"
                             "0001")) << QSize(8, 1)
                                                     << QList<QRgb> { sixteen[1], sixteen[2], sixteen[3], sixteen[4],
@@ -201,25 +146,26 @@ void TestPreviewImage::rejectsMalformedHeadersAndStreams_data()
 {
     QTest::addColumn<QByteArray>("file");
     const QByteArray fourPixels = QByteArray::fromHex("00000000");
-    QTest::newRow("no signature") << QByteArray("XM") + makeBmp(40, 1, 1, 8, 0, { red }, fourPixels).mid(2);
-    QTest::newRow("zero width") << makeBmp(40, 0, 1, 8, 0, { red }, fourPixels);
-    QTest::newRow("zero height") << makeBmp(40, 1, 0, 8, 0, { red }, fourPixels);
-    QTest::newRow("2 bits") << makeBmp(40, 1, 1, 2, 0, { red }, fourPixels);
-    QTest::newRow("JPEG inside") << makeBmp(40, 1, 1, 24, 4, {}, fourPixels);
-    QTest::newRow("RLE8 on 24 bits") << makeBmp(40, 1, 1, 24, 1, {}, fourPixels);
-    QTest::newRow("top-down RLE8") << makeBmp(40, 1, -1, 8, 1, { red }, QByteArray::fromHex("01000001"));
-    QTest::newRow("unknown header size") << makeBmp(64, 1, 1, 24, 0, {}, fourPixels);
-    QTest::newRow("table over 256") << makeBmp(40, 1, 1, 8, 0, QList<QRgb>(257, red), fourPixels);
-    QTest::newRow("mask with a gap") << makeBmp(40, 1, 1, 32, 3, {}, fourPixels, { 0xf0f000, 0xff00, 0xff });
-    QTest::newRow("masks cut off") << makeBmp(40, 1, 1, 32, 3, {}, QByteArray());
-    QTest::newRow("RLE8 without its end") << makeBmp(40, 2, 2, 8, 1, { red }, QByteArray::fromHex("02000000"));
-    QTest::newRow("RLE8 absolute run cut") << makeBmp(40, 4, 1, 8, 1, { red }, QByteArray::fromHex("000400"));
-    QTest::newRow("RLE4 delta cut") << makeBmp(40, 4, 2, 4, 2, { red }, QByteArray::fromHex("000201"));
-    QTest::newRow("huge RLE8") << makeBmp(40, 20000, 20000, 8, 1, { red }, QByteArray::fromHex("0001"));
+    QTest::newRow("no signature") << QByteArray("XM") + bitmapFile(40, 1, 1, 8, 0, { red }, fourPixels).mid(2);
+    QTest::newRow("zero width") << bitmapFile(40, 0, 1, 8, 0, { red }, fourPixels);
+    QTest::newRow("zero height") << bitmapFile(40, 1, 0, 8, 0, { red }, fourPixels);
+    QTest::newRow("2 bits") << bitmapFile(40, 1, 1, 2, 0, { red }, fourPixels);
+    QTest::newRow("JPEG inside") << bitmapFile(40, 1, 1, 24, 4, {}, fourPixels);
+    QTest::newRow("RLE8 on 24 bits") << bitmapFile(40, 1, 1, 24, 1, {}, fourPixels);
+    QTest::newRow("top-down RLE8") << bitmapFile(40, 1, -1, 8, 1, { red }, QByteArray::fromHex("01000001"));
+    QTest::newRow("unknown header size") << bitmapFile(64, 1, 1, 24, 0, {}, fourPixels);
+    QTest::newRow("table over 256") << bitmapFile(40, 1, 1, 8, 0, QList<QRgb>(257, red), fourPixels);
+    QTest::newRow("mask with a gap") << bitmapFile(40, 1, 1, 32, 3, {}, fourPixels, { 0xf0f000, 0xff00, 0xff });
+    QTest::newRow("masks cut off") << bitmapFile(40, 1, 1, 32, 3, {}, QByteArray());
+    QTest::newRow("RLE8 without its end") << bitmapFile(40, 2, 2, 8, 1, { red }, QByteArray::fromHex("02000000"));
+    QTest::newRow("RLE8 absolute run cut") << bitmapFile(40, 4, 1, 8, 1, { red }, QByteArray::fromHex("000400"));
+    QTest::newRow("RLE4 delta cut") << bitmapFile(40, 4, 2, 4, 2, { red }, QByteArray::fromHex("000201"));
+    QTest::newRow("huge RLE8") << bitmapFile(40, 20000, 20000, 8, 1, { red }, QByteArray::fromHex("0001"));
     // Far beyond any skin's sprite sheet, though a few bytes would decode it.
-    QTest::newRow("RLE8 wider than any skin") << makeBmp(40, 2049, 1, 8, 1, { red }, QByteArray::fromHex("0001"));
-    QTest::newRow("RLE8 larger than any skin") << makeBmp(40, 1100, 1000, 8, 1, { red }, QByteArray::fromHex("0001"));
-    QByteArray planes = makeBmp(40, 1, 1, 24, 0, {}, fourPixels);
+    QTest::newRow("RLE8 wider than any skin") << bitmapFile(40, 2049, 1, 8, 1, { red }, QByteArray::fromHex("0001"));
+    QTest::newRow("RLE8 larger than any skin")
+        << bitmapFile(40, 1100, 1000, 8, 1, { red }, QByteArray::fromHex("0001"));
+    QByteArray planes = bitmapFile(40, 1, 1, 24, 0, {}, fourPixels);
     planes[26] = 2;
     QTest::newRow("two planes") << planes;
 }
@@ -263,7 +209,7 @@ void TestPreviewImage::alphaIsIgnored()
     QByteArray pixels;
     for (int i = 0; i < 4; ++i)
         putU32(pixels, 0x00804020);
-    const QByteArray file = makeBmp(124, 2, 2, 32, 3, {}, pixels, { 0xff0000, 0xff00, 0xff, 0xff000000 });
+    const QByteArray file = bitmapFile(124, 2, 2, 32, 3, {}, pixels, { 0xff0000, 0xff00, 0xff, 0xff000000 });
     const QImage ours = PreviewImage::decodeBmp(file);
     QVERIFY(!ours.hasAlphaChannel());
     QCOMPARE(ours.pixel(1, 1), qRgb(0x80, 0x40, 0x20));

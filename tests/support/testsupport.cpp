@@ -9,6 +9,59 @@
 
 namespace TestSupport {
 
+void putU16(QByteArray& out, quint32 value)
+{
+    out.append(char(value & 0xff));
+    out.append(char((value >> 8) & 0xff));
+}
+
+void putU32(QByteArray& out, quint32 value)
+{
+    putU16(out, value & 0xffff);
+    putU16(out, value >> 16);
+}
+
+QByteArray bitmapFile(int headerSize, int width, int height, int bits, quint32 compression, const QList<QRgb>& palette,
+    const QByteArray& pixels, const QList<quint32>& masks)
+{
+    QByteArray info;
+    putU32(info, quint32(headerSize));
+    if (headerSize == 12) {
+        putU16(info, quint32(width));
+        putU16(info, quint32(height));
+        putU16(info, 1);
+        putU16(info, quint32(bits));
+    } else {
+        putU32(info, quint32(width));
+        putU32(info, quint32(height));
+        putU16(info, 1);
+        putU16(info, quint32(bits));
+        putU32(info, compression);
+        putU32(info, quint32(pixels.size()));
+        putU32(info, 2835);
+        putU32(info, 2835);
+        putU32(info, quint32(palette.size()));
+        putU32(info, 0);
+        QByteArray extraMasks;
+        for (quint32 mask : masks)
+            putU32(headerSize == 40 ? extraMasks : info, mask);
+        info.resize(headerSize, '\0');
+        info += extraMasks;
+    }
+    for (QRgb colour : palette) {
+        info.append(char(qBlue(colour)));
+        info.append(char(qGreen(colour)));
+        info.append(char(qRed(colour)));
+        if (headerSize != 12)
+            info.append('\0');
+    }
+    QByteArray file("BM");
+    putU32(file, quint32(14 + info.size() + pixels.size()));
+    putU32(file, 0);
+    putU32(file, quint32(14 + info.size()));
+    return file + info + pixels;
+}
+
 QString sharedSkinsFolder()
 {
     return qEnvironmentVariable("HADREL_SHARED_SKINS");

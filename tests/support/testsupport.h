@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,14 @@ bool makeSkin(const QString& folder, const QString& name, const QString& file = 
 
 // Writes bytes to a file, creating it.
 bool writeFile(const QString& path, const QByteArray& bytes);
+
+// Little-endian fields, as bitmaps and zips lay them out.
+void putU16(QByteArray& out, quint32 value);
+void putU32(QByteArray& out, quint32 value);
+// A bitmap file as a writer would lay it out: file header, info header (12 bytes for the
+// old core layout), bit field masks after a 40-byte header, colour table, pixels.
+QByteArray bitmapFile(int headerSize, int width, int height, int bits, quint32 compression, const QList<QRgb>& palette,
+    const QByteArray& pixels, const QList<quint32>& masks = {});
 
 // Writes folder/name as a program that records, in folder/name.log written in one step,
 // each argument on a line of its own in brackets and then "variable=" with the value of
