@@ -41,7 +41,7 @@ RunError ensureHomeTrash()
 }
 
 // Qt 6.4 writes the original path unescaped, so a "%" in a name would send the restore
-// elsewhere; the specification wants it URL-escaped.
+// elsewhere; the Trash format wants it URL-escaped.
 void escapeInfoPath(const QString& inTrash, const QString& original)
 {
     const QFileInfo trashed(inTrash);
