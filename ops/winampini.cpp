@@ -41,20 +41,26 @@ QList<QByteArray> splitLines(const QByteArray& bytes)
     return lines;
 }
 
+SettingLines settingLines(const QList<QByteArray>& lines)
+{
+    SettingLines found;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (found.cwd < 0 && lines[i].startsWith("cwd"))
+            found.cwd = i;
+        else if (found.skin < 0 && lines[i].startsWith("skin"))
+            found.skin = i;
+    }
+    return found;
+}
+
 QByteArray rewrite(const QByteArray& bytes, const QByteArray& cwdLine, const QByteArray& skinLine)
 {
     QList<QByteArray> lines = splitLines(bytes);
-    bool cwdFound = false;
-    bool skinFound = false;
-    for (QByteArray& line : lines) {
-        if (!cwdFound && line.startsWith("cwd")) {
-            cwdFound = true;
-            line = cwdLine;
-        } else if (!skinFound && line.startsWith("skin")) {
-            skinFound = true;
-            line = skinLine;
-        }
-    }
+    const SettingLines found = settingLines(lines);
+    if (found.cwd >= 0)
+        lines[found.cwd] = cwdLine;
+    if (found.skin >= 0)
+        lines[found.skin] = skinLine;
     QByteArray out;
     out.reserve(bytes.size() + cwdLine.size() + skinLine.size() + 2 * lines.size());
     for (const QByteArray& line : std::as_const(lines)) {

@@ -25,6 +25,15 @@ namespace WinampIni {
 // CR LF, a lone CR and a lone LF end a line; a last line without one still counts.
 QList<QByteArray> splitLines(const QByteArray& bytes);
 
+// Where the two settings stand: the first line beginning "cwd", and the first other one
+// beginning "skin"; -1 where there is none.
+struct SettingLines
+{
+    qsizetype cwd = -1;
+    qsizetype skin = -1;
+};
+SettingLines settingLines(const QList<QByteArray>& lines);
+
 // The file's new contents: the two lines replaced (a line absent stays absent), every
 // line followed by CR LF.
 QByteArray rewrite(const QByteArray& bytes, const QByteArray& cwdLine, const QByteArray& skinLine);

@@ -37,19 +37,16 @@ std::optional<Setting> read(const QString& ampFolder, int codePage)
     const QString path = FileLookup::findIgnoringCase(Path_Slash(ampFolder), QStringLiteral("winamp.ini"));
     if (path.isEmpty())
         return std::nullopt;
-    std::optional<QByteArray> cwd, skin;
     const QList<QByteArray> lines = WinampIni::splitLines(readIni(path));
-    for (const QByteArray& line : lines) {
-        const qsizetype equals = line.indexOf('=');
-        if (!cwd && line.startsWith("cwd"))
-            cwd = equals < 0 ? QByteArray() : line.mid(equals + 1);
-        else if (!skin && line.startsWith("skin"))
-            skin = equals < 0 ? QByteArray() : line.mid(equals + 1);
-    }
-    if (!cwd || !skin)
+    const WinampIni::SettingLines found = WinampIni::settingLines(lines);
+    if (found.cwd < 0 || found.skin < 0)
         return std::nullopt;
-    const std::optional<QString> cwdText = WineCodePage::decode(*cwd, codePage);
-    const std::optional<QString> skinText = WineCodePage::decode(*skin, codePage);
+    auto value = [&lines](qsizetype at) {
+        const qsizetype equals = lines[at].indexOf('=');
+        return equals < 0 ? QByteArray() : lines[at].mid(equals + 1);
+    };
+    const std::optional<QString> cwdText = WineCodePage::decode(value(found.cwd), codePage);
+    const std::optional<QString> skinText = WineCodePage::decode(value(found.skin), codePage);
     if (!cwdText || !skinText)
         return std::nullopt;
     return Setting { *cwdText, *skinText };

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-// The desktop's own trash, as the freedesktop.org Trash specification lays it out: the
+// The desktop's own trash, laid out as freedesktop.org has every trash laid out: the
 // user's trash under $XDG_DATA_HOME, or the trash of the file system that holds the file.
 namespace Trash {
 

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skins/skinarchive.h"
 
+#include "platform/regularfile.h"
 #include "skins/zipdirectory.h"
 
 #include <QFile>
 
-#include <fcntl.h>
 #include <strings.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -66,18 +65,17 @@ QHash<QString, QByteArray> readFiles(const QString& archivePath, const QStringLi
     QHash<QString, QByteArray> result;
     if (lowerNames.isEmpty() || archivePath.isEmpty())
         return result;
-    // Non-blocking, so that a FIFO of an archive's name cannot hang the window.
-    const int fd = ::open(QFile::encodeName(archivePath).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    // Never waited on: a FIFO of an archive's name cannot hang the window.
+    qint64 size = 0;
+    const int fd = RegularFile::open(archivePath, &size);
     if (fd < 0)
         return result;
-    struct stat st;
     ZipDirectory::Directory directory;
     QList<QByteArray> names;
     for (const QString& name : lowerNames)
         names << name.toLatin1();
     QList<int> chosen;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size <= maxArchiveBytes
-        && directory.read(fd, st.st_size, maxEntries) == ZipDirectory::Status::ok
+    if (size > 0 && size <= maxArchiveBytes && directory.read(fd, size, maxEntries) == ZipDirectory::Status::ok
         && ZipDirectory::chooseEntries(directory, names, chosen)) {
         // Only the chosen entries are inflated, and only as much as a skin could need.
         qint64 budget = maxInflatedBytes;
@@ -86,7 +84,7 @@ QHash<QString, QByteArray> readFiles(const QString& archivePath, const QStringLi
                 continue;
             const ZipDirectory::Entry& entry = directory.entries()[size_t(chosen[i])];
             QByteArray bytes;
-            if (ZipDirectory::readEntry(fd, st.st_size, entry, std::min(maxBytesEach, budget), bytes)) {
+            if (ZipDirectory::readEntry(fd, size, entry, std::min(maxBytesEach, budget), bytes)) {
                 budget -= bytes.size();
                 result.insert(lowerNames.at(i), bytes);
             }

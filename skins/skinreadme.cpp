@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skins/skinreadme.h"
 
+#include "platform/regularfile.h"
 #include "skins/skinarchive.h"
 #include "skins/skinscan.h"
 #include "skins/zipdirectory.h"
@@ -9,7 +10,6 @@
 #include <QStringDecoder>
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,17 +20,6 @@ namespace {
 bool isTextName(const QString& name)
 {
     return name.size() > 4 && name.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
-}
-
-// Non-blocking, so that a FIFO of such a name cannot hang the window.
-int openRegular(int dirFd, const QByteArray& name, struct stat& st)
-{
-    const int fd = openat(dirFd, name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
 }
 
 QList<File> folderFiles(const QString& folder)
@@ -52,16 +41,16 @@ QList<File> folderFiles(const QString& folder)
 // Opens the archive as the pictures read it, and hands its skin files to use.
 template<typename Use> void withSkinFiles(const QString& archivePath, Use use)
 {
-    struct stat st;
-    const int fd = openRegular(AT_FDCWD, QFile::encodeName(archivePath), st);
+    qint64 size = 0;
+    const int fd = RegularFile::open(archivePath, &size);
     if (fd < 0)
         return;
     ZipDirectory::Directory directory;
     QList<ZipDirectory::SkinFile> files;
-    if (st.st_size > 0 && st.st_size <= SkinArchive::maxArchiveBytes
-        && directory.read(fd, st.st_size, SkinArchive::maxEntries) == ZipDirectory::Status::ok
+    if (size > 0 && size <= SkinArchive::maxArchiveBytes
+        && directory.read(fd, size, SkinArchive::maxEntries) == ZipDirectory::Status::ok
         && ZipDirectory::skinFiles(directory, files))
-        use(fd, qint64(st.st_size), directory, files);
+        use(fd, size, directory, files);
     ::close(fd);
 }
 
@@ -154,21 +143,9 @@ QByteArray read(const QString& skinPath, const QString& name)
         return {};
     if (isArchive(skinPath))
         return readArchived(skinPath, name);
-    struct stat st;
-    const int fd = openRegular(AT_FDCWD, QFile::encodeName(skinPath + QLatin1Char('/') + name), st);
-    if (fd < 0)
-        return {};
-    QByteArray bytes(qsizetype(std::min<qint64>(st.st_size, maxBytes)), Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    ::close(fd);
-    bytes.truncate(done);
-    return bytes;
+    // A longer readme shows its beginning.
+    QFile file(skinPath + QLatin1Char('/') + name);
+    return RegularFile::openForReading(file) ? file.read(maxBytes) : QByteArray();
 }
 
 QString decode(const QByteArray& bytes)
