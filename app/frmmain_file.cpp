@@ -16,11 +16,8 @@
 #include "settings/settingskeys.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QListWidget>
 #include <QPointer>
-
-#include <sys/stat.h>
 
 // Number and description on two lines, then what failed and why: no icon, titled with the
 // program's name.
@@ -30,21 +27,12 @@ static void showFailure(QWidget* parent, const RunError& error, const QString& w
         parent, { QString::number(error.number), error.description, Messages::concerning(what, error.detail) });
 }
 
-// winamp.ini as a failed update concerns it, and what is wrong with it when that shows.
+// winamp.ini as a failed update concerns it, with the cause the update found.
 static QString iniConcerning(const QString& ampFolder, const RunError& error)
 {
     const QString found = FileLookup::findIgnoringCase(Path_Slash(ampFolder), QStringLiteral("winamp.ini"));
-    const QString ini = found.isEmpty() ? Path_Slash(ampFolder) + QStringLiteral("winamp.ini") : found;
-    if (!error.detail.isEmpty())
-        return Messages::concerning(ini, error.detail);
-    struct stat st;
-    if (stat(QFile::encodeName(ini).constData(), &st) != 0)
-        return Messages::concerning(ini, qt_error_string(errno));
-    if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
-        return Messages::concerning(ini, QStringLiteral("読み取り専用です"));
-    if (S_ISREG(st.st_mode) && st.st_size == 0)
-        return Messages::concerning(ini, QStringLiteral("空のファイルです"));
-    return ini;
+    return Messages::concerning(
+        found.isEmpty() ? Path_Slash(ampFolder) + QStringLiteral("winamp.ini") : found, error.detail);
 }
 
 static void showApplyFailure(QWidget* parent, const QString& ampFolder, const RunError& error)

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -141,14 +142,19 @@ RunError Winamp_Ini_Update(
     const QString named = FileLookup::findIgnoringCase(Path_Slash(ampFolder), QStringLiteral("winamp.ini"));
     const QString path = named.isEmpty() ? QString() : QFileInfo(named).canonicalFilePath();
     if (path.isEmpty())
-        return RunError::fromNumber(Error::FileNotFound);
+        return RunError::fromErrno(Error::FileNotFound, ENOENT);
 
     struct stat st;
-    if (stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (stat(QFile::encodeName(path).constData(), &st) != 0)
+        return RunError::fromErrno(Error::FileNotFound, errno);
+    if (!S_ISREG(st.st_mode))
         return RunError::fromNumber(Error::FileNotFound);
     // Read-only is the owner-write bit; root would get past any access check.
-    if (!(st.st_mode & S_IWUSR))
-        return RunError::fromNumber(Error::PathAccess);
+    if (!(st.st_mode & S_IWUSR)) {
+        RunError readOnly = RunError::fromNumber(Error::PathAccess);
+        readOnly.detail = QStringLiteral("読み取り専用です");
+        return readOnly;
+    }
 
     QFile in(path);
     if (!RegularFile::openForReading(in))
@@ -158,8 +164,11 @@ RunError Winamp_Ini_Update(
     in.close();
     if (readFailed)
         return RunError::fromNumber(Error::PathAccess);
-    if (old.isEmpty())
-        return RunError::fromNumber(Error::PastEndOfFile);
+    if (old.isEmpty()) {
+        RunError empty = RunError::fromNumber(Error::PastEndOfFile);
+        empty.detail = QStringLiteral("空のファイルです");
+        return empty;
+    }
 
     const QByteArray contents = rewrite(old, QByteArrayLiteral("cwd=") + *cwd, QByteArrayLiteral("skin=") + *skin);
 
