@@ -35,12 +35,6 @@ Big_View::Big_View(QWidget* parent)
     setFixedSize(414, 209);
 }
 
-void Big_View::setPicture(const QImage& picture)
-{
-    Big_Skin->setPixmap(
-        PreviewImage::stretched(picture, Big_Skin->contentsRect().size(), Big_Skin->devicePixelRatioF()));
-}
-
 void Big_View::loadPicture(std::function<QImage()> read)
 {
     if (!m_jobs) {

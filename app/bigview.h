@@ -18,10 +18,9 @@ class Big_View : public QDialog
 public:
     explicit Big_View(QWidget* parent = nullptr);
 
-    // Stretches picture over Big_Skin; a null image leaves it empty.
-    void setPicture(const QImage& picture);
-    // Runs read off the window's thread and shows its picture when it comes; the view is
-    // usable meanwhile. read must hold everything it uses.
+    // Runs read off the window's thread and shows its picture, stretched over Big_Skin,
+    // when it comes (a null image leaves it empty); the view is usable meanwhile. read must
+    // hold everything it uses.
     void loadPicture(std::function<QImage()> read);
 
     QLabel* Big_Skin = nullptr;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/bigview.h"
+#include "app/picturejobs.h"
 #include "tests/support/gridwindow.h"
 
 #include <QLabel>
@@ -114,9 +115,11 @@ void TestBigView::designState()
     // Any picture fills the whole box, whatever its shape.
     QImage square(30, 30, QImage::Format_RGB32);
     square.fill(Qt::red);
-    view.setPicture(square);
+    PictureJobs::setSynchronous(true);
+    view.loadPicture([square] { return square; });
     QCOMPARE(view.Big_Skin->pixmap().size(), view.Big_Skin->contentsRect().size());
-    view.setPicture(QImage());
+    view.loadPicture([] { return QImage(); });
+    PictureJobs::setSynchronous(false);
     QVERIFY(view.Big_Skin->pixmap().isNull());
 }
 
