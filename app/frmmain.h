@@ -152,6 +152,9 @@ private:
     void lookGridTriggered(bool on);
     void unpackTriggered();
     void openFolderTriggered();
+    // Number and description on two lines, then what failed and why: no icon, titled with
+    // the program's name.
+    void showFailure(const RunError& error, const QString& what);
     void nameClicked(int cell);
     void nameFocusGained(int cell);
     void nameEnterPressed(int cell);

@@ -19,14 +19,6 @@
 #include <QListWidget>
 #include <QPointer>
 
-// Number and description on two lines, then what failed and why: no icon, titled with the
-// program's name.
-static void showFailure(QWidget* parent, const RunError& error, const QString& what)
-{
-    Messages::showLines(
-        parent, { QString::number(error.number), error.description, Messages::concerning(what, error.detail) });
-}
-
 // winamp.ini as a failed update concerns it, with the cause the update found.
 static QString iniConcerning(const QString& ampFolder, const RunError& error)
 {
@@ -53,6 +45,12 @@ static bool skinGone(QWidget* parent, const QString& folder, const QString& name
         QStringLiteral("Skinが見つからないか、Skinではなくなっています。最新の情報に更新(F5)してください。\n%1")
             .arg(folder + name));
     return true;
+}
+
+void frmmain::showFailure(const RunError& error, const QString& what)
+{
+    Messages::showLines(
+        this, { QString::number(error.number), error.description, Messages::concerning(what, error.detail) });
 }
 
 int frmmain::selectedCell() const
@@ -93,7 +91,7 @@ void frmmain::fileTriggered(int index)
         Skin_Rescan();
         skinListSelectionChanged();
         if (error)
-            showFailure(this, error, folder + name);
+            showFailure(error, folder + name);
         break;
     }
     case 3:
@@ -185,14 +183,14 @@ void frmmain::addSkinCommand(const QString& folder)
     Skin_Rescan();
     skinListSelectionChanged();
     if (error)
-        showFailure(this, error, withoutTrailingSlashes(chosen));
+        showFailure(error, withoutTrailingSlashes(chosen));
 }
 
 void frmmain::openFolderTriggered()
 {
     // Nothing else would tell the user why no file manager appeared.
     if (const RunError error = WinampLaunch::openFolder(currentFolder()))
-        showFailure(this, error, currentFolder());
+        showFailure(error, currentFolder());
 }
 
 void frmmain::selectNameSkin(int cell)
@@ -267,7 +265,7 @@ void frmmain::commitName(int cell)
         Skin_Rescan();
         break;
     case RenameSession::Outcome::Failure:
-        showFailure(this, error, currentFolder() + m_rename.oldName());
+        showFailure(error, currentFolder() + m_rename.oldName());
         break;
     }
     // After Enter the focus stays where the user typed; the box is then no new edit.

@@ -3,7 +3,6 @@
 #include "app/frmmain.h"
 
 #include "app/frmsplash.h"
-#include "dialogs/messages.h"
 #include "platform/pathslash.h"
 #include "platform/programstart.h"
 #include "platform/regularfile.h"
@@ -42,10 +41,8 @@ void frmmain::helpContentsTriggered()
     if (!RegularFile::absentOrRegular(page))
         return;
     // An opener that cannot be started is ours to tell.
-    if (const RunError error = ProgramStart::openWithDesktop(page)) {
-        Messages::showLines(
-            this, { QString::number(error.number), error.description, Messages::concerning(page, error.detail) });
-    }
+    if (const RunError error = ProgramStart::openWithDesktop(page))
+        showFailure(error, page);
 }
 
 void frmmain::helpAboutTriggered()
