@@ -324,10 +324,9 @@ Failure unpackInto(const QString& archivePath, int archiveFd, int rootFd)
 
 // The limits of the pictures, applied before libarchive reads the whole directory into
 // memory: the archive's size, and its records counted one by one.
-Failure checkDirectory(const QString& archivePath, int archiveFd)
+Failure checkDirectory(const QString& archivePath, int archiveFd, const struct stat& st)
 {
-    struct stat st;
-    if (fstat(archiveFd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (!S_ISREG(st.st_mode))
         return { Problem::Unreadable, {} };
     if (st.st_size > SkinArchive::maxArchiveBytes)
         return { Problem::TooLarge, {} };
@@ -429,7 +428,7 @@ Result unpack(const QString& archivePath, const QString& skinFolder)
     const Fd folderFd(open(QFile::encodeName(skinFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folderFd.valid())
         return failed({ Problem::Unreadable, {} }, Error::FileNotFound);
-    Failure failure = checkDirectory(archivePath, archiveFd.get());
+    Failure failure = checkDirectory(archivePath, archiveFd.get(), st);
     if (failure.problem == Problem::None)
         failure = unpackInto(archivePath, archiveFd.get(), -1);
     if (failure.problem != Problem::None)
