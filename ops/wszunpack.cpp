@@ -5,7 +5,6 @@
 #include "skins/skinarchive.h"
 #include "skins/skinscan.h"
 #include "skins/zipdirectory.h"
-#include "skins/zipreader.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,9 +12,6 @@
 #include <QHash>
 #include <QRandomGenerator>
 #include <QStringList>
-
-#include <archive.h>
-#include <archive_entry.h>
 
 #include <cerrno>
 #include <cstring>
@@ -26,6 +22,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <utility>
 
 namespace WszUnpack {
@@ -51,9 +48,6 @@ QString reason(const Failure& failure)
         return QStringLiteral("ファイルが壊れています。");
     case Problem::Encrypted:
         return QStringLiteral("暗号化されたファイルは展開できません。");
-    case Problem::Unsafe:
-        return QStringLiteral("安全でない項目（絶対パス、「..」、リンク、深すぎる階層など）が含まれています: ")
-            + failure.detail;
     case Problem::TooLarge:
         return QStringLiteral("展開後の大きさが上限（%1項目、%2MB）を超えています。")
             .arg(maxEntries)
@@ -107,173 +101,6 @@ private:
     int m_fd;
 };
 
-// Writes the entries of an open archive below rootFd, a fresh folder of our own. Every
-// path is walked one component at a time, never following a link, so nothing can land
-// outside it. With rootFd -1 it only checks the headers, so that a hostile archive is
-// refused before anything is written.
-class Writer
-{
-public:
-    Writer(archive* reader, int rootFd)
-        : m_reader(reader)
-        , m_rootFd(rootFd)
-    {
-    }
-
-    Failure run()
-    {
-        int entries = 0;
-        for (;;) {
-            archive_entry* entry = nullptr;
-            const int status = archive_read_next_header(m_reader, &entry);
-            if (status == ARCHIVE_EOF)
-                return {};
-            if (status < ARCHIVE_WARN)
-                return { Problem::Damaged, {} };
-            if (++entries > maxEntries)
-                return { Problem::TooLarge, {} };
-            const Failure failure = writeEntry(entry);
-            if (failure.problem != Problem::None)
-                return failure;
-        }
-    }
-
-private:
-    struct Known
-    {
-        QString path; // the spelling of the first entry
-        bool directory;
-    };
-
-    Failure writeEntry(archive_entry* entry)
-    {
-        const QString name = ZipReader::entryName(entry);
-        const auto type = archive_entry_filetype(entry);
-        if (archive_entry_hardlink(entry) || archive_entry_symlink(entry) || (type != AE_IFREG && type != AE_IFDIR))
-            return { Problem::Unsafe, name };
-        QStringList components;
-        // Also entries nested deeper or named longer than any skin needs: a work folder
-        // that deep could not be removed by its path.
-        if (!SkinArchive::splitEntryName(name, components))
-            return { Problem::Unsafe, name.left(SkinArchive::maxEntryNameLength) };
-        if (components.isEmpty() || SkinArchive::isMacDetritus(components))
-            return {};
-        if (archive_entry_is_encrypted(entry))
-            return { Problem::Encrypted, {} };
-        if (archive_entry_size_is_set(entry)) {
-            m_declared += std::max<la_int64_t>(archive_entry_size(entry), 0);
-            if (m_declared > maxBytes)
-                return { Problem::TooLarge, {} };
-        }
-        if (m_rootFd < 0)
-            return {};
-
-        const bool directory = type == AE_IFDIR;
-        const qsizetype folderCount = directory ? components.size() : components.size() - 1;
-        Fd folder(dup(m_rootFd));
-        QString path;
-        for (qsizetype i = 0; i < folderCount; ++i) {
-            path = extend(path, components[i]);
-            const QString key = path.toCaseFolded();
-            const auto known = m_known.constFind(key);
-            if (known != m_known.cend()) {
-                // Names equal but for case: the first entry's spelling wins.
-                if (!known->directory)
-                    return {};
-                path = known->path;
-            } else {
-                const QByteArray bytes = QFile::encodeName(components[i]);
-                if (mkdirat(folder.get(), bytes.constData(), 0777) != 0)
-                    return { Problem::WriteFailed, writeErrorText(errno) };
-                m_known.insert(key, { path, true });
-            }
-            const QByteArray bytes = QFile::encodeName(path.section(QLatin1Char('/'), -1));
-            Fd next(openat(folder.get(), bytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (!next.valid())
-                return { Problem::WriteFailed, writeErrorText(errno) };
-            folder.swap(next);
-        }
-        if (directory)
-            return {};
-
-        const QString filePath = extend(path, components.last());
-        const QString key = filePath.toCaseFolded();
-        const auto known = m_known.constFind(key);
-        if (known != m_known.cend() && known->directory)
-            return {}; // a folder of that name came first
-        // Names equal but for case: the last entry's bytes under the first one's spelling,
-        // as Winamp ends up with them on its case-blind disk, and as the pictures read it.
-        const bool again = known != m_known.cend();
-        const QByteArray bytes
-            = QFile::encodeName(again ? known->path.section(QLatin1Char('/'), -1) : components.last());
-        const int flags = again ? O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC
-                                : O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-        Fd file(openat(folder.get(), bytes.constData(), flags, 0666));
-        if (!file.valid())
-            return { Problem::WriteFailed, writeErrorText(errno) };
-        if (!again)
-            m_known.insert(key, { filePath, false });
-        const Failure failure = copyData(file.get());
-        if (failure.problem != Problem::None)
-            return failure;
-        if (archive_entry_mtime_is_set(entry)) {
-            const struct timespec times[2] = { { 0, UTIME_OMIT }, { archive_entry_mtime(entry), 0 } };
-            futimens(file.get(), times);
-        }
-        return {};
-    }
-
-    // Counts the bytes really written: a header may claim anything.
-    Failure copyData(int fd)
-    {
-        char buffer[64 * 1024];
-        for (;;) {
-            const la_ssize_t got = archive_read_data(m_reader, buffer, sizeof buffer);
-            if (got == 0)
-                return {};
-            if (got < 0)
-                return { Problem::Damaged, {} };
-            if (got > maxBytes - m_written)
-                return { Problem::TooLarge, {} };
-            m_written += got;
-            const char* at = buffer;
-            la_ssize_t left = got;
-            while (left > 0) {
-                const ssize_t done = ::write(fd, at, size_t(left));
-                if (done < 0) {
-                    if (errno == EINTR)
-                        continue;
-                    return { Problem::WriteFailed, writeErrorText(errno) };
-                }
-                at += done;
-                left -= done;
-            }
-        }
-    }
-
-    static QString extend(const QString& path, const QString& component)
-    {
-        return path.isEmpty() ? component : path + QLatin1Char('/') + component;
-    }
-
-    archive* m_reader;
-    int m_rootFd;
-    qint64 m_written = 0;
-    qint64 m_declared = 0;
-    QHash<QString, Known> m_known; // by case-folded path
-};
-
-// The one entry of folder, when it holds exactly one and that is a directory.
-QString singleSubfolder(const QString& folder)
-{
-    const QDir dir(folder);
-    const QFileInfoList entries
-        = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    if (entries.size() == 1 && entries.first().isDir() && !entries.first().isSymLink())
-        return entries.first().fileName();
-    return {};
-}
-
 // A hidden working folder of skinFolder: the scan never lists it.
 QString makeWorkFolder(int skinFolderFd)
 {
@@ -311,26 +138,14 @@ Result failed(const Failure& failure, Error::Number number = Error::PathAccess)
     return result;
 }
 
-// Reads the already opened archive from its start; archiveFd stays open.
-Failure unpackInto(const QString& archivePath, int archiveFd, int rootFd)
-{
-    const ZipReader::Utf8Names utf8Names;
-    ZipReader::Reader reader;
-    const int fd = reader.adopt(dup(archiveFd));
-    if (fd < 0 || lseek(fd, 0, SEEK_SET) != 0 || archive_read_open_fd(reader.get(), fd, 64 * 1024) != ARCHIVE_OK)
-        return { unopenedZip(archivePath), {} };
-    return Writer(reader.get(), rootFd).run();
-}
-
-// The limits of the pictures, applied before libarchive reads the whole directory into
-// memory: the archive's size, and its records counted one by one.
-Failure checkDirectory(const QString& archivePath, int archiveFd, const struct stat& st)
+// The limits of the pictures, applied before anything is inflated: the archive's size,
+// and its records counted one by one.
+Failure readDirectory(const QString& archivePath, int archiveFd, const struct stat& st, ZipDirectory::Directory& directory)
 {
     if (!S_ISREG(st.st_mode))
         return { Problem::Unreadable, {} };
     if (st.st_size > SkinArchive::maxArchiveBytes)
         return { Problem::TooLarge, {} };
-    ZipDirectory::Directory directory;
     switch (directory.read(archiveFd, st.st_size, maxEntries)) {
     case ZipDirectory::Status::ok:
         return {};
@@ -344,6 +159,84 @@ Failure checkDirectory(const QString& archivePath, int archiveFd, const struct s
         return { Problem::Zip64, {} };
     }
     return { Problem::Damaged, {} };
+}
+
+bool isSkinFileName(const QString& name)
+{
+    return name.compare(QLatin1String("main.bmp"), Qt::CaseInsensitive) == 0
+        || name.compare(QLatin1String("region.txt"), Qt::CaseInsensitive) == 0;
+}
+
+// The files Winamp would take out of the archive, checked before anything is written: a
+// skin's, within the byte limit as the headers declare it.
+Failure chooseFiles(const ZipDirectory::Directory& directory, QList<ZipDirectory::SkinFile>& files)
+{
+    ZipDirectory::skinFiles(directory, files);
+    if (std::none_of(files.cbegin(), files.cend(), [](const auto& file) { return isSkinFileName(file.name); })) {
+        const auto& entries = directory.entries();
+        const bool locked = std::any_of(entries.cbegin(), entries.cend(), [](const auto& e) { return e.encrypted(); });
+        return { locked ? Problem::Encrypted : Problem::NotASkin, {} };
+    }
+    qint64 declared = 0;
+    for (const ZipDirectory::SkinFile& file : std::as_const(files)) {
+        declared += directory.entries()[size_t(file.index)].size;
+        if (declared > maxBytes)
+            return { Problem::TooLarge, {} };
+    }
+    return {};
+}
+
+// The entry's DOS time stamp, local time as Windows keeps it.
+time_t modified(const ZipDirectory::Entry& entry)
+{
+    struct tm local {};
+    local.tm_year = (entry.modifiedDate >> 9) + 80;
+    local.tm_mon = ((entry.modifiedDate >> 5) & 15) - 1;
+    local.tm_mday = entry.modifiedDate & 31;
+    local.tm_hour = entry.modifiedTime >> 11;
+    local.tm_min = (entry.modifiedTime >> 5) & 63;
+    local.tm_sec = (entry.modifiedTime & 31) * 2;
+    local.tm_isdst = -1;
+    return mktime(&local);
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    const char* at = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t done = ::write(fd, at, size_t(left));
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done < 0)
+            return false;
+        at += done;
+        left -= done;
+    }
+    return true;
+}
+
+// Writes the chosen files side by side into rootFd, a fresh folder of our own, each by its
+// base name alone and created anew: nothing can land outside it, nor through a link.
+Failure writeFiles(int archiveFd, qint64 archiveSize, const ZipDirectory::Directory& directory,
+    const QList<ZipDirectory::SkinFile>& files, int rootFd)
+{
+    qint64 written = 0;
+    for (const ZipDirectory::SkinFile& file : files) {
+        const ZipDirectory::Entry& entry = directory.entries()[size_t(file.index)];
+        QByteArray bytes;
+        // Inflated into exactly the declared size: data running past it is refused.
+        if (!ZipDirectory::readEntry(archiveFd, archiveSize, entry, maxBytes - written, bytes))
+            return { written + entry.size > maxBytes ? Problem::TooLarge : Problem::Damaged, {} };
+        written += bytes.size();
+        const Fd out(openat(rootFd, QFile::encodeName(file.name).constData(),
+            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!out.valid() || !writeAll(out.get(), bytes))
+            return { Problem::WriteFailed, writeErrorText(errno) };
+        const struct timespec times[2] = { { 0, UTIME_OMIT }, { modified(entry), 0 } };
+        futimens(out.get(), times);
+    }
+    return {};
 }
 
 // Removes the folder name of parentFd and everything in it, one folder handle at a time:
@@ -428,9 +321,11 @@ Result unpack(const QString& archivePath, const QString& skinFolder)
     const Fd folderFd(open(QFile::encodeName(skinFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folderFd.valid())
         return failed({ Problem::Unreadable, {} }, Error::FileNotFound);
-    Failure failure = checkDirectory(archivePath, archiveFd.get(), st);
+    ZipDirectory::Directory directory;
+    QList<ZipDirectory::SkinFile> files;
+    Failure failure = readDirectory(archivePath, archiveFd.get(), st, directory);
     if (failure.problem == Problem::None)
-        failure = unpackInto(archivePath, archiveFd.get(), -1);
+        failure = chooseFiles(directory, files);
     if (failure.problem != Problem::None)
         return failed(failure);
 
@@ -451,20 +346,14 @@ Result unpack(const QString& archivePath, const QString& skinFolder)
         if (!rootFd.valid())
             failure = { Problem::WriteFailed, writeErrorText(errno) };
         else
-            failure = unpackInto(archivePath, archiveFd.get(), rootFd.get());
+            failure = writeFiles(archiveFd.get(), st.st_size, directory, files, rootFd.get());
     }
     if (failure.problem != Problem::None)
         return discarded(failed(failure));
 
-    const QString inner = singleSubfolder(workPath);
-    const QString skinRoot = inner.isEmpty() ? workPath : workPath + QLatin1Char('/') + inner;
-    if (!SkinScan::isSkinFolder(skinRoot))
-        return discarded(failed({ Problem::NotASkin, {} }));
-
-    const Placed placed = moveToFreeName(skinRoot, skinFolder, baseSkinName(archivePath));
+    const Placed placed = moveToFreeName(workPath, skinFolder, baseSkinName(archivePath));
     if (placed.error)
         return discarded(failed({ Problem::WriteFailed, placed.error.description }, placed.error.number));
-    discard(); // the empty working folder when flattened; the skin is in place either way
     Result result;
     result.skinName = placed.name;
     return result;

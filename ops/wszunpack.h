@@ -17,8 +17,7 @@ enum class Problem {
     Unreadable, // the archive or the skin folder cannot be opened
     NotZip,
     Damaged,
-    Encrypted,
-    Unsafe, // an absolute path, a ".." component, a link, a device, a name too deep or long
+    Encrypted, // no skin but encrypted entries
     TooLarge, // also an archive past the pictures' size or entry limit
     Zip64, // refused whatever its fields, as the pictures refuse it
     NotASkin, // neither main.bmp nor Region.txt, in any case
@@ -48,11 +47,13 @@ struct Placed
 Placed moveToFreeName(const QString& from, const QString& toFolder, const QString& name);
 
 // Unpacks archivePath into a new folder of skinFolder (which ends with "/"), named after
-// the archive, " (2)" and so on when taken. A single top-level folder in the archive is
-// flattened away; "\" separators make folders; of files named equal but for case the
-// last entry's bytes are kept under the first one's spelling, as the pictures take them. The skin is written into a
-// hidden folder and renamed into place only when complete, never replacing anything; on any failure nothing is left
-// behind. The archive itself is not touched.
+// the archive, " (2)" and so on when taken, as Winamp unpacks a skin: the files that
+// ZipDirectory::skinFiles chooses, side by side under their base names, each of a name
+// ignoring case once, under its first entry's spelling with its last entry's bytes.
+// Folders, links and every other file are left out, so nothing lands outside the new
+// folder. The skin is written into a hidden folder and renamed into place only when
+// complete, never replacing anything; on any failure nothing is left behind. The archive
+// itself is not touched.
 Result unpack(const QString& archivePath, const QString& skinFolder);
 
 } // namespace WszUnpack

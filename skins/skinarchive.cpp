@@ -13,15 +13,6 @@
 
 namespace SkinArchive {
 
-namespace {
-
-bool isDriveLetter(const QString& component)
-{
-    return component.size() == 2 && component[1] == QLatin1Char(':') && component[0].isLetter();
-}
-
-} // namespace
-
 bool isArchiveName(const char* fileName, size_t length)
 {
     return length > 4 && fileName[length - 4] == '.'
@@ -33,31 +24,6 @@ bool isArchiveName(const QString& fileName)
     return fileName.size() > 4
         && (fileName.endsWith(QLatin1String(".wsz"), Qt::CaseInsensitive)
             || fileName.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive));
-}
-
-bool splitEntryName(QString name, QStringList& components)
-{
-    components.clear();
-    if (name.size() > maxEntryNameLength)
-        return false;
-    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (name.startsWith(QLatin1Char('/')))
-        return false;
-    const QStringList parts = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    for (const QString& part : parts) {
-        if (part == QLatin1String(".."))
-            return false;
-        if (part != QLatin1String("."))
-            components.append(part);
-    }
-    if (components.size() > maxEntryDepth)
-        return false;
-    return components.isEmpty() || !isDriveLetter(components.first());
-}
-
-bool isMacDetritus(const QStringList& components)
-{
-    return !components.isEmpty() && components.first() == QLatin1String("__MACOSX");
 }
 
 QHash<QString, QByteArray> readFiles(const QString& archivePath, const QStringList& lowerNames, qint64 maxBytesEach)

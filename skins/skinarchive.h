@@ -9,10 +9,6 @@
 // Skins kept packed, as .wsz or .zip files: their names, and their files read in memory.
 namespace SkinArchive {
 
-// No skin needs more: Windows paths end at 260 characters, and a skin's files lie at
-// most one folder down. Deeper or longer entry names are refused as unsafe.
-constexpr int maxEntryDepth = 32;
-constexpr int maxEntryNameLength = 260;
 // Past these an archive is no skin: its files are not looked at.
 constexpr int maxEntries = 10000;
 constexpr qint64 maxArchiveBytes = qint64(64) * 1024 * 1024;
@@ -25,18 +21,9 @@ constexpr qint64 maxInflatedBytes = qint64(16) * 1024 * 1024;
 bool isArchiveName(const QString& fileName);
 bool isArchiveName(const char* fileName, size_t length);
 
-// The components of an entry's name, "\" and "/" both separating, "." and empty ones
-// dropped. False for an absolute path, a drive letter, a ".." anywhere, or a name deeper
-// or longer than the limits above.
-bool splitEntryName(QString name, QStringList& components);
-
-// Entries that macOS adds beside every file it zips (__MACOSX/...): never part of a skin.
-bool isMacDetritus(const QStringList& components);
-
 // The files named lowerNames (lower-case ASCII) of the skin packed in archivePath, read
-// without writing anything to disk. A single top-level folder is looked into, as the
-// import flattens it. Names are matched ignoring case; of several spellings the last in
-// the archive is taken, as Winamp ends up with it (ZipDirectory::chooseEntries), and only
+// without writing anything to disk, chosen as Winamp unpacks a skin: by base name at any
+// depth, of several spellings the last in the archive (ZipDirectory::chooseEntries); only
 // that one is inflated. Keyed by the name asked for; a file that is missing, encrypted,
 // damaged, compressed otherwise than stored or deflated, larger than maxBytesEach or past
 // maxInflatedBytes in all is left out; a damaged, oversized or zip64 archive gives nothing.

@@ -54,7 +54,7 @@ template<typename Use> void withSkinFiles(const QString& archivePath, Use use)
     ::close(fd);
 }
 
-// The text files where the pictures are looked for: a single top-level folder is looked into.
+// The text files Winamp would unpack.
 QList<File> archiveFiles(const QString& archivePath)
 {
     QList<File> found;
@@ -68,14 +68,14 @@ QList<File> archiveFiles(const QString& archivePath)
     return found;
 }
 
-// The archived file of that name, the last one when there are several, as for the pictures.
+// The archived file of that name, the last entry when there are several, as for the pictures.
 QByteArray readArchived(const QString& archivePath, const QString& name)
 {
     QByteArray bytes;
     withSkinFiles(archivePath, [&](int fd, qint64 size, const ZipDirectory::Directory& directory, const auto& files) {
-        for (auto file = files.crbegin(); file != files.crend(); ++file) {
-            if (file->name == name) {
-                ZipDirectory::readEntry(fd, size, directory.entries()[size_t(file->index)], maxBytes, bytes);
+        for (const ZipDirectory::SkinFile& file : files) {
+            if (file.name == name) {
+                ZipDirectory::readEntry(fd, size, directory.entries()[size_t(file.index)], maxBytes, bytes);
                 return;
             }
         }

@@ -23,8 +23,8 @@ struct File
 QString choose(const QList<File>& files);
 
 // The files of the skin at skinPath (a folder, or a .wsz or .zip archive; no trailing
-// separator) where its main.bmp is looked for: the folder itself, or the archive's top
-// level or its one top-level folder. An archive's files larger than maxBytes are left out,
+// separator): the folder's own, or those Winamp takes out of the archive
+// (ZipDirectory::skinFiles). An archive's files larger than maxBytes are left out,
 // since they cannot be read whole.
 QList<File> filesOf(const QString& skinPath);
 

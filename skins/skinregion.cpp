@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skins/skinregion.h"
 
+#include "skins/profiletext.h"
+
 #include <QList>
 
 #include <algorithm>
@@ -21,20 +23,21 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// The numbers in text as the pattern -?\d+ finds them (a minus counts right before a
-// digit), each beyond int read as 0, as QString::toInt gives it; at most limit of them.
+// The numbers in text as Winamp reads them: separated by blanks, tabs or commas, each
+// with an optional sign, up to the first other character; a number beyond int is read as
+// 0. At most limit of them.
 QList<int> numbers(QByteArrayView text, qsizetype limit)
 {
     QList<int> values;
     const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n && values.size() < limit;) {
-        const bool minus = text[i] == '-' && i + 1 < n && isDigit(text[i + 1]);
-        if (!minus && !isDigit(text[i])) {
+    for (qsizetype i = 0; values.size() < limit;) {
+        while (i < n && (text[i] == ' ' || text[i] == '\t' || text[i] == ','))
             ++i;
-            continue;
-        }
-        if (minus)
+        const bool minus = i < n && text[i] == '-';
+        if (i < n && (text[i] == '-' || text[i] == '+'))
             ++i;
+        if (i >= n || !isDigit(text[i]))
+            break;
         qint64 value = 0;
         for (; i < n && isDigit(text[i]); ++i)
             value = std::min<qint64>(value * 10 + (text[i] - '0'), qint64(1) << 40);
@@ -45,53 +48,26 @@ QList<int> numbers(QByteArrayView text, qsizetype limit)
     return values;
 }
 
-// The text is Latin-1; white space as QString::trimmed() sees it there.
-QByteArrayView trimmed(QByteArrayView line)
-{
-    auto space = [](char c) { return QChar(uchar(c)).isSpace(); };
-    while (!line.isEmpty() && space(line.front()))
-        line = line.sliced(1);
-    while (!line.isEmpty() && space(line.back()))
-        line.chop(1);
-    return line;
-}
-
-// Pixel rows crossed by the polygons, one polygon at a time, as spans added to a count
-// per pixel: a pixel is in the region when any polygon covers it.
+// The polygons' edges crossing each pixel row, counted with their direction (down +1, up
+// -1) at the first pixel whose centre lies right of the crossing: a pixel is in the region
+// when the counts left of it add up to other than 0, the winding rule over all polygons at
+// once, as Windows fills a poly-polygon region. Time grows with the crossings and the
+// pixels, never with how the polygons cross.
 class Raster
 {
 public:
     explicit Raster(QSize size)
         : m_w(size.width())
         , m_h(size.height())
-        , m_cover(size_t(m_w + 1) * size_t(m_h), 0)
-        , m_toggles(m_cover.size(), 0)
+        , m_winding(size_t(m_w + 1) * size_t(m_h), 0)
     {
     }
 
     void addPolygon(const int* xy, int count)
     {
-        qint64 crossed = 0;
-        forEachEdge(xy, count, [&](qint64, qint64 y0, qint64, qint64 y1) { crossed += rows(y0, y1).second; });
-        // A polygon crossing most rows many times is filled in one pass over the grid;
-        // the few crossings of any other are sorted.
-        if (crossed * 8 > qint64(m_cover.size())) {
-            std::fill(m_toggles.begin(), m_toggles.end(), 0);
-            forEachEdge(xy, count, [&](qint64 x0, qint64 y0, qint64 x1, qint64 y1) {
-                crossings(x0, y0, x1, y1, [&](int key) { m_toggles[size_t(key)] ^= 1; });
-            });
-            fillByParity();
-            return;
-        }
-        m_keys.clear();
-        forEachEdge(xy, count, [&](qint64 x0, qint64 y0, qint64 x1, qint64 y1) {
-            crossings(x0, y0, x1, y1, [&](int key) { m_keys.push_back(key); });
-        });
-        std::sort(m_keys.begin(), m_keys.end());
-        // A closed polygon crosses each row an even number of times.
-        for (size_t k = 0; k + 1 < m_keys.size(); k += 2) {
-            ++m_cover[size_t(m_keys[k])];
-            --m_cover[size_t(m_keys[k + 1])];
+        for (int i = 0; i < count; ++i) {
+            const int j = i + 1 < count ? i + 1 : 0;
+            addEdge(xy[2 * i], xy[2 * i + 1], xy[2 * j], xy[2 * j + 1]);
         }
     }
 
@@ -101,74 +77,42 @@ public:
         bool any = false;
         for (int y = 0; y < m_h; ++y) {
             uchar* line = mask.scanLine(y);
-            int depth = 0;
+            int winding = 0;
             for (int x = 0; x < m_w; ++x) {
-                depth += m_cover[size_t(y) * size_t(m_w + 1) + size_t(x)];
-                line[x] = depth > 0 ? 255 : 0;
-                any |= depth > 0;
+                winding += m_winding[size_t(y) * size_t(m_w + 1) + size_t(x)];
+                line[x] = winding != 0 ? 255 : 0;
+                any |= winding != 0;
             }
         }
         return any ? mask : QImage();
     }
 
 private:
-    template<class F> static void forEachEdge(const int* xy, int count, F&& f)
+    // The crossing of each row whose centre line lies between the edge's ends is worked
+    // out as Qt's aliased fill works it out, in 16.16 fixed point from a slope cut to
+    // 1/65536 of a pixel, so that an edge through a pixel's centre falls as it always did.
+    void addEdge(qint64 x0, qint64 y0, qint64 x1, qint64 y1)
     {
-        for (int i = 0; i < count; ++i) {
-            const int j = i + 1 < count ? i + 1 : 0;
-            f(xy[2 * i], xy[2 * i + 1], xy[2 * j], xy[2 * j + 1]);
-        }
-    }
-
-    // The first row an edge crosses and how many, those whose centre line lies between
-    // its ends.
-    std::pair<qint64, qint64> rows(qint64 y0, qint64 y1) const
-    {
-        const qint64 first = std::max<qint64>(std::min(y0, y1), 0);
-        const qint64 last = std::min<qint64>(std::max(y0, y1), m_h);
-        return { first, std::max<qint64>(last - first, 0) };
-    }
-
-    // Where the edge crosses the centre line of each row, as the first pixel whose centre
-    // lies right of it, kept as row * (width + 1) + pixel. The crossing is worked out as
-    // Qt's aliased fill works it out, in 16.16 fixed point from a slope cut to 1/65536 of
-    // a pixel, so that an edge through a pixel's centre falls as it always did.
-    template<class F> void crossings(qint64 x0, qint64 y0, qint64 x1, qint64 y1, F&& add) const
-    {
+        int direction = 1;
         if (y0 > y1) {
             std::swap(x0, x1);
             std::swap(y0, y1);
+            direction = -1;
         }
-        const auto [first, count] = rows(y0, y1);
-        if (count == 0)
+        const qint64 first = std::max<qint64>(y0, 0);
+        const qint64 last = std::min<qint64>(y1, m_h);
+        if (last <= first)
             return;
         constexpr qint64 one = 65536;
         const auto slope = qint64(double(x1 - x0) / double(y1 - y0) * double(one));
         qint64 x = (2 * x0 + 1) * one / 2 + ((slope * ((first - y0) * one + one / 2)) >> 16);
-        for (qint64 y = first; y < first + count; ++y, x += slope)
-            add(int(y * (m_w + 1) + std::clamp<qint64>(x >> 16, 0, m_w)));
-    }
-
-    // Each run between two crossings of a row is inside.
-    void fillByParity()
-    {
-        for (int y = 0; y < m_h; ++y) {
-            const size_t row = size_t(y) * size_t(m_w + 1);
-            bool inside = false;
-            for (int x = 0; x <= m_w; ++x) {
-                if (!m_toggles[row + size_t(x)])
-                    continue;
-                inside = !inside;
-                m_cover[row + size_t(x)] += inside ? 1 : -1;
-            }
-        }
+        for (qint64 y = first; y < last; ++y, x += slope)
+            m_winding[size_t(y * (m_w + 1) + std::clamp<qint64>(x >> 16, 0, m_w))] += direction;
     }
 
     int m_w;
     int m_h;
-    std::vector<int> m_cover;
-    std::vector<uchar> m_toggles;
-    std::vector<int> m_keys;
+    std::vector<int> m_winding;
 };
 
 } // namespace
@@ -177,29 +121,9 @@ QImage mask(const QByteArray& text, const QString& section, QSize size)
 {
     if (size.isEmpty())
         return {};
-    const QString header = QLatin1Char('[') + section + QLatin1Char(']');
-    // Lines are looked at in place: a point list may run to megabytes.
-    QByteArrayView countsText, pointsText;
-    bool inSection = false;
-    for (qsizetype start = 0; start <= text.size();) {
-        qsizetype end = text.indexOf('\n', start);
-        if (end < 0)
-            end = text.size();
-        const QByteArrayView line = trimmed(QByteArrayView(text).sliced(start, end - start));
-        start = end + 1;
-        if (line.startsWith('[')) {
-            inSection = QString::fromLatin1(line).compare(header, Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        const qsizetype eq = line.indexOf('=');
-        if (!inSection || eq < 0 || line.startsWith(';'))
-            continue;
-        const QByteArray key = trimmed(line.first(eq)).toByteArray().toLower();
-        if (key == "numpoints")
-            countsText = line.sliced(eq + 1);
-        else if (key == "pointlist")
-            pointsText = line.sliced(eq + 1);
-    }
+    const QByteArray name = section.toLatin1();
+    const QByteArrayView countsText = ProfileText::value(text, name, "NumPoints").value_or(QByteArrayView());
+    const QByteArrayView pointsText = ProfileText::value(text, name, "PointList").value_or(QByteArrayView());
 
     const QList<int> counts = numbers(countsText, maxPoints + 1);
     qsizetype total = 0;

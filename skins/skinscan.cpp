@@ -113,7 +113,7 @@ bool isSkinAt(int folderFd, const char* name, size_t length, uid_t user)
 
 // The archive name of folderFd is a skin: a regular file, owner-writable (the attribute
 // rule of folders), within the archive limits, whose directory names a main.bmp or a
-// Region.txt where the pictures look for them. Only the end of the file is read, nothing
+// Region.txt as Winamp takes an archive's files. Only the end of the file is read, nothing
 // is inflated; opened without blocking, so that a FIFO that slipped past the caller's type
 // check cannot hang the scan, and without following a link.
 bool isSkinArchiveAt(int folderFd, const char* name, ZipDirectory::Directory& directory)

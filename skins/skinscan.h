@@ -6,7 +6,7 @@
 
 // What a skin is on disk, and the listing of a skin folder. A skin is a folder holding a
 // main.bmp or a Region.txt, or a regular file named *.wsz or *.zip, in any letter case,
-// whose directory names one of them where the pictures look.
+// whose directory names one of them as Winamp takes an archive's files.
 namespace SkinScan {
 
 // True when the path names something that opens for reading and is not a directory.
@@ -28,8 +28,8 @@ bool isArchiveSkin(const QString& skinFolder, const QString& name);
 
 // The listing's rule for the one entry name of folder: a plain folder (not hidden, not a
 // link, owner-writable) holding a main.bmp or a Region.txt, or a regular, not hidden,
-// owner-writable *.wsz or *.zip whose central directory names either, in any case, at its
-// top level or in its single top-level folder. Only an archive's end and directory are
+// owner-writable *.wsz or *.zip whose central directory names either, in any case, as
+// ZipDirectory::chooseEntries takes an archive's files. Only an archive's end and directory are
 // read; a damaged, oversized or zip64 one, or anything not a regular file, is no skin.
 bool isListedSkin(const QString& folder, const QString& name);
 

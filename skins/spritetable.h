@@ -52,9 +52,9 @@ inline constexpr int windowWidth = 275;
 inline constexpr int windowHeight = 116;
 
 // The main window as Winamp draws it when stopped: title bar active, buttons up, mono and
-// stereo both off, the position bar without its thumb, the equalizer and playlist
-// buttons lit because those windows are open. Stopped, Winamp shows no time and no
-// visualisation: main.bmp shows there.
+// stereo both off, the equalizer and playlist buttons lit because those windows are open.
+// Stopped, Winamp draws no position bar, no time and no visualisation: main.bmp shows
+// there.
 inline constexpr Placed mainStopped[] = {
     { { Main, 0, 0, 275, 116 }, 0, 0 }, { { Titlebar, 27, 0, 275, 14 }, 0, 0 }, // active title bar
     { { Titlebar, 0, 0, 9, 9 }, 6, 3 }, // options
@@ -63,9 +63,10 @@ inline constexpr Placed mainStopped[] = {
     { { Titlebar, 18, 0, 9, 9 }, 264, 3 }, // close
     { { Titlebar, 304, 0, 8, 43 }, 10, 22 }, // clutter bar
     { { Playpaus, 18, 0, 9, 9 }, 26, 28 }, // stopped
+    { { Playpaus, 27, 0, 2, 9 }, 24, 28 }, // the strip beside it
     { { Monoster, 29, 12, 27, 12 }, 212, 41 }, // mono, off
     { { Monoster, 0, 12, 29, 12 }, 239, 41 }, // stereo, off
-    { { Posbar, 0, 0, 248, 10 }, 16, 72 }, { { Cbuttons, 0, 0, 23, 18 }, 16, 88 }, // previous
+    { { Cbuttons, 0, 0, 23, 18 }, 16, 88 }, // previous
     { { Cbuttons, 23, 0, 23, 18 }, 39, 88 }, // play
     { { Cbuttons, 46, 0, 23, 18 }, 62, 88 }, // pause
     { { Cbuttons, 69, 0, 23, 18 }, 85, 88 }, // stop
@@ -128,9 +129,10 @@ struct TextField
 };
 inline constexpr TextField songTitle { 111, 27, 31, 154 };
 
-// The equalizer: flat, off, buttons up.
+// The equalizer: flat, off, buttons up; its title bar inactive, the main window being the
+// active one.
 inline constexpr Placed equalizerStopped[] = {
-    { { Eqmain, 0, 0, 275, 116 }, 0, 0 }, { { Eqmain, 0, 134, 275, 14 }, 0, 0 }, // active title bar
+    { { Eqmain, 0, 0, 275, 116 }, 0, 0 }, { { Eqmain, 0, 149, 275, 14 }, 0, 0 }, // inactive title bar
     { { Eqmain, 10, 119, 26, 12 }, 14, 18 }, // on, off
     { { Eqmain, 36, 119, 32, 12 }, 40, 18 }, // auto, off
     { { Eqmain, 224, 164, 44, 12 }, 217, 18 }, // presets
@@ -151,16 +153,17 @@ inline constexpr Sprite eqSliderFrame(int frame)
 }
 inline constexpr Sprite eqSliderThumb { Eqmain, 0, 164, 11, 11 };
 
-// The playlist editor at its smallest, 275 x 116: corners, tiles and the title piece.
-// The title is centred, at (275 - 100) / 2; the 62 and 63 pixels beside it each hold a
-// tile cut to 12 or 13 pixels, then two whole ones.
+// The playlist editor at its smallest, 275 x 116: corners, tiles and the title piece, the
+// top ones inactive (21 pixels down), as the main window is the active one. The title is
+// centred, at (275 - 100) / 2; the 62 and 63 pixels beside it each hold a tile cut to 12
+// or 13 pixels, then two whole ones.
 inline constexpr Placed playlistSmallest[] = {
-    { { Pledit, 0, 0, 25, 20 }, 0, 0 }, // top left, active
-    { { Pledit, 127, 0, 12, 20 }, 25, 0 }, // top filler
-    { { Pledit, 127, 0, 25, 20 }, 37, 0 }, { { Pledit, 127, 0, 25, 20 }, 62, 0 },
-    { { Pledit, 26, 0, 100, 20 }, 87, 0 }, // title
-    { { Pledit, 127, 0, 13, 20 }, 187, 0 }, { { Pledit, 127, 0, 25, 20 }, 200, 0 },
-    { { Pledit, 127, 0, 25, 20 }, 225, 0 }, { { Pledit, 153, 0, 25, 20 }, 250, 0 }, // top right
+    { { Pledit, 0, 21, 25, 20 }, 0, 0 }, // top left
+    { { Pledit, 127, 21, 12, 20 }, 25, 0 }, // top filler
+    { { Pledit, 127, 21, 25, 20 }, 37, 0 }, { { Pledit, 127, 21, 25, 20 }, 62, 0 },
+    { { Pledit, 26, 21, 100, 20 }, 87, 0 }, // title
+    { { Pledit, 127, 21, 13, 20 }, 187, 0 }, { { Pledit, 127, 21, 25, 20 }, 200, 0 },
+    { { Pledit, 127, 21, 25, 20 }, 225, 0 }, { { Pledit, 153, 21, 25, 20 }, 250, 0 }, // top right
     { { Pledit, 0, 42, 12, 29 }, 0, 20 }, // left side
     { { Pledit, 0, 42, 12, 29 }, 0, 49 }, { { Pledit, 31, 42, 20, 29 }, 255, 20 }, // right side with the scroll groove
     { { Pledit, 31, 42, 20, 29 }, 255, 49 }, { { Pledit, 0, 72, 125, 38 }, 0, 78 }, // bottom left
@@ -170,6 +173,15 @@ inline constexpr Placed playlistSmallest[] = {
 inline constexpr Area playlistList { 12, 20, 243, 58 };
 inline constexpr int playlistRowHeight = 13;
 inline constexpr TextField playlistRunningTime { 132, 88, 18, 18 * glyphWidth };
-inline constexpr TextField playlistMiniTime { 191, 101, 5, 5 * glyphWidth };
+// Stopped, Winamp clears the mini time with a blank piece of text.bmp on each of its
+// places, leaving pledit.bmp's colon at 208 to 210.
+inline constexpr Placed playlistMiniTimeCleared[] = {
+    { { Text, 142, 0, 4, 6 }, 189, 101 },
+    { { Text, 142, 0, 5, 6 }, 193, 101 },
+    { { Text, 142, 0, 5, 6 }, 198, 101 },
+    { { Text, 142, 0, 5, 6 }, 203, 101 },
+    { { Text, 142, 0, 5, 6 }, 211, 101 },
+    { { Text, 142, 0, 5, 6 }, 216, 101 },
+};
 
 } // namespace SpriteTable

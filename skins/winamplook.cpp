@@ -2,6 +2,7 @@
 #include "skins/winamplook.h"
 
 #include "skins/previewimage.h"
+#include "skins/profiletext.h"
 #include "skins/skinregion.h"
 #include "skins/spritetable.h"
 
@@ -11,6 +12,7 @@
 #include <QPainter>
 
 #include <array>
+#include <optional>
 #include <cmath>
 
 using namespace SpriteTable;
@@ -104,54 +106,6 @@ QImage canvas()
     return image;
 }
 
-struct PlaylistText
-{
-    QColor normal { 0, 255, 0 };
-    QColor current { 255, 255, 255 };
-    QColor normalBg { 0, 0, 0 };
-    QColor selectedBg { 0, 0, 255 };
-    QString font = QStringLiteral("Arial");
-};
-
-// pledit.txt: the [Text] section of an INI file; colours as #rrggbb, the # optional.
-PlaylistText playlistText(const QByteArray& bytes)
-{
-    PlaylistText result;
-    bool inText = false;
-    for (const QByteArray& raw : bytes.split('\n')) {
-        const QString line = QString::fromLatin1(raw).trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inText = line.compare(QStringLiteral("[Text]"), Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (!inText || eq < 0)
-            continue;
-        const QString key = line.left(eq).trimmed().toLower();
-        const QString value = line.mid(eq + 1).trimmed();
-        if (key == QLatin1String("font")) {
-            if (!value.isEmpty())
-                result.font = value;
-            continue;
-        }
-        const QString hex = value.startsWith(QLatin1Char('#')) ? value.mid(1) : value;
-        bool ok = false;
-        const uint rgb = hex.left(6).toUInt(&ok, 16);
-        if (!ok || hex.size() < 6)
-            continue;
-        const QColor colour = QColor::fromRgb(rgb);
-        if (key == QLatin1String("normal"))
-            result.normal = colour;
-        else if (key == QLatin1String("current"))
-            result.current = colour;
-        else if (key == QLatin1String("normalbg"))
-            result.normalBg = colour;
-        else if (key == QLatin1String("selectedbg"))
-            result.selectedBg = colour;
-    }
-    return result;
-}
-
 // Pixels outside the region become transparent, as the desktop shows through there.
 void shape(QImage& image, const SkinFiles& files, const QString& section)
 {
@@ -172,26 +126,24 @@ void shape(QImage& image, const SkinFiles& files, const QString& section)
 QImage composeMain(const SkinFiles& files)
 {
     const Bitmaps bitmaps(
-        files, { Main, Titlebar, Cbuttons, Playpaus, Monoster, Posbar, Volume, Balance, Shufrep, Text });
+        files, { Main, Titlebar, Cbuttons, Playpaus, Monoster, Volume, Balance, Shufrep, Text });
     QImage image = canvas();
     QPainter painter(&image);
     blitAll(painter, bitmaps, mainStopped);
 
-    // The volume we show is half of Winamp's 0 to 100 %, the balance in the middle of
-    // -100 to 100; the background frame follows the same fraction as the thumb.
-    constexpr int volume = 50;
-    constexpr int volumeMax = 100;
+    // Winamp's first volume, 200 of 255, and its balance in the middle of -127 to 127;
+    // frame and thumb position are truncated, as Winamp works them out.
+    constexpr int volume = 200;
+    constexpr int volumeMax = 255;
     constexpr int balance = 0;
-    constexpr int balanceMax = 100;
-    blit(painter, bitmaps, volumeFrame(rounded(double(volume) * (sliderFrames - 1) / volumeMax)), volumeArea.x,
-        volumeArea.y);
-    blit(painter, bitmaps, volumeThumb, volumeArea.x + rounded(double(volume) * volumeTravel / volumeMax),
+    constexpr int balanceMax = 127;
+    blit(painter, bitmaps, volumeFrame(volume * (sliderFrames - 1) / volumeMax), volumeArea.x, volumeArea.y);
+    blit(painter, bitmaps, volumeThumb, volumeArea.x + volume * volumeTravel / volumeMax,
         volumeArea.y + sliderThumbTop);
-    blit(painter, bitmaps, balanceFrame(rounded(double(std::abs(balance)) * (sliderFrames - 1) / balanceMax)),
-        balanceArea.x, balanceArea.y);
+    blit(painter, bitmaps, balanceFrame(std::abs(balance) * (sliderFrames - 1) / balanceMax), balanceArea.x,
+        balanceArea.y);
     blit(painter, bitmaps, balanceThumb,
-        balanceArea.x + rounded(double(balance + balanceMax) * balanceTravel / (2 * balanceMax)),
-        balanceArea.y + sliderThumbTop);
+        balanceArea.x + (balance + balanceMax) * balanceTravel / (2 * balanceMax), balanceArea.y + sliderThumbTop);
 
     text(painter, bitmaps, QStringLiteral("1. Hadrel (3:45)"), songTitle);
     painter.end();
@@ -199,7 +151,41 @@ QImage composeMain(const SkinFiles& files)
     return image;
 }
 
+// The colour as Winamp reads it: "#" optional, then as many hex digits as there are, the
+// low 24 bits kept; no digits is black.
+QColor colour(std::optional<QByteArrayView> value, QColor fallback)
+{
+    if (!value || value->isEmpty())
+        return fallback;
+    QByteArrayView digits = *value;
+    if (digits.startsWith('#'))
+        digits = digits.sliced(1);
+    quint32 rgb = 0;
+    for (const char c : digits) {
+        const int digit = c >= '0' && c <= '9' ? c - '0'
+            : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10
+                                                     : -1;
+        if (digit < 0)
+            break;
+        rgb = rgb << 4 | quint32(digit);
+    }
+    return QColor::fromRgb(rgb & 0xffffff);
+}
+
 } // namespace
+
+PlaylistText playlistText(const QByteArray& bytes)
+{
+    PlaylistText result;
+    result.normal = colour(ProfileText::value(bytes, "Text", "Normal"), result.normal);
+    result.current = colour(ProfileText::value(bytes, "Text", "Current"), result.current);
+    result.normalBg = colour(ProfileText::value(bytes, "Text", "NormalBG"), result.normalBg);
+    result.selectedBg = colour(ProfileText::value(bytes, "Text", "SelectedBG"), result.selectedBg);
+    const auto font = ProfileText::value(bytes, "Text", "Font");
+    if (font && !font->isEmpty())
+        result.font = QString::fromLatin1(*font);
+    return result;
+}
 
 QStringList fileNames()
 {
@@ -212,7 +198,7 @@ QStringList mainWindowFileNames()
 {
     QStringList names;
     for (int b = 0; b < BitmapCount; ++b) {
-        if (b != Eqmain && b != Pledit)
+        if (b != Eqmain && b != Pledit && b != Posbar)
             names << QLatin1String(bitmapFiles[size_t(b)]);
     }
     names << QLatin1String(regionFile);
@@ -285,8 +271,7 @@ QImage playlist(const SkinFiles& files)
     }
     painter.setClipping(false);
     text(painter, bitmaps, QStringLiteral("3:45/16:02"), playlistRunningTime);
-    // Stopped: no time, only blanks.
-    text(painter, bitmaps, QString(), playlistMiniTime);
+    blitAll(painter, bitmaps, playlistMiniTimeCleared);
     return image;
 }
 

@@ -3,6 +3,7 @@
 
 #include "skins/skinfiles.h"
 
+#include <QColor>
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,18 @@ namespace WinampLook {
 // Lower-case names of the files the pictures below are made from.
 QStringList fileNames();
 QStringList mainWindowFileNames();
+
+// The playlist's colours and font, from pledit.txt as Winamp reads its [Text] section:
+// the first key of a name counts, an empty or missing value keeps the default.
+struct PlaylistText
+{
+    QColor normal { 0, 255, 0 };
+    QColor current { 255, 255, 255 };
+    QColor normalBg { 0, 0, 0 };
+    QColor selectedBg { 0, 0, 0xc6 };
+    QString font = QStringLiteral("Arial");
+};
+PlaylistText playlistText(const QByteArray& bytes);
 
 QImage mainWindow(const SkinFiles& files);
 QImage equalizer(const SkinFiles& files);

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skins/zipdirectory.h"
 
-#include "skins/skinarchive.h"
-
+#include <QHash>
 #include <QStringDecoder>
 #include <QVarLengthArray>
 
 #include <bzlib.h>
 #include <libdeflate.h>
 
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,104 +97,34 @@ struct Span
     int length;
 };
 
-struct Parts
-{
-    Span span[SkinArchive::maxEntryDepth];
-    int count;
-};
+// No file name on Windows is longer.
+constexpr int maxBaseNameLength = 255;
 
-// The name's length as QString counts it, in UTF-16 code units.
-int codeUnits(const Entry& entry)
+// The entry's file name as an unzipper on Windows writes it into one folder: what follows
+// the last "\" or "/". Empty when no file of it could be made there: a name too long, or
+// one with a character Windows refuses in file names.
+Span baseName(const Entry& entry)
 {
-    int units = 0;
-    for (int at = 0; at < entry.nameLength; at += charLength(entry, at)) {
-        const uchar c = uchar(entry.name[at]);
-        if (!entry.utf8 || (c & 0xc0) != 0x80)
-            units += entry.utf8 && c >= 0xf0 ? 2 : 1;
-    }
-    return units;
-}
-
-// The components of the entry's name as the reader and the unpacker take them apart:
-// "\" and "/" both separate, "." and empty components are dropped. False for an absolute
-// name, a drive letter, "..", or a name deeper or longer than a skin's. One tight pass:
-// the scan runs it over every record of every archive.
-bool splitName(const Entry& entry, Parts& parts)
-{
-    parts.count = 0;
     const auto* name = reinterpret_cast<const uchar*>(entry.name);
     const int length = entry.nameLength;
-    if (length > 0 && (name[0] == '/' || name[0] == '\\'))
-        return false;
-    const bool cp932 = !entry.utf8;
-    // Eight bytes at a time past those that are no separator (nor, in CP932, a lead byte).
-    constexpr quint64 ones = 0x0101010101010101ull;
-    constexpr quint64 highs = 0x8080808080808080ull;
-    auto holds = [](quint64 word, uchar c) {
-        const quint64 x = word ^ (ones * c);
-        return (x - ones) & ~x & highs;
-    };
-    const quint64 nonAscii = cp932 ? highs : 0;
-    int start = 0;
-    for (int at = 0;; ++at) {
-        for (quint64 word; at + 8 <= length; at += 8) {
-            std::memcpy(&word, name + at, 8);
-            if ((holds(word, '/') | holds(word, '\\') | (word & nonAscii)) != 0)
-                break;
+    int from = 0;
+    bool refused = false;
+    for (int at = 0; at < length; at += charLength(entry, at)) {
+        const uchar c = name[at];
+        if (c == '/' || c == '\\') {
+            from = at + 1;
+            refused = false;
+        } else if (c < 0x20 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '?' || c == '*') {
+            refused = true;
         }
-        if (at < length && name[at] != '/' && name[at] != '\\') {
-            // A CP932 lead byte takes its trail byte along, which may look like "\".
-            if (cp932 && name[at] >= 0x81 && isLeadByte(name[at]) && at + 1 < length)
-                ++at;
-            continue;
-        }
-        const int size = at - start;
-        if (size == 2 && name[start] == '.' && name[start + 1] == '.')
-            return false;
-        if (size > 0 && !(size == 1 && name[start] == '.')) {
-            if (parts.count == SkinArchive::maxEntryDepth)
-                return false;
-            parts.span[parts.count++] = { start, size };
-        }
-        if (at >= length)
-            break;
-        start = at + 1;
     }
-    // A name of no more bytes than the limit has no more code units either.
-    if (length > SkinArchive::maxEntryNameLength && codeUnits(entry) > SkinArchive::maxEntryNameLength)
-        return false;
-    if (parts.count > 0 && parts.span[0].length == 2 && name[parts.span[0].from + 1] == ':') {
-        const uchar c = name[parts.span[0].from] | 0x20;
-        if (c >= 'a' && c <= 'z')
-            return false;
-    }
-    return true;
+    const int size = length - from;
+    return { from, refused || size > maxBaseNameLength ? 0 : size };
 }
 
 uchar asciiLower(uchar c)
 {
     return c >= 'A' && c <= 'Z' ? uchar(c + ('a' - 'A')) : c;
-}
-
-// Two components equal but for the case of ASCII letters. Only the bytes of one encoding
-// are compared: a CP932 name and a UTF-8 one of the same text differ.
-bool sameIgnoringCase(const Entry& a, Span sa, const Entry& b, Span sb)
-{
-    if (sa.length != sb.length || a.utf8 != b.utf8)
-        return false;
-    if (std::memcmp(a.name + sa.from, b.name + sb.from, size_t(sa.length)) == 0)
-        return true;
-    for (int i = 0; i < sa.length;) {
-        const int length = charLength(a, sa.from + i);
-        if (length == 2) {
-            if (a.name[sa.from + i] != b.name[sb.from + i] || a.name[sa.from + i + 1] != b.name[sb.from + i + 1])
-                return false;
-        } else if (asciiLower(uchar(a.name[sa.from + i])) != asciiLower(uchar(b.name[sb.from + i]))) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
 }
 
 bool isName(const Entry& entry, Span part, const QByteArray& lowerName)
@@ -335,6 +265,8 @@ Status Directory::read(int fd, qint64 fileSize, int maxEntries)
         entry.flags = u16(r + 8);
         entry.utf8 = (entry.flags & 0x800) != 0;
         entry.method = u16(r + 10);
+        entry.modifiedTime = u16(r + 12);
+        entry.modifiedDate = u16(r + 14);
         entry.crc = u32(r + 16);
         entry.compressedSize = u32(r + 20);
         entry.size = u32(r + 24);
@@ -374,42 +306,42 @@ Kind kindOf(const Entry& entry)
 
 namespace {
 
-// Walks the skin's files as the pictures look for them: onFile(index, depth, last name
-// component) for every unencrypted file at the top level (depth 0) or a folder down
-// (depth 1). The depth the skin lies at, 1 when everything is in one top-level folder;
-// -1 for an unsafe archive.
-template<typename OnFile> int walkSkin(const Directory& directory, OnFile onFile)
+bool hasSkinExtension(const Entry& entry, Span base)
+{
+    if (base.length < 5 || entry.name[base.from + base.length - 4] != '.')
+        return false;
+    const char* extension = entry.name + base.from + base.length - 3;
+    for (const char* known : { "bmp", "txt", "cur", "ini" }) {
+        if (strncasecmp(extension, known, 3) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool isMacFork(const Entry& entry)
+{
+    return entry.nameLength > 9 && std::memcmp(entry.name, "__MACOSX", 8) == 0
+        && (entry.name[8] == '/' || entry.name[8] == '\\');
+}
+
+// The entries Winamp takes out of a skin archive, in directory order: onFile(index, base
+// name) for every file whose base name ends in .bmp, .txt, .cur or .ini, whatever folder
+// it lies in (Winamp drops the folders, so a path that would climb out of its folder, or
+// start at a drive, is only its base name). Folders, links, devices, encrypted entries
+// and the forks a Mac adds under __MACOSX/ are passed over. Of several entries of one name
+// the last counts, as on the case-blind disk Winamp unpacks onto; that choice is the
+// caller's.
+template<typename OnFile> void forEachSkinEntry(const Directory& directory, OnFile onFile)
 {
     const std::vector<Entry>& entries = directory.entries();
-    Parts parts;
-    const Entry* firstTop = nullptr;
-    Span firstTopSpan {};
-    bool severalTops = false;
-    bool fileAtTop = false;
     for (size_t i = 0; i < entries.size(); ++i) {
         const Entry& entry = entries[i];
-        const Kind kind = kindOf(entry);
-        if (kind == Kind::refused || !splitName(entry, parts))
-            return -1;
-        if (parts.count == 0)
+        if (entry.encrypted() || kindOf(entry) != Kind::file || isMacFork(entry))
             continue;
-        const Span top = parts.span[0];
-        if (top.length == 8 && std::memcmp(entry.name + top.from, "__MACOSX", 8) == 0)
-            continue;
-        if (!firstTop) {
-            firstTop = &entry;
-            firstTopSpan = top;
-        } else if (!severalTops && !sameIgnoringCase(*firstTop, firstTopSpan, entry, top)) {
-            severalTops = true;
-        }
-        if (kind != Kind::file)
-            continue;
-        fileAtTop = fileAtTop || parts.count == 1;
-        if (parts.count > 2 || entry.encrypted())
-            continue;
-        onFile(int(i), parts.count - 1, parts.span[parts.count - 1]);
+        const Span base = baseName(entry);
+        if (hasSkinExtension(entry, base))
+            onFile(int(i), base);
     }
-    return firstTop && !severalTops && !fileAtTop ? 1 : 0;
 }
 
 } // namespace
@@ -417,40 +349,38 @@ template<typename OnFile> int walkSkin(const Directory& directory, OnFile onFile
 bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNames, QList<int>& chosen)
 {
     const qsizetype count = lowerNames.size();
-    // Per name: the last entry at the top level, and the last one a folder down.
-    QVarLengthArray<int, 64> found(count * 2);
-    std::fill(found.begin(), found.end(), -1);
     chosen.fill(-1, count);
     const std::vector<Entry>& entries = directory.entries();
-    const int level = walkSkin(directory, [&](int index, int depth, Span last) {
+    forEachSkinEntry(directory, [&](int index, Span base) {
         for (qsizetype n = 0; n < count; ++n) {
-            if (isName(entries[size_t(index)], last, lowerNames[n]))
-                found[n * 2 + depth] = index;
+            if (isName(entries[size_t(index)], base, lowerNames[n]))
+                chosen[n] = index;
         }
     });
-    if (level < 0)
-        return false;
-    for (qsizetype n = 0; n < count; ++n)
-        chosen[n] = found[n * 2 + level];
     return true;
 }
 
 bool skinFiles(const Directory& directory, QList<SkinFile>& files)
 {
     files.clear();
-    QList<SkinFile> levels[2];
+    QHash<QString, qsizetype> byName; // case-folded, as Windows compares file names
     const std::vector<Entry>& entries = directory.entries();
-    const int level = walkSkin(directory, [&](int index, int depth, Span last) {
+    // Names not marked as UTF-8 are in the code page of the Windows that zipped them,
+    // Japanese for the skins we know.
+    QStringDecoder windows("windows-31j");
+    forEachSkinEntry(directory, [&](int index, Span base) {
         const Entry& entry = entries[size_t(index)];
-        const QByteArray bytes(entry.name + last.from, last.length);
-        // Names not marked as UTF-8 are in the code page of the Windows that zipped them,
-        // Japanese for the skins we know, as the unpacker takes them.
-        QStringDecoder windows("windows-31j");
-        levels[depth].append({ index, entry.utf8 || !windows.isValid() ? QString::fromUtf8(bytes) : windows(bytes) });
+        const QByteArray bytes(entry.name + base.from, base.length);
+        windows.resetState();
+        const QString name = entry.utf8 || !windows.isValid() ? QString::fromUtf8(bytes) : windows(bytes);
+        const auto known = byName.constFind(name.toCaseFolded());
+        if (known != byName.cend()) {
+            files[*known].index = index; // the first spelling, the last one's bytes
+            return;
+        }
+        byName.insert(name.toCaseFolded(), files.size());
+        files.append({ index, name });
     });
-    if (level < 0)
-        return false;
-    files = levels[level];
     return true;
 }
 

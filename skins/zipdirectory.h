@@ -38,6 +38,8 @@ struct Entry
     quint32 size;
     quint32 localOffset;
     quint32 externalAttributes;
+    quint16 modifiedTime; // DOS time and date, local time
+    quint16 modifiedDate;
 
     bool encrypted() const { return (flags & 0x41) != 0; }
 };
@@ -62,23 +64,23 @@ enum class Kind { file, folder, refused };
 Kind kindOf(const Entry& entry);
 
 // Which entry is each of the files named lowerNames (lower-case ASCII) of the skin packed
-// in directory: looked for at the top level or, when everything lies in one top-level
-// folder, in that folder; names compared ignoring case; of several spellings the last in
-// the directory, as Winamp ends up with after unpacking onto a case-blind disk. Encrypted
-// entries are passed over. chosen gets an index into entries() or -1 per name; false, with
-// nothing chosen, when an entry is unsafe (links, absolute paths, "..", too deep or long).
+// in directory, chosen as Winamp unpacks a skin: every .bmp, .txt, .cur and .ini entry at
+// any depth goes by its base name (after the last "\\" or "/"), of several entries of a
+// name ignoring case the last one; folders, links, devices, encrypted entries and a Mac's
+// __MACOSX/ forks are passed over, everything else ignored. chosen gets an index into
+// entries() or -1 per name. Always true: a path that would be unsafe is only its base name.
 bool chooseEntries(const Directory& directory, const QList<QByteArray>& lowerNames, QList<int>& chosen);
 
-// A file of the skin packed in a directory: its index in entries(), and the last
-// component of its name, decoded.
+// A file of the skin packed in a directory: its index in entries(), and its base name,
+// decoded.
 struct SkinFile
 {
     int index;
     QString name;
 };
-// Every file that chooseEntries chooses among, in directory order: at the top level or,
-// when everything lies in one top-level folder, in that folder; encrypted ones passed
-// over. False, with no file, when an entry is unsafe.
+// Every file of the skin as chooseEntries chooses among them, once per name ignoring case
+// (Windows' comparison, also of non-ASCII letters), in the order the names first appear:
+// the first entry's spelling, the last one's index. Always true.
 bool skinFiles(const Directory& directory, QList<SkinFile>& files);
 // The entry's bytes into out, at most limit of them: stored, deflated or bzip2 data (what
 // libarchive wrote and read for us before), read straight from fd and checked against its

@@ -272,13 +272,16 @@ void TestSkinScan::listsOnlyArchivesThatAreSkins()
     QVERIFY(zip("Modern.zip", { "skin.xml", "player.png", "xml/player-elements.xml" }));
     QVERIFY(zip("PngOnly.wsz", { "main.png", "eqmain.png" }));
     QVERIFY(zip("PngRegion.wsz", { "MAIN.png", "REGION.TXT" }));
+    // Files count by base name at any depth, as Winamp unpacks them; a Mac's forks never.
     QVERIFY(zip("TwoFolders.wsz", { "a/main.bmp", "b/readme.txt" }));
-    QVERIFY(zip("TooDeep.wsz", { "top/skin/main.bmp" }));
+    QVERIFY(zip("Deep.wsz", { "top/skin/main.bmp" }));
     QVERIFY(zip("FileBeside.wsz", { "readme.txt", "top/main.bmp" }));
+    QVERIFY(zip("MacFork.wsz", { "__MACOSX/main.bmp", "skin/main.png" }));
     QVERIFY(mkfifo(QFile::encodeName(root + "x.wsz").constData(), 0644) == 0);
     QVERIFY(QDir().mkpath(root + "Folder.zip"));
 
-    const QStringList skins { "Base.wsz", "green", "Paper.ZIP", "PngRegion.wsz" };
+    const QStringList skins { "Base.wsz", "Deep.wsz", "FileBeside.wsz", "green", "Paper.ZIP", "PngRegion.wsz",
+        "TwoFolders.wsz" };
     QCOMPARE(SkinScan::listSkins(root), skins);
     for (const QString& name :
         QDir(root).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))

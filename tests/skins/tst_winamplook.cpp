@@ -35,8 +35,8 @@ QString realSkin(const QString& name)
     return slashed(QDir(sharedSkinsFolder()).filePath(name));
 }
 
-// Qt's own aliased fill of a section's polygons, united: how windows were shaped before
-// regions were rasterised on the pixel grid, and what the grid must keep giving.
+// Qt's own aliased fill of a section's polygons, all at once by the winding rule: what the
+// pixel grid must give.
 QImage qtFill(const QByteArray& text, const QString& section)
 {
     static const QRegularExpression number(QStringLiteral("-?\\d+"));
@@ -51,18 +51,19 @@ QImage qtFill(const QByteArray& text, const QString& section)
             || (key != QLatin1String("numpoints") && key != QLatin1String("pointlist")))
             continue;
         QList<int>& values = key == QLatin1String("numpoints") ? counts : points;
-        values.clear();
+        if (!values.isEmpty())
+            continue;
         for (auto it = number.globalMatch(line.section(QLatin1Char('='), 1)); it.hasNext();)
             values << it.next().captured().toInt();
     }
     QPainterPath shape;
+    shape.setFillRule(Qt::WindingFill);
     for (qsizetype next = 0; const int count : std::as_const(counts)) {
         QPolygonF polygon;
         for (int i = 0; i < count && next + 1 < points.size(); ++i, next += 2)
             polygon << QPointF(points[next], points[next + 1]);
-        QPainterPath part;
-        part.addPolygon(polygon);
-        shape = shape.united(part);
+        shape.addPolygon(polygon);
+        shape.closeSubpath();
     }
     QImage mask(275, 116, QImage::Format_Alpha8);
     mask.fill(0);
@@ -83,6 +84,8 @@ private slots:
     void regionIsQtsFillOnRealSkins_data();
     void regionIsQtsFillOnRealSkins();
     void regionPointsAreCapped();
+    void regionIsReadAndFilledAsWindowsDoes();
+    void pleditTextIsReadAsWinampReadsIt();
     void viewShowsTheThreeDoubledAndEscapeCloses();
 };
 
@@ -99,6 +102,10 @@ void TestWinampLook::spritesComeFromTheirBitmaps_data()
                                       << "main.bmp" << QPoint(52, 31) << QPoint(52, 31);
     QTest::newRow("DinoCity stopped") << "CR2JPN-DinoCity"
                                       << "playpaus.bmp" << QPoint(22, 4) << QPoint(30, 32);
+    QTest::newRow("DinoCity strip beside stop") << "CR2JPN-DinoCity"
+                                                << "playpaus.bmp" << QPoint(28, 4) << QPoint(25, 32);
+    QTest::newRow("Topaz no position bar") << "TopazAmp1-2"
+                                           << "main.bmp" << QPoint(30, 76) << QPoint(30, 76);
     QTest::newRow("Topaz eject button") << "TopazAmp1-2"
                                         << "cbuttons.bmp" << QPoint(114, 0) << QPoint(136, 89);
     QTest::newRow("Topaz no time") << "TopazAmp1-2"
@@ -108,17 +115,24 @@ void TestWinampLook::spritesComeFromTheirBitmaps_data()
     // The song title is 16 glyphs, then blanks (column 30 of text.bmp) to the 31st.
     QTest::newRow("Topaz song title filled") << "TopazAmp1-2"
                                              << "text.bmp" << QPoint(152, 3) << QPoint(193, 30);
-    QTest::newRow("Topaz volume thumb at 26") << "TopazAmp1-2"
-                                              << "volume.bmp" << QPoint(20, 426) << QPoint(138, 62);
+    // Volume 200 of 255: frame 21, the thumb at 147.
+    QTest::newRow("Topaz volume frame 21") << "TopazAmp1-2"
+                                           << "volume.bmp" << QPoint(3, 21 * 15 + 5) << QPoint(110, 62);
+    QTest::newRow("Topaz volume thumb at 147") << "TopazAmp1-2"
+                                               << "volume.bmp" << QPoint(20, 426) << QPoint(152, 62);
     // Below 116: the equalizer, then the playlist editor from 232.
     QTest::newRow("Topaz equalizer slider frame 14 at 0 dB") << "TopazAmp1-2"
                                                              << "eqmain.bmp" << QPoint(25, 266) << QPoint(33, 116 + 75);
-    QTest::newRow("Topaz playlist title at 87") << "TopazAmp1-2"
-                                                << "pledit.bmp" << QPoint(60, 10) << QPoint(121, 232 + 10);
+    QTest::newRow("Topaz equalizer title inactive") << "TopazAmp1-2"
+                                                    << "eqmain.bmp" << QPoint(100, 154) << QPoint(100, 116 + 5);
+    QTest::newRow("Topaz playlist title at 87 inactive") << "TopazAmp1-2"
+                                                         << "pledit.bmp" << QPoint(60, 31) << QPoint(121, 232 + 10);
     QTest::newRow("Topaz running time filled") << "TopazAmp1-2"
                                                << "text.bmp" << QPoint(151, 2) << QPoint(193, 232 + 90);
-    QTest::newRow("Topaz mini time blank") << "TopazAmp1-2"
-                                           << "text.bmp" << QPoint(151, 2) << QPoint(192, 232 + 103);
+    QTest::newRow("Topaz mini time cleared") << "TopazAmp1-2"
+                                             << "text.bmp" << QPoint(145, 2) << QPoint(192, 232 + 103);
+    QTest::newRow("Topaz mini time colon kept") << "TopazAmp1-2"
+                                                << "pledit.bmp" << QPoint(209, 95) << QPoint(208, 232 + 101);
     QTest::newRow("Topaz title bar") << "TopazAmp1-2"
                                      << "titlebar.bmp" << QPoint(127, 5) << QPoint(100, 5);
     QTest::newRow("Topaz equalizer lit") << "TopazAmp1-2"
@@ -219,6 +233,38 @@ void TestWinampLook::regionPointsAreCapped()
     QCOMPARE(atCap, qtFill(combOnly, QStringLiteral("Normal")));
     // One point more is ignored, as any region that does not add up: the window stays square.
     QVERIFY(SkinRegion::mask(region(counts + ",1", "9,9"), QStringLiteral("Normal"), QSize(275, 116)).isNull());
+}
+
+void TestWinampLook::regionIsReadAndFilledAsWindowsDoes()
+{
+    auto inside = [](const QByteArray& pointList, QPoint at, const QByteArray& counts = "5") {
+        const QImage mask = SkinRegion::mask(
+            "[normal]\nNumPoints=" + counts + "\nNumPoints=1\nPointList=" + pointList, "Normal", QSize(275, 116));
+        return !mask.isNull() && qAlpha(mask.pixel(at)) == 255;
+    };
+    // A star winds round its middle twice: filled by the winding rule, hollow by even-odd.
+    const QByteArray star = "50,10 74,84\t12,38, 88,38 26,84";
+    QVERIFY(inside(star, { 50, 50 }));
+    QVERIFY(inside(star, { 50, 20 }));
+    // All polygons at once: squares wound the same way overlap filled, opposite ways hollow.
+    QVERIFY(inside("0,0 40,0 40,40 0,40 20,20 60,20 60,60 20,60", { 30, 30 }, "4,4"));
+    QVERIFY(!inside("0,0 40,0 40,40 0,40 20,20 20,60 60,60 60,20", { 30, 30 }, "4,4"));
+    QVERIFY(inside("0,0 40,0 40,40 0,40 20,20 20,60 60,60 60,20", { 50, 50 }, "4,4"));
+    // Reading stops at any other character: then the counts disagree, the window is square.
+    QVERIFY(!inside("50,10 74,84;12,38, 88,38 26,84", { 50, 20 }));
+}
+
+void TestWinampLook::pleditTextIsReadAsWinampReadsIt()
+{
+    const WinampLook::PlaylistText defaults = WinampLook::playlistText({});
+    QCOMPARE(defaults.selectedBg, QColor(0, 0, 0xc6));
+    const WinampLook::PlaylistText text = WinampLook::playlistText(
+        "[TEXT]\r\nNormal = #112233 \r\nnormal=#445566\r\nCurrent=\r\nNormalBG=1234567\r\nSelectedBG=#12g4\r\n");
+    QCOMPARE(text.normal, QColor(0x11, 0x22, 0x33)); // the first key of a name
+    QCOMPARE(text.current, defaults.current); // empty: the default
+    QCOMPARE(text.normalBg, QColor(0x23, 0x45, 0x67)); // "#" optional, the low 24 bits
+    QCOMPARE(text.selectedBg, QColor(0, 0, 0x12)); // the digits up to the first other character
+    QCOMPARE(WinampLook::playlistText("[Text]\nNormal=#xyz").normal, QColor(Qt::black));
 }
 
 void TestWinampLook::viewShowsTheThreeDoubledAndEscapeCloses()
