@@ -3,7 +3,6 @@
 
 #include <QHash>
 #include <QStringDecoder>
-#include <QVarLengthArray>
 
 #include <bzlib.h>
 #include <libdeflate.h>

@@ -102,8 +102,8 @@ void TestWinampLook::spritesComeFromTheirBitmaps_data()
                                       << "main.bmp" << QPoint(52, 31) << QPoint(52, 31);
     QTest::newRow("DinoCity stopped") << "CR2JPN-DinoCity"
                                       << "playpaus.bmp" << QPoint(22, 4) << QPoint(30, 32);
-    QTest::newRow("DinoCity strip beside stop") << "CR2JPN-DinoCity"
-                                                << "playpaus.bmp" << QPoint(28, 4) << QPoint(25, 32);
+    QTest::newRow("Topaz strip beside stop") << "TopazAmp1-2"
+                                             << "playpaus.bmp" << QPoint(27, 0) << QPoint(24, 28);
     QTest::newRow("Topaz no position bar") << "TopazAmp1-2"
                                            << "main.bmp" << QPoint(30, 76) << QPoint(30, 76);
     QTest::newRow("Topaz eject button") << "TopazAmp1-2"
@@ -116,21 +116,21 @@ void TestWinampLook::spritesComeFromTheirBitmaps_data()
     QTest::newRow("Topaz song title filled") << "TopazAmp1-2"
                                              << "text.bmp" << QPoint(152, 3) << QPoint(193, 30);
     // Volume 200 of 255: frame 21, the thumb at 147.
-    QTest::newRow("Topaz volume frame 21") << "TopazAmp1-2"
-                                           << "volume.bmp" << QPoint(3, 21 * 15 + 5) << QPoint(110, 62);
+    QTest::newRow("Turquoise volume frame 21") << "XMMS-Turquoise"
+                                               << "volume.bmp" << QPoint(16, 21 * 15 + 5) << QPoint(123, 62);
     QTest::newRow("Topaz volume thumb at 147") << "TopazAmp1-2"
                                                << "volume.bmp" << QPoint(20, 426) << QPoint(152, 62);
     // Below 116: the equalizer, then the playlist editor from 232.
     QTest::newRow("Topaz equalizer slider frame 14 at 0 dB") << "TopazAmp1-2"
                                                              << "eqmain.bmp" << QPoint(25, 266) << QPoint(33, 116 + 75);
     QTest::newRow("Topaz equalizer title inactive") << "TopazAmp1-2"
-                                                    << "eqmain.bmp" << QPoint(100, 154) << QPoint(100, 116 + 5);
+                                                    << "eqmain.bmp" << QPoint(126, 149) << QPoint(126, 116);
     QTest::newRow("Topaz playlist title at 87 inactive") << "TopazAmp1-2"
                                                          << "pledit.bmp" << QPoint(60, 31) << QPoint(121, 232 + 10);
     QTest::newRow("Topaz running time filled") << "TopazAmp1-2"
                                                << "text.bmp" << QPoint(151, 2) << QPoint(193, 232 + 90);
     QTest::newRow("Topaz mini time cleared") << "TopazAmp1-2"
-                                             << "text.bmp" << QPoint(145, 2) << QPoint(192, 232 + 103);
+                                             << "text.bmp" << QPoint(142, 2) << QPoint(189, 232 + 103);
     QTest::newRow("Topaz mini time colon kept") << "TopazAmp1-2"
                                                 << "pledit.bmp" << QPoint(209, 95) << QPoint(208, 232 + 101);
     QTest::newRow("Topaz title bar") << "TopazAmp1-2"
