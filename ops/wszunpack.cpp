@@ -140,7 +140,8 @@ Result failed(const Failure& failure, Error::Number number = Error::PathAccess)
 
 // The limits of the pictures, applied before anything is inflated: the archive's size,
 // and its records counted one by one.
-Failure readDirectory(const QString& archivePath, int archiveFd, const struct stat& st, ZipDirectory::Directory& directory)
+Failure readDirectory(
+    const QString& archivePath, int archiveFd, const struct stat& st, ZipDirectory::Directory& directory)
 {
     if (!S_ISREG(st.st_mode))
         return { Problem::Unreadable, {} };
@@ -189,7 +190,7 @@ Failure chooseFiles(const ZipDirectory::Directory& directory, QList<ZipDirectory
 // The entry's DOS time stamp, local time as Windows keeps it.
 time_t modified(const ZipDirectory::Entry& entry)
 {
-    struct tm local {};
+    tm local = {};
     local.tm_year = (entry.modifiedDate >> 9) + 80;
     local.tm_mon = ((entry.modifiedDate >> 5) & 15) - 1;
     local.tm_mday = entry.modifiedDate & 31;

@@ -12,8 +12,8 @@
 #include <QPainter>
 
 #include <array>
-#include <optional>
 #include <cmath>
+#include <optional>
 
 using namespace SpriteTable;
 
@@ -125,8 +125,7 @@ void shape(QImage& image, const SkinFiles& files, const QString& section)
 
 QImage composeMain(const SkinFiles& files)
 {
-    const Bitmaps bitmaps(
-        files, { Main, Titlebar, Cbuttons, Playpaus, Monoster, Volume, Balance, Shufrep, Text });
+    const Bitmaps bitmaps(files, { Main, Titlebar, Cbuttons, Playpaus, Monoster, Volume, Balance, Shufrep, Text });
     QImage image = canvas();
     QPainter painter(&image);
     blitAll(painter, bitmaps, mainStopped);
@@ -138,17 +137,25 @@ QImage composeMain(const SkinFiles& files)
     constexpr int balance = 0;
     constexpr int balanceMax = 127;
     blit(painter, bitmaps, volumeFrame(volume * (sliderFrames - 1) / volumeMax), volumeArea.x, volumeArea.y);
-    blit(painter, bitmaps, volumeThumb, volumeArea.x + volume * volumeTravel / volumeMax,
-        volumeArea.y + sliderThumbTop);
+    blit(
+        painter, bitmaps, volumeThumb, volumeArea.x + volume * volumeTravel / volumeMax, volumeArea.y + sliderThumbTop);
     blit(painter, bitmaps, balanceFrame(std::abs(balance) * (sliderFrames - 1) / balanceMax), balanceArea.x,
         balanceArea.y);
-    blit(painter, bitmaps, balanceThumb,
-        balanceArea.x + (balance + balanceMax) * balanceTravel / (2 * balanceMax), balanceArea.y + sliderThumbTop);
+    blit(painter, bitmaps, balanceThumb, balanceArea.x + (balance + balanceMax) * balanceTravel / (2 * balanceMax),
+        balanceArea.y + sliderThumbTop);
 
     text(painter, bitmaps, QStringLiteral("1. Hadrel (3:45)"), songTitle);
     painter.end();
     shape(image, files, QStringLiteral("Normal"));
     return image;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    const char lower = char(c | 0x20);
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
 }
 
 // The colour as Winamp reads it: "#" optional, then as many hex digits as there are, the
@@ -162,9 +169,7 @@ QColor colour(std::optional<QByteArrayView> value, QColor fallback)
         digits = digits.sliced(1);
     quint32 rgb = 0;
     for (const char c : digits) {
-        const int digit = c >= '0' && c <= '9' ? c - '0'
-            : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 'a' + 10
-                                                     : -1;
+        const int digit = hexDigit(c);
         if (digit < 0)
             break;
         rgb = rgb << 4 | quint32(digit);

@@ -82,8 +82,8 @@ struct SkinFile
 // (Windows' comparison, also of non-ASCII letters), in the order the names first appear:
 // the first entry's spelling, the last one's index. Always true.
 bool skinFiles(const Directory& directory, QList<SkinFile>& files);
-// The entry's bytes into out, at most limit of them: stored, deflated or bzip2 data (what
-// libarchive wrote and read for us before), read straight from fd and checked against its
+// The entry's bytes into out, at most limit of them: stored, deflated or bzip2 data (what skin
+// archives use), read straight from fd and checked against its
 // CRC. False for anything else.
 bool readEntry(int fd, qint64 fileSize, const Entry& entry, qint64 limit, QByteArray& out);
 

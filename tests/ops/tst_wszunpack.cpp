@@ -102,8 +102,8 @@ void TestWszUnpack::unpacksRealArchivesByteForByte()
             qPrintable(name + " differs"));
         foldedWritten.append(name.toCaseFolded());
     }
-    const QStringList publishedNames
-        = tree(published).filter(QRegularExpression("\\.(bmp|txt|cur|ini)$", QRegularExpression::CaseInsensitiveOption));
+    const QStringList publishedNames = tree(published).filter(
+        QRegularExpression("\\.(bmp|txt|cur|ini)$", QRegularExpression::CaseInsensitiveOption));
     for (const QString& name : publishedNames)
         QVERIFY2(foldedWritten.contains(name.toCaseFolded()), qPrintable(name + " is missing"));
     QCOMPARE(foldedWritten.removeDuplicates(), 0);
@@ -319,7 +319,8 @@ void TestWszUnpack::refusesHostileArchives()
     QCOMPARE(result.problem, problem);
     if (problem == Problem::None) {
         const bool written = kind != "symlink" && kind != "device";
-        QCOMPARE(tree(box.skins() + "Hostile"), written ? QStringList({ "evil.txt", "main.bmp" }) : QStringList("main.bmp"));
+        QCOMPARE(
+            tree(box.skins() + "Hostile"), written ? QStringList({ "evil.txt", "main.bmp" }) : QStringList("main.bmp"));
         QCOMPARE(tree(box.outside()), QStringList());
         return;
     }
