@@ -224,24 +224,23 @@ void TestDrop::refusesHostileArchivesAndTellsWhyOfEach()
     BoxRecorder boxes;
     QVERIFY(drop(dropped));
 
-    // The good archive is added and selected, and those with unsafe names as Winamp
-    // unpacks them, by base name inside; the others leave nothing and are told in one box,
-    // after its first line one line each with the reason.
+    // The good archive is added and selected, those with unsafe names too (by base name,
+    // inside); the others leave nothing and are told in one box, a line each with the reason.
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].title, QStringLiteral("Hadrel"));
     const QStringList lines = boxes.texts()[0].split('\n');
     const QStringList refused = dropped.mid(2, 6);
     QVERIFY2(lines.size() == refused.size() + 1, qPrintable(boxes.texts()[0]));
-    const QStringList reasons = { "Skinではありません", "上限", "上限", "壊れています", "Skinではありません", "ZIP形式" };
+    const QStringList reasons
+        = { "Skinではありません", "上限", "上限", "壊れています", "Skinではありません", "ZIP形式" };
     for (int i = 1; i < lines.size(); ++i) {
         QVERIFY2(lines[i].startsWith("「" + QFileInfo(refused[i - 1]).fileName() + "」"), qPrintable(lines[i]));
         QVERIFY2(lines[i].contains(reasons[i - 1]), qPrintable(lines[i]));
     }
     QCOMPARE(tree(outside), QStringList());
     QStringList after = before;
-    for (const char* made : { "Absolute", "DotDot" })
-        after << QStringLiteral("skins/%1").arg(made) << QStringLiteral("skins/%1/evil.txt").arg(made)
-              << QStringLiteral("skins/%1/main.bmp").arg(made);
+    for (const QString made : { "skins/Absolute", "skins/DotDot" })
+        after << made << made + "/evil.txt" << made + "/main.bmp";
     after << "skins/Good"
           << "skins/Good/main.bmp"
           << "skins/Good/readme.txt";
