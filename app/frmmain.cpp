@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frmmain.h"
 
+#include "app/hourglass.h"
+#include "app/lookgrid.h"
 #include "app/previewcell.h"
 #include "app/previewgrid.h"
 #include "app/statuspanels.h"
@@ -140,7 +142,15 @@ void frmmain::buildMenus()
     view[3] = makeAction(ViewMenu, QStringLiteral("view_3"), QStringLiteral("Hadrel設定(&O)..."));
     makeAction(ViewMenu, QStringLiteral("mnuViewBar1"), QStringLiteral("-"));
     mnuLookGrid = makeAction(ViewMenu, QStringLiteral("mnuLookGrid"), QStringLiteral("Winampでの見た目で表示(&W)"));
-    mnuLookGrid->setCheckable(true);
+    m_lookGrid = new LookGrid(
+        mnuLookGrid, [this] { return !settings().storeHeldBack(); },
+        [this] {
+            if (m_state.Page_Shown < 0)
+                return;
+            Hourglass hourglass;
+            reloadGrid();
+            SelectSq_Place();
+        });
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -171,7 +181,6 @@ void frmmain::connectEvents()
     for (int i = 0; i < int(Reg.size()); ++i)
         connect(Reg[i], &QAction::triggered, this, [this, i] { regTriggered(i); });
     connect(mnuLook, &QAction::triggered, this, &frmmain::lookTriggered);
-    connect(mnuLookGrid, &QAction::triggered, this, &frmmain::lookGridTriggered);
     connect(mnuHelpContents, &QAction::triggered, this, &frmmain::helpContentsTriggered);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmmain::helpAboutTriggered);
 }

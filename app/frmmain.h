@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class LookGrid;
 class QAction;
 class QLabel;
 class QListWidget;
@@ -66,7 +67,9 @@ public:
     std::array<QAction*, 4> view {};
     QMenu* RegMenu = nullptr; // the submenu that view(1) opens
     std::array<QAction*, 5> Reg {};
-    QAction* mnuLookGrid = nullptr; // checked: the previews as Winamp draws them
+    // Checked: the previews show each skin as Winamp draws it. Setting it reloads the page
+    // shown; only the user's own choice is stored.
+    QAction* mnuLookGrid = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuHelpContents = nullptr;
     QAction* mnuHelpBar1 = nullptr;
@@ -98,11 +101,6 @@ public:
     PictureLoad loadLook = &WinampLook::mainWindowOfSkin;
     // Whether pictures of the page shown are still being read.
     bool picturesPending() const;
-
-    // Whether the previews show each skin as Winamp draws it; setting it reloads the page
-    // shown. The menu item stores the user's choice; this does not.
-    bool winampLook() const { return m_winampLook; }
-    void setWinampLook(bool on);
 
     // The settings dialog and the folder settings it holds.
     OptFrmHolder& settings();
@@ -149,7 +147,6 @@ private:
     void previewRightPressed(int cell);
     void fileTriggered(int index);
     void lookTriggered();
-    void lookGridTriggered(bool on);
     void unpackTriggered();
     void openFolderTriggered();
     // Number and description on two lines, then what failed and why: no icon, titled with
@@ -190,7 +187,7 @@ private:
     std::unique_ptr<OptFrmHolder> m_settings;
     PreviewGrid* m_grid = nullptr;
     RenameSession m_rename;
-    bool m_winampLook = false;
+    LookGrid* m_lookGrid = nullptr;
     QStringList m_listed; // the names the last scan put into Skin_Lst
     SearchWindow* m_search = nullptr;
     QString m_inUse;

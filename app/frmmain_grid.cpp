@@ -6,7 +6,6 @@
 #include "app/hourglass.h"
 #include "app/previewcell.h"
 #include "app/previewgrid.h"
-#include "settings/settingskeys.h"
 #include "skins/skinscan.h"
 
 #include <QAction>
@@ -37,7 +36,7 @@ QImage skinPicture(const QString& folder, const QString& name, const frmmain::Pi
 std::function<QImage(const QString&)> cellPictures(const frmmain& window)
 {
     const QString folder = window.currentFolder();
-    if (window.winampLook()) {
+    if (window.mnuLookGrid->isChecked()) {
         return [folder, look = window.loadLook](
                    const QString& name) { return name.isEmpty() ? QImage() : look(folder + name); };
     }
@@ -97,28 +96,6 @@ void frmmain::reloadGrid()
         names.append(row >= 0 && row < count ? Skin_Lst->item(row)->text() : QString());
     }
     m_grid->reload(names, cellPictures(*this));
-}
-
-void frmmain::setWinampLook(bool on)
-{
-    mnuLookGrid->setChecked(on);
-    if (on == m_winampLook)
-        return;
-    m_winampLook = on;
-    // The same page again, the selection and the frame where they were.
-    if (m_state.Page_Shown < 0)
-        return;
-    Hourglass hourglass;
-    reloadGrid();
-    SelectSq_Place();
-}
-
-void frmmain::lookGridTriggered(bool on)
-{
-    // A store that cannot be written is reported by the save at exit.
-    if (!settings().storeHeldBack())
-        SettingsKeys::write(SettingsKeys::winampLook, on ? QStringLiteral("1") : QStringLiteral("0"));
-    setWinampLook(on);
 }
 
 bool frmmain::picturesPending() const

@@ -2,6 +2,7 @@
 // The load step at start-up.
 #include "app/frmmain.h"
 
+#include "app/lookgrid.h"
 #include "dialogs/messages.h"
 #include "settings/optfrm.h"
 #include "settings/settingskeys.h"
@@ -44,8 +45,7 @@ RunError frmmain::loadSteps()
     else if (loaded)
         return loaded;
     // Before the first page is loaded, so that it is loaded once.
-    setWinampLook(
-        SettingsKeys::readEither(SettingsKeys::winampLook, SettingsKeys::oldWinampLook) == QLatin1String("1"));
+    m_lookGrid->restore();
     Opt_Frm& form = settings().form();
     if (form.Amp_Path->text().isEmpty()) {
         // First run: OK makes slot 0 current, saves and rescans by itself; Cancel leaves

@@ -401,7 +401,7 @@ PageTimes Bench::measurePageChange(const QString& folder, bool details, bool loo
 {
     PageState state;
     frmmain window(state, m_root);
-    window.setWinampLook(look);
+    window.mnuLookGrid->setChecked(look);
     window.show();
     window.makeCurrentFolder(folder);
     window.Skin_Rescan();

@@ -363,7 +363,7 @@ void TestView::winampLookIsShownInTheGridAndRemembered()
     TestStore::store(QStringLiteral("Amp"), folder);
     frmmain older(state, m_dir->path());
     older.load();
-    QVERIFY(older.winampLook());
+    QVERIFY(older.mnuLookGrid->isChecked());
 }
 
 QTEST_MAIN(TestView)
