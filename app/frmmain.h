@@ -24,6 +24,7 @@ class NameBox;
 class PreviewCell;
 class PreviewGrid;
 class QListWidgetItem;
+class ListFollower;
 class SearchWindow;
 class SelectFrame;
 class StatusPanels;
@@ -184,6 +185,11 @@ private:
     void refreshInUse();
     void markInUseNames();
     void showFound(const QString& name);
+    void buildFollow();
+    void listFollowed(const QStringList& names);
+    void showCount();
+    // The names page shows, one per cell, empty past the last skin.
+    QStringList pageNames(int page) const;
 
     PageState& m_state;
     QString m_programFolder;
@@ -195,4 +201,5 @@ private:
     SearchWindow* m_search = nullptr;
     QString m_inUse;
     QListWidgetItem* m_inUseItem = nullptr;
+    ListFollower* m_follower = nullptr;
 };
