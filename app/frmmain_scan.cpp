@@ -50,10 +50,13 @@ void frmmain::showCount()
 void frmmain::buildFollow()
 {
     m_follower = new ListFollower(Skin_Lst, this);
-    // An edit in a name box is not taken from under the user: the changes wait for its end.
+    // The changes wait for the end of an edit in a name box, and of a pop-up or a modal
+    // window: the context menu's commands act on the framed skin, which must not change
+    // beneath them.
     m_follower->held = [this] {
         const QWidget* focus = QApplication::focusWidget();
-        return focus && m_grid->isAncestorOf(focus) && focus != m_grid;
+        return (focus && m_grid->isAncestorOf(focus) && focus != m_grid) || QApplication::activePopupWidget()
+            || QApplication::activeModalWidget();
     };
     connect(m_follower, &ListFollower::followed, this, &frmmain::listFollowed);
 }

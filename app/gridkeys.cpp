@@ -20,7 +20,9 @@ GridKeys::GridKeys(QWidget* grid, QListWidget* list)
     , m_grid(grid)
     , m_list(list)
 {
-    grid->setFocusPolicy(Qt::StrongFocus);
+    // Given the focus by the window alone: a press that took it would end a name's edit
+    // before the click on a preview has looked for that cell's skin.
+    grid->setFocusPolicy(Qt::NoFocus);
     grid->installEventFilter(this);
 }
 

@@ -9,7 +9,8 @@ class QWidget;
 // The grid under the wheel and the keys: a notch of the wheel turns a page, the arrows
 // move the selection cell by cell, Page Up and Page Down a page, Home and End to the
 // first and last skin, Enter asks for the enlarged view. Every move selects in Skin_Lst,
-// so the list and the grid agree. The grid takes the focus by Tab after the list.
+// so the list and the grid agree. The grid has the focus after a click on a preview; Tab
+// goes from the list to the name boxes, as it always has.
 class GridKeys : public QObject
 {
     Q_OBJECT
