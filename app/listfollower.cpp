@@ -32,12 +32,6 @@ ListFollower::ListFollower(QListWidget* list, QObject* parent)
     });
 }
 
-void ListFollower::setInterval(int ms)
-{
-    m_watch->setInterval(ms);
-    m_retry.setInterval(ms);
-}
-
 void ListFollower::watch(const QString& folder)
 {
     m_folder = folder;
@@ -53,12 +47,9 @@ void ListFollower::apply()
         m_retry.start();
         return;
     }
-    QList<ListEdits::Edit> edits;
-    if (m_relist) {
-        edits = ListEdits::applyListing(m_names, SkinScan::listSkins(m_folder));
-    } else {
-        edits = ListEdits::applyChanged(m_folder, m_names, m_waiting);
-    }
+    const QList<ListEdits::Edit> edits = m_relist
+        ? ListEdits::applyListing(m_names, SkinScan::listSkins(m_folder))
+        : ListEdits::applyChanged(m_folder, m_names, m_waiting);
     m_waiting.clear();
     m_relist = false;
     if (edits.isEmpty())

@@ -26,8 +26,6 @@ public:
     void listed(const QStringList& names) { m_names = names; }
     // While this holds (a name is being edited), changes wait.
     std::function<bool()> held;
-    // How long changes gather before they are applied, in milliseconds.
-    void setInterval(int ms);
 
 signals:
     // The list was edited and its selection set, without the list's own signals; names is

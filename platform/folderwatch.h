@@ -25,8 +25,6 @@ public:
     // Watches folder from now on, and nothing else; an empty folder text watches none.
     // What was gathered so far is dropped.
     void watch(const QString& folder);
-    // How long a batch gathers after its first change, in milliseconds.
-    void setInterval(int ms) { m_timer.setInterval(ms); }
 
 signals:
     // Entries of the folder by name, each once.
