@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frmmain.h"
 
+#include "app/gridkeys.h"
 #include "app/hourglass.h"
 #include "app/lookgrid.h"
 #include "app/previewcell.h"
@@ -42,6 +43,7 @@ frmmain::frmmain(PageState& state, const QString& programFolder, QWidget* parent
     connectEvents();
     setupDrops();
     buildFind();
+    buildFollow();
     // The menu bar sits above the client area, as it does outside it on the original
     // desktop; the window never reflows.
     setFixedSize(clientWidth, clientHeight + menuBar()->sizeHint().height());
@@ -171,6 +173,7 @@ void frmmain::connectEvents()
     connect(m_grid, &PreviewGrid::nameFocusGained, this, &frmmain::nameFocusGained);
     connect(m_grid, &PreviewGrid::nameEnterPressed, this, &frmmain::nameEnterPressed);
     connect(m_grid, &PreviewGrid::nameFocusLost, this, &frmmain::nameFocusLost);
+    connect(new GridKeys(m_grid, Skin_Lst), &GridKeys::openAsked, this, [this] { previewDoubleClicked(-1); });
 
     connect(Open_, &QAction::triggered, this, &frmmain::openFolderTriggered);
     for (int i = 0; i < int(file.size()); ++i)

@@ -25,6 +25,7 @@ class NameBox;
 class PreviewCell;
 class PreviewGrid;
 class QListWidgetItem;
+class ListFollower;
 class SearchWindow;
 class SelectFrame;
 class StatusPanels;
@@ -181,6 +182,11 @@ private:
     void refreshInUse();
     void markInUseNames();
     void showFound(const QString& name);
+    void buildFollow();
+    void listFollowed(const QStringList& names);
+    void showCount();
+    // The names page shows, one per cell, empty past the last skin.
+    QStringList pageNames(int page) const;
 
     PageState& m_state;
     QString m_programFolder;
@@ -192,4 +198,5 @@ private:
     SearchWindow* m_search = nullptr;
     QString m_inUse;
     QListWidgetItem* m_inUseItem = nullptr;
+    ListFollower* m_follower = nullptr;
 };

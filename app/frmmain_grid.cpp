@@ -86,16 +86,21 @@ void frmmain::skinListSelectionChanged()
     m_state.Page_Shown = m_state.Page_Current;
 }
 
-void frmmain::reloadGrid()
+QStringList frmmain::pageNames(int page) const
 {
     QStringList names;
     const int count = Skin_Lst->count();
-    for (int i = 0; i <= m_state.Cell_Last && i < cellCount; ++i) {
+    for (int i = 0; i < cellCount; ++i) {
         // Page -1 (nothing selected) has no rows: its cells stay empty and disabled.
-        const int row = PageState::rowOf(m_state.Page_Current, i);
+        const int row = PageState::rowOf(page, i);
         names.append(row >= 0 && row < count ? Skin_Lst->item(row)->text() : QString());
     }
-    m_grid->reload(names, cellPictures(*this));
+    return names;
+}
+
+void frmmain::reloadGrid()
+{
+    m_grid->reload(pageNames(m_state.Page_Current), cellPictures(*this));
 }
 
 bool frmmain::picturesPending() const
@@ -116,7 +121,8 @@ void frmmain::skinListDoubleClicked()
 void frmmain::previewClicked(int cell)
 {
     selectNameSkin(cell);
-    Skin_Lst->setFocus(Qt::MouseFocusReason);
+    // The keys then move through the grid.
+    m_grid->setFocus(Qt::MouseFocusReason);
 }
 
 void frmmain::previewDoubleClicked(int)

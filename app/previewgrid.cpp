@@ -105,6 +105,14 @@ void PreviewGrid::reload(const QStringList& names, const std::function<QImage(co
     m_jobs->start(std::move(reads));
 }
 
+QStringList PreviewGrid::names() const
+{
+    QStringList names;
+    for (const NameBox* box : m_names)
+        names.append(box->text());
+    return names;
+}
+
 bool PreviewGrid::picturesPending() const
 {
     return m_jobs->busy();

@@ -36,6 +36,8 @@ public:
     // disabled. picture must hold everything it uses. The pictures of the page shown
     // before are dropped. No box reports focus changes meanwhile.
     void reload(const QStringList& names, const std::function<QImage(const QString& name)>& picture);
+    // The names the cells show, one per cell.
+    QStringList names() const;
     // Whether pictures of the page shown are still being read.
     bool picturesPending() const;
     // Puts the frame on the first cell showing name; it stays where it is when none does.

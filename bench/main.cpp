@@ -3,6 +3,7 @@
 // scan, the list, a page change and start-up on them, and prints one table.
 #include "app/frmmain.h"
 #include "app/previewcell.h"
+#include "app/statuspanels.h"
 #include "bench/cscan.h"
 #include "bench/hostile.h"
 #include "bench/hostileskins.h"
@@ -21,16 +22,19 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <random>
+#include <unistd.h>
 
 namespace {
 
@@ -187,6 +191,7 @@ private:
     void measureList();
     void measureSearch();
     void measureRescan(const QString& folder, const SkinGen::Made& made);
+    void measureFollow();
     PageTimes measurePageChange(const QString& folder, bool details, bool look = false);
     void measureArchivePages();
     void measureLook();
@@ -381,6 +386,77 @@ void Bench::measureRescan(const QString& folder, const SkinGen::Made& made)
             + (made.archives ? QStringLiteral(", a third of the skins archives") : QString()),
         made.skins.size(), ms(r), ms(b), ratio(cpuRatio(r, b)), large ? QStringLiteral("< 1 s") : QString(),
         large ? (r.cpu < 1000 ? QStringLiteral("yes") : QStringLiteral("no")) : QString() };
+}
+
+// Another program adds and removes skins spread over the whole list: the window's list,
+// count and grid follow, against the rescan that F5 would run.
+void Bench::measureFollow()
+{
+    PageState state;
+    frmmain window(state, m_root);
+    window.show();
+    window.makeCurrentFolder(m_largeFolder);
+    window.Skin_Rescan();
+    QApplication::processEvents();
+    const QLabel* count = window.WINAMP_Path->panel(QStringLiteral("skin"));
+    const QString aside = m_root + QStringLiteral("aside/");
+    QDir().mkpath(aside);
+    const int added = 60, removed = 40;
+    QStringList gone, copies;
+    const qsizetype step = m_large.skins.size() / removed;
+    for (int i = 0; i < removed; ++i)
+        gone << m_large.skins.at(i * step + 1);
+    for (int i = 0; i < added; ++i)
+        copies << m_large.skins.at(i * step * removed / added) + QStringLiteral(" copy");
+    const QByteArray picture = QFile::encodeName(m_pool.pictures.first().path);
+    // Waits in the event loop: processEvents with a time would spin, and count as work.
+    auto waitForCount = [&](qsizetype skins) {
+        const QString text = QStringLiteral("Skin数:") + QString::number(skins);
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (count->text() == text)
+                loop.quit();
+        });
+        poll.start(20);
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        return check(count->text() == text, QStringLiteral("the list follows to %1").arg(text));
+    };
+
+    QList<Time> follow, rescan;
+    for (int run = 0; run < m_options.runs; ++run) {
+        for (const QString& name : std::as_const(gone))
+            QDir().rename(m_largeFolder + name, aside + name);
+        for (const QString& name : std::as_const(copies)) {
+            QDir().mkdir(m_largeFolder + name);
+            ::link(picture.constData(), QFile::encodeName(m_largeFolder + name + QStringLiteral("/main.bmp")).constData());
+        }
+        // The wall clock holds the time the changes gather; the thread's CPU time, the work.
+        const Stopwatch watch;
+        const bool followed = waitForCount(m_large.skins.size() + added - removed);
+        follow << watch.elapsed();
+        for (const QString& name : std::as_const(gone))
+            QDir().rename(aside + name, m_largeFolder + name);
+        for (const QString& name : std::as_const(copies))
+            QDir(m_largeFolder + name).removeRecursively();
+        if (!followed || !waitForCount(m_large.skins.size()))
+            return;
+        rescan << timeOf([&] {
+            window.Skin_Rescan();
+            QApplication::processEvents();
+        });
+    }
+    const Time f = median(follow);
+    const Time r = median(rescan);
+    m_rows << Row { QStringLiteral("The list following another program's %1 changes (%2 skins added, %3 removed, "
+                                   "spread over the list; gathered for 200 ms), on the shown window, against "
+                                   "`Skin_Rescan` of it")
+                        .arg(added + removed)
+                        .arg(added)
+                        .arg(removed),
+        m_large.skins.size(), ms(f), ms(r), ratio(cpuRatio(f, r)), QStringLiteral("≤ 0.1 ×"),
+        f.cpu <= 0.1 * r.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
 }
 
 // Counts the paints a widget receives, so a page change is timed only when it painted.
@@ -928,6 +1004,8 @@ int Bench::run()
         measureRescan(m_smallFolder, m_small);
         measureRescan(m_largeFolder, m_large);
         measureRescan(m_mixedFolder, m_mixed);
+        err << "follow..." << Qt::endl;
+        measureFollow();
         err << "page change..." << Qt::endl;
         measurePageChange(m_largeFolder, true);
         measureArchivePages();

@@ -33,6 +33,17 @@ struct PageState
 
     // The list row that cell `cell` of page `page` shows.
     static int rowOf(int page, int cell) { return page * cellCount + cell; }
+
+    // The keys that move the selection through the grid, three cells a row.
+    enum class Move { left, right, up, down, pageUp, pageDown, first, last };
+    // The row that move takes the selection to from row (-1: none) of count items: the
+    // rows before and after the first and last skin hold none, so a move there stays,
+    // but a row below that is only partly filled is reached at its last skin.
+    static int rowAfter(Move move, int row, int count);
+    // The row that turning pages pages on (back when negative) selects: the same cell of
+    // that page, or the last skin when it has no such cell. row itself when there is no
+    // page that way.
+    static int rowAfterTurn(int pages, int row, int count);
 };
 
 // Division rounded down, so that row -1 (nothing selected) lies on page -1.

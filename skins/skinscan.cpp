@@ -160,6 +160,23 @@ quint64 bigEndianAt(const std::string& bytes, size_t from, size_t end)
     return v;
 }
 
+// Appends name folded the way the sorted list compares it: code unit by code unit, a low
+// surrogate together with its high one, into bytes that compare in that order.
+void appendFolded(std::string& out, const QString& name)
+{
+    char16_t last = 0;
+    for (const QChar ch : name) {
+        const char16_t c = ch.unicode();
+        if (c < 0x80)
+            out.push_back(char(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c));
+        else if (QChar::isLowSurrogate(c) && QChar::isHighSurrogate(last))
+            appendOrdered(out, QChar::toCaseFolded(QChar::surrogateToUcs4(last, c)));
+        else
+            appendOrdered(out, QChar::toCaseFolded(char32_t(c)));
+        last = c;
+    }
+}
+
 bool isAscii(const char* s, size_t length)
 {
     for (size_t i = 0; i < length; ++i) {
@@ -236,9 +253,8 @@ QString picturePath(const QString& skinFolder, const QString& name)
 void sortCaseBlind(QStringList& names)
 {
     // QString's case-blind comparison folds both names afresh on every comparison. Each
-    // name is folded once here, the way it folds (code unit by code unit, a low surrogate
-    // together with its high one), into bytes that compare in the same order; the first
-    // sixteen bytes sit in the key itself, so most comparisons never leave it.
+    // name is folded once here; the first sixteen bytes sit in the key itself, so most
+    // comparisons never leave it.
     struct Key
     {
         quint64 head[2];
@@ -252,17 +268,7 @@ void sortCaseBlind(QStringList& names)
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QString& name = names.at(i);
         const size_t offset = arena.size();
-        char16_t last = 0;
-        for (const QChar ch : name) {
-            const char16_t c = ch.unicode();
-            if (c < 0x80)
-                arena.push_back(char(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c));
-            else if (QChar::isLowSurrogate(c) && QChar::isHighSurrogate(last))
-                appendOrdered(arena, QChar::toCaseFolded(QChar::surrogateToUcs4(last, c)));
-            else
-                appendOrdered(arena, QChar::toCaseFolded(char32_t(c)));
-            last = c;
-        }
+        appendFolded(arena, name);
         const size_t end = arena.size();
         keys[size_t(i)] = { { bigEndianAt(arena, offset, end), bigEndianAt(arena, offset + 8, end) }, quint32(offset),
             quint32(end - offset), quint32(i) };
@@ -282,6 +288,17 @@ void sortCaseBlind(QStringList& names)
     for (const Key& key : keys)
         sorted.append(std::move(names[key.index]));
     names.swap(sorted);
+}
+
+bool lessCaseBlind(const QString& a, const QString& b)
+{
+    thread_local std::string foldedA, foldedB;
+    foldedA.clear();
+    foldedB.clear();
+    appendFolded(foldedA, a);
+    appendFolded(foldedB, b);
+    const int c = foldedA.compare(foldedB);
+    return c != 0 ? c < 0 : a < b;
 }
 
 QStringList listSkins(const QString& folder)

@@ -44,5 +44,7 @@ QStringList listSkins(const QString& folder);
 
 // Ascending, without regard to case; names equal but for case keep a fixed order.
 void sortCaseBlind(QStringList& names);
+// The order sortCaseBlind sorts in, for one pair.
+bool lessCaseBlind(const QString& a, const QString& b);
 
 } // namespace SkinScan

@@ -10,7 +10,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpontaneKeyEvent>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -34,6 +36,17 @@ const QStringList contextEntries = {
     QStringLiteral("Readmeを読む(&M)"),
 };
 
+// A turn of the wheel as the window system delivers it: to the widget under the pointer,
+// passed on to its parents while none takes it.
+void wheel(QWidget* over, int angle)
+{
+    QWheelEvent event(QPointF(5, 5), over->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, angle), Qt::NoButton,
+        Qt::NoModifier, Qt::NoScrollPhase, false);
+    // Only a spontaneous event is passed on, and sendEvent would clear that.
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    QApplication::instance()->notify(over, &event);
+}
+
 } // namespace
 
 class TestGridMouse : public QObject
@@ -53,6 +66,7 @@ private slots:
     void chosenCommandRunsInTheContextState();
     void lookCommandShowsTheFramedSkin_data();
     void lookCommandShowsTheFramedSkin();
+    void wheelAndKeysCrossPages();
 
 private:
     GridWindow& open(int skins);
@@ -94,7 +108,7 @@ void TestGridMouse::clickSelectsTheCellsSkin()
     QVERIFY(w.Skin_Lst->currentItem()->isSelected());
     QCOMPARE(grid.state.Selected_Skin, QStringLiteral("Skin03"));
     QCOMPARE(grid.window.selectedCell(), 3);
-    QVERIFY(w.Skin_Lst->hasFocus());
+    QVERIFY(w.findChild<QWidget*>(QStringLiteral("PreviewGrid"))->hasFocus());
 
     QTest::mouseClick(w.Skin_Preview[3], Qt::LeftButton);
     QCOMPARE(w.Skin_Lst->currentRow(), 3);
@@ -114,14 +128,14 @@ void TestGridMouse::clickWithoutAMatchKeepsTheSelection()
     QTest::mouseClick(w.Skin_Preview[8], Qt::LeftButton);
     QCOMPARE(w.Skin_Lst->currentRow(), 1);
     QCOMPARE(grid.window.selectedCell(), 1);
-    QVERIFY(w.Skin_Lst->hasFocus());
+    QVERIFY(w.findChild<QWidget*>(QStringLiteral("PreviewGrid"))->hasFocus());
 
     // A name being edited, differing from its entry in case only.
     w.Skin_Name[2]->setText(QStringLiteral("skin02"));
     QTest::mouseClick(w.Skin_Preview[2], Qt::LeftButton);
     QCOMPARE(w.Skin_Lst->currentRow(), 1);
     QCOMPARE(grid.window.selectedCell(), 1);
-    QVERIFY(w.Skin_Lst->hasFocus());
+    QVERIFY(w.findChild<QWidget*>(QStringLiteral("PreviewGrid"))->hasFocus());
 
     // The frame is put back on the selected skin's cell first, wherever it stood.
     w.SelectSq->move(w.Skin_Preview[10]->pos());
@@ -294,6 +308,70 @@ void TestGridMouse::lookCommandShowsTheFramedSkin()
     QCOMPARE(shown.convertToFormat(look.format()), look.scaled(look.size() * 2));
     QCOMPARE(SettingsKeys::read(SettingsKeys::lookScale), QStringLiteral("1"));
     QFile::remove(SettingsKeys::file());
+}
+
+void TestGridMouse::wheelAndKeysCrossPages()
+{
+    GridWindow& grid = open(30);
+    frmmain& w = grid.window;
+    QTest::mouseClick(w.Skin_Preview[11], Qt::LeftButton);
+    QWidget* keys = QApplication::focusWidget();
+    QVERIFY(keys && keys->isAncestorOf(w.Skin_Preview[0]));
+    auto shows = [&w](int row, int cell) {
+        return w.Skin_Lst->currentRow() == row && w.selectedCell() == cell
+            && w.Skin_Name[cell]->text() == numberedSkin(row) && w.Skin_Name[0]->text() == numberedSkin(row - cell);
+    };
+
+    QTest::keyClick(keys, Qt::Key_Right);
+    QVERIFY(shows(12, 0));
+    QTest::keyClick(keys, Qt::Key_Up);
+    QVERIFY(shows(9, 9));
+    QTest::keyClick(keys, Qt::Key_Down);
+    QTest::keyClick(keys, Qt::Key_Down);
+    QVERIFY(shows(15, 3));
+    QTest::keyClick(keys, Qt::Key_End);
+    QVERIFY(shows(29, 5));
+    QVERIFY(!w.Skin_Name[6]->isEnabled());
+    QTest::keyClick(keys, Qt::Key_Right);
+    QVERIFY(shows(29, 5));
+    QTest::keyClick(keys, Qt::Key_Home);
+    QVERIFY(shows(0, 0));
+    QTest::keyClick(keys, Qt::Key_Left);
+    QVERIFY(shows(0, 0));
+
+    // Half notches add up; the wheel toward the user turns on, the same cell or the last.
+    QTest::keyClick(keys, Qt::Key_Right);
+    wheel(w.Skin_Preview[4], -60);
+    QVERIFY(shows(1, 1));
+    wheel(w.Skin_Preview[4], -60);
+    QVERIFY(shows(13, 1));
+    QTest::keyClick(keys, Qt::Key_Right);
+    QTest::keyClick(keys, Qt::Key_Right);
+    QTest::keyClick(keys, Qt::Key_Right);
+    QTest::keyClick(keys, Qt::Key_Right);
+    QTest::keyClick(keys, Qt::Key_Right);
+    wheel(w.Skin_Name[2], -120);
+    QVERIFY(shows(29, 5));
+    wheel(w.Skin_Name[2], -120);
+    QVERIFY(shows(29, 5));
+    wheel(w.Skin_Preview[0], 240);
+    QVERIFY(shows(5, 5));
+
+    // A name box being edited keeps the keys it uses.
+    w.Skin_Name[1]->setFocus();
+    QVERIFY(shows(1, 1));
+    QTest::keyClick(w.Skin_Name[1], Qt::Key_End);
+    QTest::keyClick(w.Skin_Name[1], Qt::Key_Home);
+    QVERIFY(shows(1, 1));
+
+    QString caption;
+    whenOpen(this, [&](QWidget* open) {
+        caption = open->windowTitle();
+        open->close();
+    });
+    keys->setFocus();
+    QTest::keyClick(keys, Qt::Key_Return);
+    QCOMPARE(caption, QStringLiteral("拡大表示 - Skin01"));
 }
 
 QTEST_MAIN(TestGridMouse)

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "skins/listedits.h"
 #include "skins/pagestate.h"
+#include "skins/skinscan.h"
 
 #include <QTest>
+
+#include <algorithm>
 
 class TestPageState : public QObject
 {
@@ -12,6 +16,7 @@ private slots:
     void selectionSetsPages_data();
     void selectionSetsPages();
     void reloadOnlyWhenThePageChanges();
+    void listingEditsReplayInTheListsOrder();
 };
 
 void TestPageState::floorDivisionRoundsDown_data()
@@ -82,6 +87,37 @@ void TestPageState::reloadOnlyWhenThePageChanges()
     QCOMPARE(state.Page_Shown, -1);
     state.select(QString(), -1, 0);
     QVERIFY2(!state.needsReload(), "an empty list after a rescan loads nothing");
+}
+
+void TestPageState::listingEditsReplayInTheListsOrder()
+{
+    // Equal but for case, non-ASCII and beyond the basic plane: the one order of the list,
+    // which the edits' binary search relies on.
+    QStringList before { QStringLiteral("b"), QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("Ärger"),
+        QStringLiteral("\U0001F600 smile"), QStringLiteral("zebra"), QStringLiteral("日本") };
+    QStringList after { QStringLiteral("B"), QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("ärger"),
+        QStringLiteral("\U0001F600 smile"), QStringLiteral("Zebra2"), QStringLiteral("日本語") };
+    SkinScan::sortCaseBlind(before);
+    SkinScan::sortCaseBlind(after);
+    QVERIFY(std::is_sorted(before.cbegin(), before.cend(), SkinScan::lessCaseBlind));
+    QVERIFY(std::adjacent_find(after.cbegin(), after.cend(), [](const QString& x, const QString& y) {
+        return !SkinScan::lessCaseBlind(x, y);
+    }) == after.cend());
+
+    QStringList view = before;
+    QStringList names = before;
+    for (const ListEdits::Edit& edit : ListEdits::applyListing(names, after)) {
+        if (edit.insert)
+            view.insert(edit.row, edit.name);
+        else
+            QCOMPARE(view.takeAt(edit.row), edit.name);
+    }
+    QCOMPARE(view, after);
+    QCOMPARE(names, after);
+    // A name gone leaves the one after it in its place, the last when it was last.
+    QCOMPARE(ListEdits::rowOf(after, QStringLiteral("b")), int(after.indexOf(QStringLiteral("c"))));
+    QCOMPARE(ListEdits::rowOf(after, QStringLiteral("\U0001F601")), int(after.size() - 1));
+    QCOMPARE(ListEdits::rowOf({}, QStringLiteral("a")), -1);
 }
 
 QTEST_GUILESS_MAIN(TestPageState)
