@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frmmain.h"
 
+#include "app/copyoffer.h"
 #include "app/previewcell.h"
 #include "app/previewgrid.h"
 #include "app/statuspanels.h"

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class CopyOffer;
 class QAction;
 class QLabel;
 class QListWidget;
@@ -195,4 +196,5 @@ private:
     SearchWindow* m_search = nullptr;
     QString m_inUse;
     QListWidgetItem* m_inUseItem = nullptr;
+    std::unique_ptr<CopyOffer> m_copyOffer;
 };
