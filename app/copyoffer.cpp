@@ -2,6 +2,7 @@
 #include "app/copyoffer.h"
 
 #include "app/frmmain.h"
+#include "app/hourglass.h"
 #include "dialogs/messages.h"
 #include "platform/foldermove.h"
 #include "platform/pathslash.h"
@@ -17,12 +18,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-CopyOffer::CopyOffer(frmmain& window)
-    : m_window(window)
-{
-}
+namespace {
 
-QStringList CopyOffer::registered(const QStringList& captions)
+// The registered folders among captions, each ending with one separator, without empty
+// or repeated ones.
+QStringList registered(const QStringList& captions)
 {
     QStringList folders;
     for (const QString& caption : captions) {
@@ -33,7 +33,8 @@ QStringList CopyOffer::registered(const QStringList& captions)
     return folders;
 }
 
-bool CopyOffer::isRegistered(const QString& folder, const QStringList& folders)
+// Whether folder is one of folders, links resolved.
+bool isRegistered(const QString& folder, const QStringList& folders)
 {
     const QString real = QFileInfo(folder).canonicalFilePath();
     for (const QString& candidate : folders) {
@@ -43,11 +44,20 @@ bool CopyOffer::isRegistered(const QString& folder, const QStringList& folders)
     return false;
 }
 
-RunError CopyOffer::copy(const OpenPath::Target& skin, const QString& folder)
+// Copies the skin (a folder or an archive) into folder under its own name; never over
+// anything, the original left as it is.
+RunError copy(const OpenPath::Target& skin, const QString& folder)
 {
     if (!FolderMove::isPlainName(skin.skin))
         return RunError::fromNumber(Error::FileNotFound);
     return FolderMove::copyNew(skin.folder + skin.skin, Path_Slash(folder) + skin.skin);
+}
+
+} // namespace
+
+CopyOffer::CopyOffer(frmmain& window)
+    : m_window(window)
+{
 }
 
 void CopyOffer::shown(const OpenPath::Target& target)
@@ -98,12 +108,19 @@ void CopyOffer::offer(const OpenPath::Target& target)
     const QString folder = chooseFolder(target.skin, folders);
     if (folder.isEmpty())
         return;
-    if (const RunError error = copy(target, folder)) {
+    RunError error;
+    {
+        Hourglass wait;
+        error = copy(target, folder);
+    }
+    if (error) {
         Messages::warning(&m_window,
             error.number == Error::FileAlreadyExists
-                ? QStringLiteral("「%1」には同じ名前のSkin「%2」が既にあるので、コピーしませんでした。").arg(folder, target.skin)
+                ? QStringLiteral("「%1」には同じ名前のSkin「%2」が既にあるので、コピーしませんでした。")
+                      .arg(folder, target.skin)
                 : QStringLiteral("「%1」を「%2」にコピーできませんでした。\n%3\n%4")
-                      .arg(target.skin, folder, error.description, Messages::concerning(target.folder + target.skin, error.detail)));
+                      .arg(target.skin, folder, error.description,
+                          Messages::concerning(target.folder + target.skin, error.detail)));
         return;
     }
     m_window.openTarget(OpenPath::Target { folder, target.skin });
@@ -115,7 +132,10 @@ QString CopyOffer::chooseFolder(const QString& skin, const QStringList& folders)
     box.setWindowTitle(Messages::Box::programTitle());
     auto* layout = new QVBoxLayout(&box);
     layout->addWidget(new QLabel(
-        QStringLiteral("「%1」は登録フォルダの外にあります。\n登録フォルダにコピーしますか？（元のSkinはそのまま残ります）").arg(skin), &box));
+        QStringLiteral(
+            "「%1」は登録フォルダの外にあります。\n登録フォルダにコピーしますか？（元のSkinはそのまま残ります）")
+            .arg(skin),
+        &box));
     auto* choice = new QComboBox(&box);
     choice->addItems(folders);
     layout->addWidget(choice);

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "app/openpath.h"
-#include "platform/runerror.h"
 
 #include <QObject>
+#include <QString>
 #include <QStringList>
 
 #include <optional>
@@ -23,15 +23,6 @@ public:
     // The window shows target now. A skin outside every registered folder is offered once
     // the window is on screen; while an offer is open, the latest target waits for it.
     void shown(const OpenPath::Target& target);
-
-    // The registered folders among captions, each ending with one separator, without
-    // empty or repeated ones.
-    static QStringList registered(const QStringList& captions);
-    // Whether folder is one of folders, links resolved.
-    static bool isRegistered(const QString& folder, const QStringList& folders);
-    // Copies the skin (a folder or an archive) into folder under its own name; never over
-    // anything, the original left as it is.
-    static RunError copy(const OpenPath::Target& skin, const QString& folder);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -15,7 +15,8 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     const QStringList arguments = QGuiApplication::arguments();
     bool sized = false;
-    const int size = arguments.size() == 5 && arguments.at(1) == QLatin1String("-s") ? arguments.at(2).toInt(&sized) : 0;
+    const int size
+        = arguments.size() == 5 && arguments.at(1) == QLatin1String("-s") ? arguments.at(2).toInt(&sized) : 0;
     if (!sized || size < 1 || size > Thumbnail::maxSize) {
         std::fprintf(stderr, "usage: hadrel-thumbnailer -s SIZE INPUT OUTPUT (SIZE 1 to %d)\n", Thumbnail::maxSize);
         return 2;

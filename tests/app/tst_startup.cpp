@@ -443,7 +443,6 @@ void TestStartup::windowIsPlacedWhereTheStoreSays()
     QCOMPARE(Store::get("Hadrel", "Settings", "MainLeft", "<gone>"), QStringLiteral("3000"));
 }
 
-
 void TestStartup::skinFromOutsideIsOfferedACopy()
 {
     const QString first = m_temp->filePath("first/"), third = m_temp->filePath("third/");
@@ -473,8 +472,7 @@ void TestStartup::skinFromOutsideIsOfferedACopy()
     QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Paper-Amp.wsz"));
     QCOMPARE(TestSupport::readAll(third + "Paper-Amp.wsz"), TestSupport::readAll(outside + "Paper-Amp.wsz"));
 
-    // A folder, handed over by a later start, into the first folder: copied whole, never
-    // moved.
+    // A folder, handed over by a later start, into the first folder: copied whole, not moved.
     answer(0, true);
     Startup::showHanded(*m_window, outside + "Topaz");
     QTRY_COMPARE(m_window->currentFolder(), first);
@@ -488,16 +486,17 @@ void TestStartup::skinFromOutsideIsOfferedACopy()
     QTRY_COMPARE(boxes.seen.size(), 1);
     QVERIFY(boxes.texts()[0].contains("既に"));
     QCOMPARE(m_window->currentFolder(), outside);
+    behind.clear();
     answer(0, false);
     Startup::showHanded(*m_window, outside + "Paper-Amp.wsz");
-    QTest::qWait(100);
+    QTRY_VERIFY(!behind.isEmpty());
     QVERIFY(!QFile::exists(first + "Paper-Amp.wsz"));
     QCOMPARE(TestSupport::tree(m_temp->filePath("Downloads")).size(), TestSupport::tree(first + "Topaz").size() + 2);
 
     // A skin of a registered folder opens there without asking.
     ModalWatcher<QDialog> dialogs([](QDialog* dialog) { dialog->reject(); });
     Startup::showHanded(*m_window, first + "Kept");
-    QTest::qWait(100);
+    QCoreApplication::processEvents();
     QCOMPARE(dialogs.count(), 0);
     QCOMPARE(m_window->currentFolder(), first);
     QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Kept"));
