@@ -27,9 +27,7 @@ for f in bin/hadrel bin/hadrelwipe lib/hadrel/hadrel lib/hadrel/hadrelwipe lib/h
     share/doc/hadrel/copyright share/doc/hadrel/changelog.gz share/mime/packages/hadrel.xml \
     share/man/man1/hadrel.1.gz share/man/man1/hadrelwipe.1.gz share/man/ja/man1/hadrel.1.gz \
     share/man/ja/man1/hadrelwipe.1.gz share/icons/hicolor/128x128/apps/hadrel.png share/icons/hicolor/32x32/apps/hadrel.png \
-    share/icons/hicolor/16x16/mimetypes/application-x-winamp-skin.png share/icons/hicolor/32x32/mimetypes/application-x-winamp-skin.png \
-    share/icons/hicolor/48x48/mimetypes/application-x-winamp-skin.png share/icons/hicolor/128x128/mimetypes/application-x-winamp-skin.png \
-    share/icons/hicolor/256x256/mimetypes/application-x-winamp-skin.png \
+    $(for s in 16 32 48 128 256; do echo "share/icons/hicolor/${s}x$s/mimetypes/application-x-winamp-skin.png"; done) \
     share/metainfo/io.github.hadrel.hadrel.metainfo.xml "$source"/html/*.html "$source"/html/*.css; do
     case "$f" in /*) echo "./usr/lib/hadrel/html/${f##*/}" ;; *) echo "./usr/$f" ;; esac
 done | sort | diff - "$work/files" || fail "package files differ from the expected list"
