@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frmmain.h"
 
+#include "app/copyoffer.h"
 #include "app/gridkeys.h"
 #include "app/hourglass.h"
 #include "app/lookgrid.h"

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class CopyOffer;
 class LookGrid;
 class QAction;
 class QLabel;
@@ -199,4 +200,5 @@ private:
     QString m_inUse;
     QListWidgetItem* m_inUseItem = nullptr;
     ListFollower* m_follower = nullptr;
+    std::unique_ptr<CopyOffer> m_copyOffer;
 };

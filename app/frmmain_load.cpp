@@ -2,6 +2,7 @@
 // The load step at start-up.
 #include "app/frmmain.h"
 
+#include "app/copyoffer.h"
 #include "app/lookgrid.h"
 #include "dialogs/messages.h"
 #include "settings/optfrm.h"
@@ -34,6 +35,9 @@ void frmmain::openTarget(const OpenPath::Target& target)
     makeCurrentFolder(target.folder);
     Skin_Rescan();
     selectListed(target.skin);
+    if (!m_copyOffer)
+        m_copyOffer = std::make_unique<CopyOffer>(*this);
+    m_copyOffer->shown(target);
 }
 
 RunError frmmain::loadSteps()

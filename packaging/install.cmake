@@ -5,7 +5,7 @@ include(GNUInstallDirs)
 
 set(HADREL_INSTALL_DIR lib/hadrel)
 
-install(TARGETS hadrel hadrelwipe RUNTIME DESTINATION ${HADREL_INSTALL_DIR})
+install(TARGETS hadrel hadrelwipe hadrel-thumbnailer RUNTIME DESTINATION ${HADREL_INSTALL_DIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/html/ DESTINATION ${HADREL_INSTALL_DIR}/html
         FILES_MATCHING PATTERN "*.html" PATTERN "*.css")
 install(FILES ${CMAKE_SOURCE_DIR}/app/art/hadrel-128.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps
@@ -21,7 +21,13 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/hadrel.metainfo.xml.in ${CMAKE_BINARY_D
                @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/${HADREL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# File managers open .wsz files with the program through this type.
+# File managers open .wsz files with the program through this type, and show it with an
+# icon of its own.
+foreach(size 16 32 48 128 256)
+    install(FILES ${CMAKE_SOURCE_DIR}/app/art/skin-file-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/mimetypes
+            RENAME application-x-winamp-skin.png)
+endforeach()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/hadrel-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME hadrel.xml)
 

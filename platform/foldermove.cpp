@@ -107,10 +107,11 @@ static RunError copyTree(const QString& from, const QString& to)
     return {};
 }
 
-RunError moveAcross(const QString& from, const QString& to)
+// Copies from to the new path to through a hidden folder beside to, which a failure
+// removes again; checks first that to is free and not inside from, and when the source is
+// to be moved, that it can be removed afterwards.
+static RunError copyBeside(const QString& source, const QString& target, bool moving)
 {
-    const QString source = withoutTrailingSlashes(from);
-    const QString target = withoutTrailingSlashes(to);
     struct stat st;
     if (source.isEmpty() || target.isEmpty() || lstat(QFile::encodeName(source).constData(), &st) != 0)
         return fromErrno(source.isEmpty() || target.isEmpty() ? ENOENT : errno);
@@ -121,24 +122,33 @@ RunError moveAcross(const QString& from, const QString& to)
     if (inside.startsWith(QFileInfo(source).canonicalFilePath() + QLatin1Char('/')))
         return fromErrno(EINVAL);
     // A source we could not remove afterwards (a read-only disc) is refused before copying.
-    const QString sourceParent = QFileInfo(source).path();
-    if (access(QFile::encodeName(sourceParent).constData(), W_OK) != 0)
+    if (moving && access(QFile::encodeName(QFileInfo(source).path()).constData(), W_OK) != 0)
         return fromErrno(errno);
-
     QTemporaryDir copy(QFileInfo(target).path() + QStringLiteral("/.hadrel-add-XXXXXX"));
     if (!copy.isValid())
         return fromErrno(errno);
-    if (const RunError error = copyTree(source, copy.path()))
+    const QString made = copy.filePath(QStringLiteral("copy"));
+    if (const RunError error = copyTree(source, made))
         return error;
-    if (const RunError error = moveFolder(copy.path(), target))
+    return moveFolder(made, target);
+}
+
+RunError moveAcross(const QString& from, const QString& to)
+{
+    const QString source = withoutTrailingSlashes(from);
+    if (const RunError error = copyBeside(source, withoutTrailingSlashes(to), true))
         return error;
-    copy.setAutoRemove(false);
     if (!QDir(source).removeRecursively()) {
         RunError error = RunError::fromErrno(Error::PathAccess, errno);
         error.description = originalKept;
         return error;
     }
     return {};
+}
+
+RunError copyNew(const QString& from, const QString& to)
+{
+    return copyBeside(withoutTrailingSlashes(from), withoutTrailingSlashes(to), false);
 }
 
 RunError moveInto(const QString& fromPath, const QString& toFolder, const QString& name)

@@ -22,6 +22,9 @@ RunError moveFolder(const QString& from, const QString& to);
 RunError moveAcross(const QString& from, const QString& to);
 inline const QString originalKept = QStringLiteral("Skinは追加しましたが、元のフォルダを削除できませんでした。");
 
+// Copies a folder or a file to the new path to as moveAcross does, from left as it is.
+RunError copyNew(const QString& from, const QString& to);
+
 // Moves folder + "/" + name ... : folder (ending with a separator or empty) joined with a
 // name that must be one plain name, else 53 before the file system is touched.
 RunError moveInto(const QString& fromPath, const QString& toFolder, const QString& name);

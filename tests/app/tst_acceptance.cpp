@@ -480,6 +480,10 @@ void TestAcceptance::aSkinOnTheCommandLineIsShownSelectedOnItsPage()
     Journey journey;
     const QString error = journey.start(HADREL_BINARY, m_config, "Hadrel - " + slashed(more), { more + "/zz.wsz" });
     QVERIFY2(error.isEmpty(), qPrintable(error));
+    // Outside the registered folders: a copy is offered over the window, and declined.
+    const QString offer = journey.session.waitForNewWindow({ journey.main });
+    QVERIFY(!offer.isEmpty() && journey.session.focus(offer) && journey.session.key(QStringLiteral("Escape")));
+    QVERIFY(journey.session.waitForWindowGone(offer));
     // The context menu acts on the framed skin: the one given.
     QVERIFY2(!journey.openContextMenu(1).isEmpty(), "no context menu");
     QVERIFY(journey.session.key(QStringLiteral("u"))); // WINAMPで使う(&U)

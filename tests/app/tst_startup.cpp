@@ -10,6 +10,8 @@
 #include "tests/support/testsupport.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,6 +64,7 @@ private slots:
     void positionComesFromTwips_data();
     void positionComesFromTwips();
     void windowIsPlacedWhereTheStoreSays();
+    void skinFromOutsideIsOfferedACopy();
 
 private:
     frmmain& makeWindow();
@@ -438,6 +441,65 @@ void TestStartup::windowIsPlacedWhereTheStoreSays()
     QVERIFY(window.close());
     QCOMPARE(Store::get("Hadrel", "Settings", "MainTop", "<gone>"), QStringLiteral("nonsense"));
     QCOMPARE(Store::get("Hadrel", "Settings", "MainLeft", "<gone>"), QStringLiteral("3000"));
+}
+
+void TestStartup::skinFromOutsideIsOfferedACopy()
+{
+    const QString first = m_temp->filePath("first/"), third = m_temp->filePath("third/");
+    const QString outside = m_temp->filePath("Downloads/");
+    QVERIFY(TestSupport::makeSkin(first, "Kept") && QDir().mkpath(third) && QDir().mkpath(outside));
+    QVERIFY(QFile::copy(TestSupport::sharedSkinsFolder() + "/wsz/Paper-Amp.wsz", outside + "Paper-Amp.wsz"));
+    QVERIFY(TestSupport::copyTree(TestSupport::sharedSkinsFolder() + "/TopazAmp1-2", outside + "Topaz"));
+    store("Amp", "/opt/winamp/");
+    store("0", first);
+    store("2", third);
+    // Answers the offer with the registered folder of that row, or declines it; notes what
+    // the window showed behind it.
+    QString behind;
+    const auto answer = [&behind](int row, bool copy) {
+        answerModal<QDialog>([&behind, row, copy](QDialog* box) {
+            const auto* window = qobject_cast<frmmain*>(box->parentWidget());
+            behind = window->currentFolder() + window->Skin_Lst->currentItem()->text();
+            box->findChild<QComboBox*>()->setCurrentIndex(row);
+            box->findChild<QDialogButtonBox*>()->buttons().value(copy ? 0 : 1)->click();
+        });
+    };
+
+    answer(1, true);
+    m_window = Startup::start(m_state, m_temp->filePath("program"), OpenPath::resolve(outside + "Paper-Amp.wsz"));
+    QTRY_COMPARE(m_window->currentFolder(), third);
+    QCOMPARE(behind, outside + "Paper-Amp.wsz");
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Paper-Amp.wsz"));
+    QCOMPARE(TestSupport::readAll(third + "Paper-Amp.wsz"), TestSupport::readAll(outside + "Paper-Amp.wsz"));
+
+    // A folder, handed over by a later start, into the first folder: copied whole, not moved.
+    answer(0, true);
+    Startup::showHanded(*m_window, outside + "Topaz");
+    QTRY_COMPARE(m_window->currentFolder(), first);
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Topaz"));
+    QCOMPARE(TestSupport::tree(first + "Topaz"), TestSupport::tree(outside + "Topaz"));
+
+    // A second copy of the same name is refused and said; a declined offer copies nothing.
+    BoxRecorder boxes;
+    answer(1, true);
+    Startup::showHanded(*m_window, outside + "Paper-Amp.wsz");
+    QTRY_COMPARE(boxes.seen.size(), 1);
+    QVERIFY(boxes.texts()[0].contains("既に"));
+    QCOMPARE(m_window->currentFolder(), outside);
+    behind.clear();
+    answer(0, false);
+    Startup::showHanded(*m_window, outside + "Paper-Amp.wsz");
+    QTRY_VERIFY(!behind.isEmpty());
+    QVERIFY(!QFile::exists(first + "Paper-Amp.wsz"));
+    QCOMPARE(TestSupport::tree(m_temp->filePath("Downloads")).size(), TestSupport::tree(first + "Topaz").size() + 2);
+
+    // A skin of a registered folder opens there without asking.
+    ModalWatcher<QDialog> dialogs([](QDialog* dialog) { dialog->reject(); });
+    Startup::showHanded(*m_window, first + "Kept");
+    QCoreApplication::processEvents();
+    QCOMPARE(dialogs.count(), 0);
+    QCOMPARE(m_window->currentFolder(), first);
+    QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Kept"));
 }
 
 QTEST_MAIN(TestStartup)

@@ -22,10 +22,12 @@ done
 # Every file and link in the package, and nothing under another prefix.
 dpkg-deb -c "$deb" >"$work/contents"
 awk '$1 !~ /^d/ { print $6 }' "$work/contents" | sort >"$work/files"
-for f in bin/hadrel bin/hadrelwipe lib/hadrel/hadrel lib/hadrel/hadrelwipe share/applications/hadrel.desktop \
+for f in bin/hadrel bin/hadrelwipe lib/hadrel/hadrel lib/hadrel/hadrelwipe lib/hadrel/hadrel-thumbnailer \
+    share/applications/hadrel.desktop share/thumbnailers/hadrel.thumbnailer \
     share/doc/hadrel/copyright share/doc/hadrel/changelog.gz share/mime/packages/hadrel.xml \
     share/man/man1/hadrel.1.gz share/man/man1/hadrelwipe.1.gz share/man/ja/man1/hadrel.1.gz \
     share/man/ja/man1/hadrelwipe.1.gz share/icons/hicolor/128x128/apps/hadrel.png share/icons/hicolor/32x32/apps/hadrel.png \
+    $(for s in 16 32 48 128 256; do echo "share/icons/hicolor/${s}x$s/mimetypes/application-x-winamp-skin.png"; done) \
     share/metainfo/io.github.hadrel.hadrel.metainfo.xml "$source"/html/*.html "$source"/html/*.css; do
     case "$f" in /*) echo "./usr/lib/hadrel/html/${f##*/}" ;; *) echo "./usr/$f" ;; esac
 done | sort | diff - "$work/files" || fail "package files differ from the expected list"
@@ -34,6 +36,8 @@ grep -q ' \./usr/bin/hadrel -> \.\./lib/hadrel/hadrel$' "$work/contents" || fail
 root="$work/root" && dpkg-deb -x "$deb" "$root" && dpkg-deb -e "$deb" "$work/control"
 desktop-file-validate "$root/usr/share/applications/hadrel.desktop" || fail "desktop entry does not validate"
 grep -qx 'Exec=/usr/bin/hadrel %f' "$root/usr/share/applications/hadrel.desktop" || fail "menu entry does not start /usr/bin/hadrel %f"
+grep -qx 'Exec=/usr/lib/hadrel/hadrel-thumbnailer -s %s %i %o' "$root/usr/share/thumbnailers/hadrel.thumbnailer" \
+    || fail "the thumbnailer entry does not run /usr/lib/hadrel/hadrel-thumbnailer"
 grep -q 'type="application/x-winamp-skin"' "$root/usr/share/mime/packages/hadrel.xml" || fail "no skin archive type"
 zcat "$root/usr/share/doc/hadrel/changelog.gz" | head -1 | grep -qF "hadrel ($version)" || fail "the changelog does not begin with $version"
 # The MIME, menu and manual databases are the triggers' work: no maintainer script.

@@ -13,6 +13,9 @@ check_install() {
     cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "install"; }
     cp "$build/install_manifest.txt" "$work/manifest.txt"
     dir="$prefix/lib/hadrel"
+    [ -x "$dir/hadrel-thumbnailer" ] || fail "thumbnailer not installed"
+    grep -qx "Exec=$dir/hadrel-thumbnailer -s %s %i %o" "$prefix/share/thumbnailers/hadrel.thumbnailer" \
+        || fail "the thumbnailer entry does not run $dir/hadrel-thumbnailer"
     for f in hadrel hadrelwipe; do
         [ -x "$dir/$f" ] || fail "$dir/$f not installed"
         [ -L "$prefix/bin/$f" ] || fail "$prefix/bin/$f is not a link"
@@ -31,6 +34,9 @@ check_install() {
     done
     # The install told the desktop: the type is in the prefix's MIME database.
     grep -q '\*\.wsz' "$prefix/share/mime/globs2" 2>/dev/null || fail "*.wsz not in the MIME database"
+    grep -q ':main\.bmp$' "$prefix/share/mime/globs2" || fail "main.bmp not in the MIME database"
+    grep -qx 'application/x-winamp-skin:application-x-winamp-skin' "$prefix/share/mime/icons" || fail "no icon for skin archives"
+    [ -s "$prefix/share/icons/hicolor/48x48/mimetypes/application-x-winamp-skin.png" ] || fail "skin archive icon missing"
     grep -q '^Name\[ja\]=' "$desktop" || fail "no Japanese name"
     grep -q '^Comment\[ja\]=.*Skin' "$desktop" || fail "no Japanese comment"
     grep -qx 'Icon=hadrel' "$desktop" || fail "no icon"
