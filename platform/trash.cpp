@@ -34,10 +34,10 @@ RunError ensureHomeTrash()
         return {};
     const QString data = QFileInfo(trash).path();
     if (!QDir().mkpath(data))
-        return RunError::fromErrno(Error::PathAccess, errno);
+        return RunError::fromErrno(Error::PathAccess, errno, data);
     if (mkdir(QFile::encodeName(trash).constData(), 0700) != 0 && errno != EEXIST)
-        return RunError::fromErrno(Error::PathAccess, errno);
-    return QFileInfo(trash).isDir() ? RunError() : RunError::fromErrno(Error::PathAccess, ENOTDIR);
+        return RunError::fromErrno(Error::PathAccess, errno, trash);
+    return QFileInfo(trash).isDir() ? RunError() : RunError::fromErrno(Error::PathAccess, ENOTDIR, trash);
 }
 
 // Qt 6.4 writes the original path unescaped, so a "%" in a name would send the restore

@@ -215,9 +215,10 @@ void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails()
     QVERIFY(QFileInfo::exists(skins() + "Green/main.bmp"));
     QCOMPARE(onDisk(m_dir->path()), parent);
     QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green", "Late" }));
-    // One box, after the rebuild: the number, then the skin and the system's reason if any.
+    // One box, after the rebuild: the number, then what failed (the skin, or the folder the
+    // trash should be made in) and the system's reason if any.
     QCOMPARE(boxes.seen.size(), 1);
-    QVERIFY(boxes.seen[0].text.section('\n', 2).startsWith(skins() + boxText + (trashThere ? "" : ": ")));
+    QVERIFY(boxes.seen[0].text.section('\n', 2).startsWith(trashThere ? skins() + boxText : m_dir->path() + "/data: "));
 }
 
 void TestFileCommands::deleteWithoutASelectedCellDoesNothing()
@@ -294,7 +295,7 @@ void TestFileCommands::addLeavesTheFolderWhenTheMoveFails()
     QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "Late" }));
     QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green", "Late" }));
     QCOMPARE(boxes.texts(),
-        QStringList { "58\n既に同名のファイルが存在しています。\n" + downloads + "Green: " + qt_error_string(EEXIST) });
+        QStringList { "58\n既に同名のファイルが存在しています。\n" + skins() + "Green: " + qt_error_string(EEXIST) });
 
     // The root has no name; the skin folder and its parent are no folders to add.
     for (const QString& chosen : { QStringLiteral("/"), skins(), QString(m_dir->path()) }) {
@@ -437,7 +438,7 @@ void TestFileCommands::renamingOntoAnotherSkinFailsWithItsNumber()
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].title, QStringLiteral("Hadrel"));
     QCOMPARE(boxes.seen[0].text,
-        "58\n既に同名のファイルが存在しています。\n" + skins() + "Green: " + qt_error_string(EEXIST));
+        "58\n既に同名のファイルが存在しています。\n" + skins() + "Blue: " + qt_error_string(EEXIST));
     QCOMPARE(boxes.seen[0].icon, Messages::Icon::None);
     QVERIFY(QFileInfo::exists(skins() + "Green/main.bmp"));
     QVERIFY(QFileInfo::exists(skins() + "Blue/main.bmp"));
