@@ -40,6 +40,18 @@ RunError ensureHomeTrash()
     return QFileInfo(trash).isDir() ? RunError() : RunError::fromErrno(Error::PathAccess, ENOTDIR, trash);
 }
 
+// The part of the user's trash that is there and no folder, or nothing: Qt says only that
+// it could not move the file.
+QString brokenPart()
+{
+    for (const QString& part : { QStringLiteral("/files"), QStringLiteral("/info") }) {
+        const QFileInfo inside(homeTrash() + part);
+        if ((inside.exists() || inside.isSymLink()) && !inside.isDir())
+            return inside.filePath();
+    }
+    return {};
+}
+
 // Qt 6.4 writes the original path unescaped, so a "%" in a name would send the restore
 // elsewhere; the Trash format wants it URL-escaped.
 void escapeInfoPath(const QString& inTrash, const QString& original)
@@ -73,6 +85,7 @@ RunError moveToTrash(const QString& path, QString* inTrash)
     if (!file.moveToTrash()) {
         RunError error = RunError::fromNumber(Error::PathAccess);
         error.detail = file.errorString();
+        error.path = brokenPart();
         return error;
     }
     const QString trashed = file.fileName();

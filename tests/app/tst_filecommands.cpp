@@ -190,21 +190,23 @@ void TestFileCommands::deleteMovesTheSelectedSkinIntoTheTrash()
 void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails_data()
 {
     QTest::addColumn<QString>("boxText");
-    QTest::addColumn<bool>("trashThere");
-    QTest::newRow("no trash can be made") << "Green" << false;
-    QTest::newRow("box holds ..") << ".." << true;
-    QTest::newRow("box holds a/b") << "a/b" << true;
-    QTest::newRow("box holds ../Green") << "../skins/Green" << true;
-    QTest::newRow("empty box") << "" << true;
+    QTest::addColumn<QString>("inTheWay"); // a file where the trash needs a folder
+    QTest::newRow("no trash can be made") << "Green" << "data";
+    QTest::newRow("the trash's files are no folder") << "Green" << "data/Trash/files";
+    QTest::newRow("box holds ..") << ".." << "";
+    QTest::newRow("box holds a/b") << "a/b" << "";
+    QTest::newRow("box holds ../Green") << "../skins/Green" << "";
+    QTest::newRow("empty box") << "" << "";
 }
 
 void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails()
 {
     QFETCH(QString, boxText);
-    QFETCH(bool, trashThere);
+    QFETCH(QString, inTheWay);
     BoxRecorder boxes;
-    if (!trashThere) // a file where the data folder should be
-        QVERIFY(writeFile(m_dir->path() + "/data", "x"));
+    const QString way = m_dir->path() + "/" + inTheWay;
+    if (!inTheWay.isEmpty())
+        QVERIFY(QDir().mkpath(QFileInfo(way).path()) && writeFile(way, "x"));
     QVERIFY(makeSkin(skins(), "Late")); // appears in the list only by a rescan
     showGrid(2);
     m_window->Skin_Name[2]->setText(boxText);
@@ -218,7 +220,8 @@ void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails()
     // One box, after the rebuild: the number, then what failed (the skin, or the folder the
     // trash should be made in) and the system's reason if any.
     QCOMPARE(boxes.seen.size(), 1);
-    QVERIFY(boxes.seen[0].text.section('\n', 2).startsWith(trashThere ? skins() + boxText : m_dir->path() + "/data: "));
+    const QString named = inTheWay.isEmpty() ? skins() + boxText : way + ": ";
+    QVERIFY2(boxes.seen[0].text.section('\n', 2).startsWith(named), qPrintable(boxes.seen[0].text));
 }
 
 void TestFileCommands::deleteWithoutASelectedCellDoesNothing()

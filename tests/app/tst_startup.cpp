@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 
 #include <csignal>
 #include <sys/stat.h>
@@ -355,6 +356,8 @@ void TestStartup::unreadableStoreIsSaidAndKept()
         QVERIFY(QDir().mkpath(file + "/inside"));
     else
         QVERIFY(TestSupport::writeFile(file, large));
+    const auto kept = [&] { return std::make_tuple(QFileInfo(file).lastModified(), QFileInfo(file).size()); };
+    const auto before = kept();
     QCOMPARE(Store::readStatus("Hadrel").number, Error::PathAccess);
     QCOMPARE(Store::get("Hadrel", "Path", "Amp", "default"), QStringLiteral("default"));
     QCOMPARE(Store::save("Hadrel", "Path", "Amp", "/x/").number, Error::PathAccess);
@@ -369,14 +372,7 @@ void TestStartup::unreadableStoreIsSaidAndKept()
     window.show();
     QVERIFY(window.close());
     QCOMPARE(boxes.seen.size(), 2); // the save at exit did not happen, and says so
-    struct stat st;
-    QVERIFY(stat(QFile::encodeName(file).constData(), &st) == 0);
-    if (kind == "fifo")
-        QVERIFY(S_ISFIFO(st.st_mode));
-    else if (kind == "folder")
-        QVERIFY(QFileInfo(file + "/inside").isDir());
-    else
-        QCOMPARE(TestSupport::readAll(file), large);
+    QVERIFY(kept() == before);
 }
 
 void TestStartup::aSignalEndsAsTheCloseDoes()
