@@ -23,7 +23,8 @@ void reportDamagedSettings(QWidget* parent, const QString& file, const QString& 
 void reportUnreadableSettings(QWidget* parent, const QString& file, const QString& cause)
 {
     Messages::warning(parent,
-        QStringLiteral("設定ファイルを読み取れないため、設定なしで始めます。このファイルはそのまま残し、何も保存しません。\n%1")
+        QStringLiteral(
+            "設定ファイルを読み取れないため、設定なしで始めます。このファイルはそのまま残し、何も保存しません。\n%1")
             .arg(Messages::concerning(file, cause)));
 }
 

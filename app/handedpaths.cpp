@@ -71,8 +71,8 @@ void HandedPaths::deliver()
 {
     if (!m_window)
         return;
-    // The modal window may be working on the folder a target would replace.
-    if (QApplication::activeModalWidget()) {
+    // The modal window, or the menu open, may be working on the folder a target would replace.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
         m_timer.start(modalPollMs);
         return;
     }

@@ -66,8 +66,7 @@ void QuitSignals::setWindow(QWidget* window)
 void QuitSignals::received()
 {
     char bytes[16];
-    while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) {
-    }
+    while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) { }
     if (m_ending)
         return;
     m_ending = true;

@@ -89,13 +89,13 @@ RunError openWithDesktopWatched(const QString& path, QObject* context, std::func
     // Away from our terminal and our process group, as a detached start would be.
     process->setChildProcessModifier([] { ::setsid(); });
     QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    QObject::connect(process, &QProcess::finished, context,
-        [failed = std::move(failed)](int status, QProcess::ExitStatus exit) {
+    QObject::connect(
+        process, &QProcess::finished, context, [failed = std::move(failed)](int status, QProcess::ExitStatus exit) {
             if (exit == QProcess::NormalExit && status == 0)
                 return;
             RunError error = RunError::fromNumber(Error::PathAccess);
-            error.detail = exit == QProcess::NormalExit ? openerFailure(status)
-                                                        : QStringLiteral("xdg-open が異常終了しました");
+            error.detail
+                = exit == QProcess::NormalExit ? openerFailure(status) : QStringLiteral("xdg-open が異常終了しました");
             failed(error);
         });
     process->start();

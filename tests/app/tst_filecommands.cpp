@@ -191,12 +191,18 @@ void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails_data()
 {
     QTest::addColumn<QString>("boxText");
     QTest::addColumn<QString>("inTheWay"); // a file where the trash needs a folder
-    QTest::newRow("no trash can be made") << "Green" << "data";
-    QTest::newRow("the trash's files are no folder") << "Green" << "data/Trash/files";
-    QTest::newRow("box holds ..") << ".." << "";
-    QTest::newRow("box holds a/b") << "a/b" << "";
-    QTest::newRow("box holds ../Green") << "../skins/Green" << "";
-    QTest::newRow("empty box") << "" << "";
+    QTest::newRow("no trash can be made") << "Green"
+                                          << "data";
+    QTest::newRow("the trash's files are no folder") << "Green"
+                                                     << "data/Trash/files";
+    QTest::newRow("box holds ..") << ".."
+                                  << "";
+    QTest::newRow("box holds a/b") << "a/b"
+                                   << "";
+    QTest::newRow("box holds ../Green") << "../skins/Green"
+                                        << "";
+    QTest::newRow("empty box") << ""
+                               << "";
 }
 
 void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails()

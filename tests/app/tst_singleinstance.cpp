@@ -70,7 +70,8 @@ void TestSingleInstance::aMessageUpToTheLimitIsTakenALongerOneRefusedUnread()
         QVERIFY(client);
         client->write(message);
         // Sooner than a slow sender is closed.
-        QTRY_COMPARE_WITH_TIMEOUT(client->state(), QLocalSocket::UnconnectedState, SingleInstance::messageTimeoutMs / 2);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            client->state(), QLocalSocket::UnconnectedState, SingleInstance::messageTimeoutMs / 2);
         QCOMPARE(answer, &message == &messages[0] ? QByteArray("1") : QByteArray());
     }
     QCOMPARE(received.size(), 1);
@@ -91,7 +92,8 @@ void TestSingleInstance::aMessageNotFinishedInTimeIsClosed()
     other.join();
     QVERIFY(answered);
     QCOMPARE(stalled->state(), QLocalSocket::ConnectedState);
-    QTRY_COMPARE_WITH_TIMEOUT(stalled->state(), QLocalSocket::UnconnectedState, SingleInstance::messageTimeoutMs + 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        stalled->state(), QLocalSocket::UnconnectedState, SingleInstance::messageTimeoutMs + 3000);
     QCOMPARE(received.size(), 1);
 }
 
