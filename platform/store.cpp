@@ -63,11 +63,12 @@ RunError readStatus(const QString& application)
     qint64 size = 0;
     const int fd = RegularFile::open(path, &size);
     if (fd < 0) {
+        const int cause = errno;
         // A link to nothing is no store yet: the first save makes it.
         if (!info.exists())
             return RunError::fromNumber(Error::PathAccess);
-        RunError error = RunError::fromErrno(Error::PathAccess, errno);
-        if (errno == EINVAL)
+        RunError error = RunError::fromErrno(Error::PathAccess, cause);
+        if (cause == EINVAL)
             error.detail = QStringLiteral("通常のファイルではありません");
         return error;
     }
