@@ -134,6 +134,6 @@ void frmmain::addDroppedSkins(const QStringList& paths)
             (kept ? QStringLiteral("「%1」を追加しました。\n%2\n%3")
                   : QStringLiteral("「%1」を追加できませんでした。\n%2\n%3"))
                 .arg(QFileInfo(added.path).fileName(), added.error.description,
-                    Messages::concerning(added.path, added.error.detail)));
+                    Messages::concerning(added.error.concerns(added.path), added.error.detail)));
     }
 }

@@ -49,8 +49,8 @@ static bool skinGone(QWidget* parent, const QString& folder, const QString& name
 
 void frmmain::showFailure(const RunError& error, const QString& what)
 {
-    Messages::showLines(
-        this, { QString::number(error.number), error.description, Messages::concerning(what, error.detail) });
+    Messages::showLines(this,
+        { QString::number(error.number), error.description, Messages::concerning(error.concerns(what), error.detail) });
 }
 
 int frmmain::selectedCell() const

@@ -21,6 +21,15 @@ void reportDamagedSettings(QWidget* parent, const QString& file, const QString& 
     Messages::warning(parent, text);
 }
 
+// Said before the window shows the empty list it leads to.
+void reportUnreadableSettings(QWidget* parent, const QString& file, const QString& cause)
+{
+    Messages::warning(parent,
+        QStringLiteral(
+            "設定ファイルを読み取れないため、設定なしで始めます。このファイルはそのまま残し、何も保存しません。\n%1")
+            .arg(Messages::concerning(file, cause)));
+}
+
 } // namespace
 
 void frmmain::load()
@@ -46,7 +55,9 @@ RunError frmmain::loadSteps()
     // A damaged file is no reason to start empty: what could be read is used.
     if (loaded.number == Error::InvalidPropertyValue)
         reportDamagedSettings(this, SettingsKeys::file(), settings().damagedCopy());
-    else if (loaded)
+    else if (loaded.number == Error::PathAccess && settings().storeHeldBack())
+        reportUnreadableSettings(this, SettingsKeys::file(), loaded.detail);
+    if (loaded && loaded.number != Error::InvalidPropertyValue)
         return loaded;
     // Before the first page is loaded, so that it is loaded once.
     m_lookGrid->restore();

@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 
 #include "app/frmsplash.h"
+#include "dialogs/messages.h"
 #include "platform/pathslash.h"
 #include "platform/programstart.h"
 #include "platform/regularfile.h"
@@ -40,9 +41,13 @@ void frmmain::helpContentsTriggered()
     // A FIFO or a device in its place would hang the browser, and is not handed over.
     if (!RegularFile::absentOrRegular(page))
         return;
-    // An opener that cannot be started is ours to tell.
-    if (const RunError error = ProgramStart::openWithDesktop(page))
-        showFailure(error, page);
+    // An opener that cannot be started, or finds nothing to show the page with, is ours to tell.
+    const auto failed = [this, page](const RunError& error) {
+        Messages::warning(this,
+            QStringLiteral("ヘルプのページを表示できませんでした。\n%1").arg(Messages::concerning(page, error.detail)));
+    };
+    if (const RunError error = ProgramStart::openWithDesktopWatched(page, this, failed))
+        failed(error);
 }
 
 void frmmain::helpAboutTriggered()

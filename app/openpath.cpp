@@ -31,8 +31,11 @@ std::optional<Target> resolve(const QString& path)
 
 QString refusal(const QString& path)
 {
-    if (resolve(path))
-        return {};
+    return resolve(path) ? QString() : notOpenable(path);
+}
+
+QString notOpenable(const QString& path)
+{
     return QStringLiteral("「%1」はSkinでもフォルダでもありません。").arg(path);
 }
 

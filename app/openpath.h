@@ -24,5 +24,7 @@ QString absolute(const QString& path);
 
 // Why path cannot be opened, in one line; empty when it can.
 QString refusal(const QString& path);
+// That line for a path known not to open.
+QString notOpenable(const QString& path);
 
 } // namespace OpenPath

@@ -11,6 +11,8 @@
 #include <QLockFile>
 #include <QString>
 #include <QThread>
+#include <QTimer>
+#include <QtEndian>
 
 #include <unistd.h>
 
@@ -97,22 +99,58 @@ void SingleInstance::listen()
     if (!m_server->listen(name))
         return;
     connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::readyRead, this, &SingleInstance::answer);
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        }
+        while (QLocalSocket* socket = m_server->nextPendingConnection())
+            accept(socket);
     });
 }
 
-void SingleInstance::answer()
+void SingleInstance::accept(QLocalSocket* socket)
 {
-    auto* socket = qobject_cast<QLocalSocket*>(sender());
-    QDataStream in(socket);
-    in.startTransaction();
+    if (m_open >= mostConnections) {
+        drop(socket);
+        return;
+    }
+    ++m_open;
+    connect(socket, &QObject::destroyed, this, [this] { --m_open; });
+    // Qt reads no more than this from the system: whatever a sender pushes beyond it
+    // waits in the kernel, not in our memory.
+    socket->setReadBufferSize(longestMessage);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { answer(socket); });
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(messageTimeoutMs, socket, [socket] { drop(socket); });
+    if (socket->bytesAvailable() > 0)
+        answer(socket);
+}
+
+void SingleInstance::drop(QLocalSocket* socket)
+{
+    socket->abort();
+    socket->deleteLater();
+}
+
+// The message is a QDataStream QString: its length in bytes (big-endian, all ones for a
+// null string), then as many bytes of UTF-16. Only its length is looked at until all of
+// it is here, so each piece that arrives costs no more than its own reading.
+void SingleInstance::answer(QLocalSocket* socket)
+{
+    if (socket->state() != QLocalSocket::ConnectedState || socket->bytesAvailable() < qint64(sizeof(quint32)))
+        return;
+    const quint32 size = qFromBigEndian<quint32>(socket->peek(sizeof(quint32)).constData());
+    const qint64 whole = qint64(sizeof(quint32)) + (size == 0xffffffffu ? 0 : qint64(size));
+    if (whole > longestMessage || (size != 0xffffffffu && size % 2 != 0)) {
+        drop(socket);
+        return;
+    }
+    if (socket->bytesAvailable() < whole)
+        return; // the rest is on its way
+    const QByteArray message = socket->read(whole);
+    QDataStream in(message);
     QString path;
     in >> path;
-    if (!in.commitTransaction())
-        return; // the rest is on its way
+    if (in.status() != QDataStream::Ok) {
+        drop(socket);
+        return;
+    }
     socket->write(QByteArray(1, accepted));
     socket->flush();
     socket->disconnectFromServer();

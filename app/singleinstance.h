@@ -7,6 +7,7 @@
 #include <memory>
 
 class QLocalServer;
+class QLocalSocket;
 class QLockFile;
 
 // One Hadrel per settings store: the first start holds a lock file in the store's folder
@@ -30,6 +31,14 @@ public:
     // The local socket's full name for a store folder.
     static QString serverName(const QString& storeFolder);
 
+    // Nothing a later start sends is longer (a path is far shorter): a longer message is
+    // refused and its connection closed, unread.
+    static constexpr qint64 longestMessage = 64 * 1024;
+    // A connection that has not sent its whole message by then is closed.
+    static constexpr int messageTimeoutMs = 3000;
+    // Connections open at once; one more is closed at once.
+    static constexpr int mostConnections = 32;
+
 signals:
     // A later start's path, or empty when it gave none.
     void pathReceived(const QString& path);
@@ -37,9 +46,12 @@ signals:
 private:
     bool handOver(const QString& path);
     void listen();
-    void answer();
+    void accept(QLocalSocket* socket);
+    void answer(QLocalSocket* socket);
+    static void drop(QLocalSocket* socket);
 
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
+    int m_open = 0; // connections not yet closed
 };

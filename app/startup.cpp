@@ -3,7 +3,9 @@
 
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
+#include "app/handedpaths.h"
 #include "app/picturejobs.h"
+#include "app/quitsignals.h"
 #include "app/singleinstance.h"
 #include "dialogs/messages.h"
 #include "platform/store.h"
@@ -54,25 +56,6 @@ std::unique_ptr<frmmain> start(
     return window;
 }
 
-void showHanded(frmmain& window, const QString& path)
-{
-    if (window.isMinimized())
-        window.showNormal();
-    window.raise();
-    window.activateWindow();
-    // A box or the settings dialog stays in front of the window it belongs to.
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-        modal->raise();
-        modal->activateWindow();
-    }
-    if (path.isEmpty())
-        return;
-    if (const std::optional<OpenPath::Target> target = OpenPath::resolve(path))
-        window.openTarget(*target);
-    else
-        Messages::warning(&window, OpenPath::refusal(path));
-}
-
 int run(QApplication& app, const QString& path)
 {
     std::optional<OpenPath::Target> target;
@@ -100,11 +83,16 @@ int run(QApplication& app, const QString& path)
             break;
         }
 
+        // Both listen from now on: the load step may wait on a first-run dialog.
+        QuitSignals quitSignals;
+        HandedPaths handed;
+        QObject::connect(&instance, &SingleInstance::pathReceived, &handed, &HandedPaths::receive);
+
         PageState state; // its start values come first, before any window exists
         const std::unique_ptr<frmmain> window = start(state, QApplication::applicationDirPath(), target);
-        QObject::connect(&instance, &SingleInstance::pathReceived, window.get(),
-            [&window](const QString& handed) { showHanded(*window, handed); });
         QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
+        handed.setWindow(window.get());
+        quitSignals.setWindow(window.get());
         code = app.exec();
     }
     // The settings are saved by now. A picture read stuck on a slow disk is no reason to

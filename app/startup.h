@@ -25,10 +25,6 @@ int run(QApplication& app, const QString& path);
 std::unique_ptr<frmmain> start(
     PageState& state, const QString& programFolder, const std::optional<OpenPath::Target>& target = std::nullopt);
 
-// A path handed over by a later start: shown (or refused in a box), and the window
-// brought to the front, above it any box it has open.
-void showHanded(frmmain& window, const QString& path);
-
 // A stored position in twips as pixels; text that is not a number counts as 1000 twips.
 int pixelsFromTwips(const QString& twips);
 

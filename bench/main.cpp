@@ -5,6 +5,7 @@
 #include "app/previewcell.h"
 #include "app/statuspanels.h"
 #include "bench/cscan.h"
+#include "bench/handoverbench.h"
 #include "bench/hostile.h"
 #include "bench/hostileskins.h"
 #include "bench/machine.h"
@@ -190,6 +191,7 @@ private:
         BaselineCount (*floorScan)(const char*) = baselineScan);
     void measureList();
     void measureSearch();
+    void measureHandOvers();
     void measureRescan(const QString& folder, const SkinGen::Made& made);
     void measureFollow();
     PageTimes measurePageChange(const QString& folder, bool details, bool look = false);
@@ -357,6 +359,30 @@ void Bench::measureSearch()
                                    "case-blind sort of the same names"),
         m_large.skins.size(), ms(fold), ms(sort), ratio(cpuRatio(fold, sort)), QStringLiteral("≤ 1.3 ×"),
         fold.cpu <= 1.3 * sort.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
+}
+
+// Clients of the one-copy socket that send too much, never finish, or send too often.
+void Bench::measureHandOvers()
+{
+    const HandOverBench::Result r = HandOverBench::measure(m_options.smoke);
+    check(r.ok, QStringLiteral("every short hand-over was taken"));
+    const auto row = [this, &r](const QString& what, const HandOverBench::Pass& pass) {
+        const Time time { pass.wall, pass.cpu }, base { r.baseline.wall, r.baseline.cpu };
+        m_rows << Row { what, 1, ms(time), ms(base), ratio(cpuRatio(time, base)), QStringLiteral("< 16 ms"),
+            time.cpu < 16 ? QStringLiteral("yes") : QStringLiteral("no") };
+    };
+    const QString against = QStringLiteral(", against short hand-overs one after the other");
+    row(QStringLiteral("One-copy socket: the longest pass of the event loop while a path of millions of characters "
+                       "is handed over")
+            + against,
+        r.longPath);
+    row(QStringLiteral("One-copy socket: the same while a message said to be 100 MB arrives in pieces") + against,
+        r.endless);
+    row(QStringLiteral("One-copy socket: the same while a path that is no skin is handed over again and again "
+                       "(%1 boxes)")
+                .arg(r.boxes)
+            + against,
+        r.many);
 }
 
 // What the user waits for after F5: the scan, the list, the first page and its paint.
@@ -1000,6 +1026,8 @@ int Bench::run()
         measureList();
         err << "search..." << Qt::endl;
         measureSearch();
+        err << "hand-overs..." << Qt::endl;
+        measureHandOvers();
         err << "rescan..." << Qt::endl;
         measureRescan(m_smallFolder, m_small);
         measureRescan(m_largeFolder, m_large);

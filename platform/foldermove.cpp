@@ -2,6 +2,7 @@
 #include "platform/foldermove.h"
 
 #include "platform/pathslash.h"
+#include "platform/regularfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +23,8 @@ bool isPlainName(const QString& name)
         && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
 }
 
-static RunError fromErrno(int error)
+// target: the path a clash is with, named by the failure.
+static RunError fromErrno(int error, const QString& target = {})
 {
     switch (error) {
     case ENOENT:
@@ -30,9 +32,12 @@ static RunError fromErrno(int error)
         return RunError::fromErrno(Error::FileNotFound, error);
     case EEXIST:
     case ENOTEMPTY:
-        return RunError::fromErrno(Error::FileAlreadyExists, error);
+        return RunError::fromErrno(Error::FileAlreadyExists, error, target);
     case EXDEV:
         return RunError::fromErrno(Error::RenameAcrossDisks, error);
+    case ENOSPC:
+    case EDQUOT:
+        return RunError::fromErrno(Error::DiskFull, error);
     default:
         return RunError::fromErrno(Error::PathAccess, error);
     }
@@ -55,11 +60,55 @@ RunError moveFolder(const QString& from, const QString& to)
         // File systems without RENAME_NOREPLACE (NFS, some FUSE) refuse the flag: look
         // first, then rename. A folder moved into itself fails the same way again.
         if (lstat(target.constData(), &st) == 0)
-            return RunError::fromErrno(Error::FileAlreadyExists, EEXIST);
+            return fromErrno(EEXIST, withoutTrailingSlashes(to));
         if (rename(source.constData(), target.constData()) == 0)
             return RunError::none();
     }
-    return fromErrno(errno);
+    return fromErrno(errno, withoutTrailingSlashes(to));
+}
+
+// Copies one regular file to the new path to with the permission bits mode, so that a
+// full disk is told as such (QFile::copy keeps no errno).
+static RunError copyFile(const QString& from, const QString& to, mode_t mode)
+{
+    const int in = RegularFile::open(from);
+    if (in < 0)
+        return fromErrno(errno);
+    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 0777);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return fromErrno(error);
+    }
+    char buffer[65536];
+    int error = 0;
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        for (ssize_t done = 0; done < got && !error;) {
+            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
+            if (put < 0 && errno != EINTR)
+                error = errno;
+            else if (put > 0)
+                done += put;
+        }
+        if (error)
+            break;
+    }
+    ::close(in);
+    // A full disk may only show when the data is written out.
+    if (::close(out) != 0 && !error)
+        error = errno;
+    if (!error)
+        return {};
+    RunError failure = fromErrno(error);
+    failure.detail = QStringLiteral("%1: %2").arg(from, failure.detail);
+    return failure;
 }
 
 // Copies the tree at from to the new path to, keeping permission bits and links as links.
@@ -80,15 +129,8 @@ static RunError copyTree(const QString& from, const QString& to)
             return fromErrno(errno);
         return {};
     }
-    if (S_ISREG(st.st_mode)) {
-        QFile file(from);
-        if (!file.copy(to)) {
-            RunError error = RunError::fromNumber(Error::PathAccess);
-            error.detail = QStringLiteral("%1: %2").arg(from, file.errorString());
-            return error;
-        }
-        return {};
-    }
+    if (S_ISREG(st.st_mode))
+        return copyFile(from, to, st.st_mode);
     if (!S_ISDIR(st.st_mode)) {
         RunError error = RunError::fromNumber(Error::PathAccess);
         error.detail = QStringLiteral("%1 はコピーできない種類のファイルです").arg(from);
@@ -116,7 +158,7 @@ static RunError copyBeside(const QString& source, const QString& target, bool mo
     if (source.isEmpty() || target.isEmpty() || lstat(QFile::encodeName(source).constData(), &st) != 0)
         return fromErrno(source.isEmpty() || target.isEmpty() ? ENOENT : errno);
     if (lstat(QFile::encodeName(target).constData(), &st) == 0)
-        return fromErrno(EEXIST);
+        return fromErrno(EEXIST, target);
     // A folder copied into itself would never end.
     const QString inside = QFileInfo(QFileInfo(target).path()).canonicalFilePath() + QLatin1Char('/');
     if (inside.startsWith(QFileInfo(source).canonicalFilePath() + QLatin1Char('/')))

@@ -3,9 +3,12 @@
 
 #include "platform/runerror.h"
 
+#include <QObject>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace ProgramStart {
 
@@ -16,5 +19,9 @@ RunError startDetached(const QString& program, const QStringList& arguments,
 
 // The desktop's opener (xdg-open) with the path handed over whole.
 RunError openWithDesktop(const QString& path);
+// The same, watched: an opener that cannot be started is returned; one that ends with a
+// failure (no program for the file, the file gone) is told later to failed, while
+// context lives. One still running when Hadrel ends keeps running.
+RunError openWithDesktopWatched(const QString& path, QObject* context, std::function<void(const RunError&)> failed);
 
 } // namespace ProgramStart

@@ -11,6 +11,7 @@ enum Number : int {
     InvalidCall = 5,
     FileNotFound = 53,
     FileAlreadyExists = 58,
+    DiskFull = 61,
     PastEndOfFile = 62,
     RenameAcrossDisks = 74,
     PathAccess = 75,
@@ -25,16 +26,25 @@ struct RunError
     QString description;
     // What the system said about it (strerror), when it said anything: the box shows it.
     QString detail;
+    // The path that failed when it is not the one the command named: the name in the way
+    // of a move, the trash that is no folder.
+    QString path;
+
+    // What the failure concerns, for a command on named.
+    QString concerns(const QString& named) const { return path.isEmpty() ? named : path; }
 
     bool failed() const { return number != Error::None; }
     explicit operator bool() const { return failed(); }
 
     static RunError none() { return {}; }
-    static RunError fromNumber(Error::Number number) { return { number, standardDescription(number), {} }; }
-    static RunError fromNumber(Error::Number number, const QString& description) { return { number, description, {} }; }
-    static RunError fromErrno(Error::Number number, int error)
+    static RunError fromNumber(Error::Number number) { return { number, standardDescription(number), {}, {} }; }
+    static RunError fromNumber(Error::Number number, const QString& description)
     {
-        return { number, standardDescription(number), qt_error_string(error) };
+        return { number, description, {}, {} };
+    }
+    static RunError fromErrno(Error::Number number, int error, const QString& path = {})
+    {
+        return { number, standardDescription(number), qt_error_string(error), path };
     }
 
     static QString standardDescription(Error::Number number)
@@ -48,6 +58,8 @@ struct RunError
             return QStringLiteral("ファイルが見つかりません。");
         case Error::FileAlreadyExists:
             return QStringLiteral("既に同名のファイルが存在しています。");
+        case Error::DiskFull:
+            return QStringLiteral("ディスクの空き容量が不足しています。");
         case Error::PastEndOfFile:
             return QStringLiteral("ファイルにこれ以上データがありません。");
         case Error::RenameAcrossDisks:

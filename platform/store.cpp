@@ -20,6 +20,13 @@ QString settingsKey(const QString& section, const QString& key)
     return section + QLatin1Char('/') + key;
 }
 
+// Absent, or a regular file no larger than a store can be: the cases QSettings may parse
+// or write, without waiting on a FIFO nor spending the start on a huge file.
+bool mayBeParsed(const QString& path)
+{
+    return RegularFile::absentOrRegular(path) && QFileInfo(path).size() <= maxFileBytes;
+}
+
 } // namespace
 
 QString folder()
@@ -37,8 +44,7 @@ QString fileFor(const QString& application)
 
 QString get(const QString& application, const QString& section, const QString& key, const QString& defaultValue)
 {
-    // QSettings would wait on a FIFO for a writer.
-    if (!RegularFile::absentOrRegular(fileFor(application)))
+    if (!mayBeParsed(fileFor(application)))
         return defaultValue;
     const QSettings settings(fileFor(application), QSettings::IniFormat);
     const QVariant value = settings.value(settingsKey(section, key));
@@ -52,9 +58,26 @@ RunError readStatus(const QString& application)
     if (!info.exists() && !info.isSymLink())
         return RunError::none();
     // A folder, a FIFO or a device under the name is unreadable, and never waited on.
-    QFile file(path);
-    if (!RegularFile::openForReading(file))
-        return RunError::fromNumber(Error::PathAccess);
+    if (info.isDir())
+        return RunError::fromErrno(Error::PathAccess, EISDIR);
+    qint64 size = 0;
+    const int fd = RegularFile::open(path, &size);
+    if (fd < 0) {
+        const int cause = errno;
+        // A link to nothing is no store yet: the first save makes it.
+        if (!info.exists())
+            return RunError::fromNumber(Error::PathAccess);
+        RunError error = RunError::fromErrno(Error::PathAccess, cause);
+        if (cause == EINVAL)
+            error.detail = QStringLiteral("通常のファイルではありません");
+        return error;
+    }
+    ::close(fd);
+    if (size > maxFileBytes) {
+        RunError error = RunError::fromNumber(Error::PathAccess);
+        error.detail = QStringLiteral("%1 MiB より大きいので、設定ファイルとして読みません").arg(maxFileBytes >> 20);
+        return error;
+    }
     const QSettings settings(path, QSettings::IniFormat);
     if (settings.status() == QSettings::FormatError)
         return RunError::fromNumber(Error::InvalidPropertyValue);
@@ -92,7 +115,7 @@ QString keepCopy(const QString& application)
 
 RunError save(const QString& application, const QString& section, const QString& key, const QString& value)
 {
-    if (!QDir().mkpath(folder()) || !RegularFile::absentOrRegular(fileFor(application)))
+    if (!QDir().mkpath(folder()) || !mayBeParsed(fileFor(application)))
         return RunError::fromNumber(Error::PathAccess);
     QSettings settings(fileFor(application), QSettings::IniFormat);
     settings.setValue(settingsKey(section, key), value);

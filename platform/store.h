@@ -9,6 +9,9 @@
 // application under $XDG_CONFIG_HOME/hadrel-store/ (~/.config when unset).
 namespace Store {
 
+// No store is larger: a larger file is neither read nor written.
+inline constexpr qint64 maxFileBytes = qint64(1) << 20;
+
 // The folder that holds the applications' files.
 QString folder();
 // The file of one application.
@@ -19,7 +22,9 @@ QString fileFor(const QString& application);
 QString get(const QString& application, const QString& section, const QString& key, const QString& defaultValue = {});
 
 // Whether the application's file can be read: none when it can or does not exist,
-// 75 when it cannot be opened (or is a directory), 380 when it is not an INI file.
+// 75 when it cannot be opened (a directory, a FIFO, no permission, a link to nothing) or
+// is larger than maxFileBytes, with the cause as detail unless it is a link to nothing;
+// 380 when it is not an INI file.
 RunError readStatus(const QString& application);
 
 // Keeps the application's file as it is now beside it, before anything is written over

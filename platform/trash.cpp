@@ -34,10 +34,22 @@ RunError ensureHomeTrash()
         return {};
     const QString data = QFileInfo(trash).path();
     if (!QDir().mkpath(data))
-        return RunError::fromErrno(Error::PathAccess, errno);
+        return RunError::fromErrno(Error::PathAccess, errno, data);
     if (mkdir(QFile::encodeName(trash).constData(), 0700) != 0 && errno != EEXIST)
-        return RunError::fromErrno(Error::PathAccess, errno);
-    return QFileInfo(trash).isDir() ? RunError() : RunError::fromErrno(Error::PathAccess, ENOTDIR);
+        return RunError::fromErrno(Error::PathAccess, errno, trash);
+    return QFileInfo(trash).isDir() ? RunError() : RunError::fromErrno(Error::PathAccess, ENOTDIR, trash);
+}
+
+// The part of the user's trash that is there and no folder, or nothing: Qt says only that
+// it could not move the file.
+QString brokenPart()
+{
+    for (const QString& part : { QStringLiteral("/files"), QStringLiteral("/info") }) {
+        const QFileInfo inside(homeTrash() + part);
+        if ((inside.exists() || inside.isSymLink()) && !inside.isDir())
+            return inside.filePath();
+    }
+    return {};
 }
 
 // Qt 6.4 writes the original path unescaped, so a "%" in a name would send the restore
@@ -73,6 +85,7 @@ RunError moveToTrash(const QString& path, QString* inTrash)
     if (!file.moveToTrash()) {
         RunError error = RunError::fromNumber(Error::PathAccess);
         error.detail = file.errorString();
+        error.path = brokenPart();
         return error;
     }
     const QString trashed = file.fileName();

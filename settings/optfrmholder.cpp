@@ -7,6 +7,7 @@
 #include "settings/settingskeys.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLineEdit>
 
 namespace {
@@ -78,6 +79,9 @@ RunError OptFrmHolder::Settings_Load()
         m_damagedCopy = SettingsKeys::keepDamagedCopy();
         m_storeHeldBack = m_damagedCopy.isEmpty();
     }
+    // Something there that cannot be read holds the user's settings all the same.
+    if (status.number == Error::PathAccess && QFileInfo::exists(SettingsKeys::file()))
+        m_storeHeldBack = true;
     if (m_form)
         fillFields();
     else

@@ -27,17 +27,19 @@ public:
     Opt_Frm* existing() const;
 
     // Store to fields to Reg captions. Fails when the store cannot be read; the fields
-    // then hold what could be read. A damaged file (380) is first kept beside itself.
+    // then hold what could be read. A damaged file (380) is first kept beside itself; an
+    // unreadable one (75) is held back.
     RunError Settings_Load();
     // Fields to store and to Reg captions. All six values are written and all captions
     // set even when a write fails; the first failure is returned. Nothing is written over
-    // a damaged file that could not be kept (75).
+    // a store held back (75).
     RunError Settings_Save();
 
     // After a load that found the store's file damaged: the copy kept of it, or nothing
     // when none could be made.
     QString damagedCopy() const;
-    // Damaged and not kept: nothing may be written over it.
+    // Damaged and not kept, or there and unreadable (too large, a folder, no permission):
+    // nothing may be written over it.
     bool storeHeldBack() const { return m_storeHeldBack; }
 
     // Shows the dialog modally. OK makes slot 0 current, saves and rescans; OK and

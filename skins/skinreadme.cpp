@@ -89,20 +89,27 @@ bool isArchive(const QString& skinPath)
     return SkinScan::isArchiveSkin(skinPath.left(nameStart), skinPath.mid(nameStart));
 }
 
-bool holdsJapanese(const QString& text)
+bool isJapanese(char16_t u)
 {
-    // A lone half-width kana is what a Western ©, ® or ° reads as: two in a row count.
-    bool halfWidthKana = false;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if ((u >= 0x3000 && u <= 0x30ff) || (u >= 0x4e00 && u <= 0x9fff) || (u >= 0xff01 && u <= 0xff5e))
-            return true;
-        const bool kana = u >= 0xff61 && u <= 0xff9f;
-        if (kana && halfWidthKana)
-            return true;
-        halfWidthKana = kana;
+    return (u >= 0x3000 && u <= 0x30ff) || (u >= 0x4e00 && u <= 0x9fff) || (u >= 0xff01 && u <= 0xff9f);
+}
+
+// Read as CP932, a Western text's accented letters and signs become lone kana and kanji
+// among ASCII ("clich駸" for "clichés", "ｩ" for "©"); Japanese stands in runs.
+bool readsAsJapanese(const QString& text)
+{
+    qsizetype inRuns = 0;
+    qsizetype alone = 0;
+    qsizetype run = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && isJapanese(text.at(i).unicode())) {
+            ++run;
+            continue;
+        }
+        (run == 1 ? alone : inRuns) += run;
+        run = 0;
     }
-    return false;
+    return inRuns >= 2 && inRuns > alone;
 }
 
 } // namespace
@@ -156,7 +163,7 @@ QString decode(const QByteArray& bytes)
     if (utf8.hasError()) {
         QStringDecoder cp932("windows-31j");
         const QString japanese = cp932.isValid() ? cp932.decode(bytes) : QString();
-        if (cp932.isValid() && !cp932.hasError() && holdsJapanese(japanese)) {
+        if (cp932.isValid() && !cp932.hasError() && readsAsJapanese(japanese)) {
             text = japanese;
         } else {
             QStringDecoder cp1252("windows-1252");

@@ -35,8 +35,9 @@ QString find(const QString& skinPath);
 QByteArray read(const QString& skinPath, const QString& name);
 
 // The text of a readme: UTF-8 when the bytes are valid UTF-8 (a byte order mark
-// dropped), else Shift_JIS (CP932) when they decode without error and hold Japanese,
-// else CP1252. Line ends of any kind become "\n".
+// dropped), else Shift_JIS (CP932) when they decode without error and more of their
+// Japanese stands in runs than alone (a stray pair is a Western letter), else CP1252.
+// Line ends of any kind become "\n".
 QString decode(const QByteArray& bytes);
 
 } // namespace SkinReadme

@@ -190,21 +190,29 @@ void TestFileCommands::deleteMovesTheSelectedSkinIntoTheTrash()
 void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails_data()
 {
     QTest::addColumn<QString>("boxText");
-    QTest::addColumn<bool>("trashThere");
-    QTest::newRow("no trash can be made") << "Green" << false;
-    QTest::newRow("box holds ..") << ".." << true;
-    QTest::newRow("box holds a/b") << "a/b" << true;
-    QTest::newRow("box holds ../Green") << "../skins/Green" << true;
-    QTest::newRow("empty box") << "" << true;
+    QTest::addColumn<QString>("inTheWay"); // a file where the trash needs a folder
+    QTest::newRow("no trash can be made") << "Green"
+                                          << "data";
+    QTest::newRow("the trash's files are no folder") << "Green"
+                                                     << "data/Trash/files";
+    QTest::newRow("box holds ..") << ".."
+                                  << "";
+    QTest::newRow("box holds a/b") << "a/b"
+                                   << "";
+    QTest::newRow("box holds ../Green") << "../skins/Green"
+                                        << "";
+    QTest::newRow("empty box") << ""
+                               << "";
 }
 
 void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails()
 {
     QFETCH(QString, boxText);
-    QFETCH(bool, trashThere);
+    QFETCH(QString, inTheWay);
     BoxRecorder boxes;
-    if (!trashThere) // a file where the data folder should be
-        QVERIFY(writeFile(m_dir->path() + "/data", "x"));
+    const QString way = m_dir->path() + "/" + inTheWay;
+    if (!inTheWay.isEmpty())
+        QVERIFY(QDir().mkpath(QFileInfo(way).path()) && writeFile(way, "x"));
     QVERIFY(makeSkin(skins(), "Late")); // appears in the list only by a rescan
     showGrid(2);
     m_window->Skin_Name[2]->setText(boxText);
@@ -215,9 +223,11 @@ void TestFileCommands::deleteLeavesTheSkinWhenTheMoveFails()
     QVERIFY(QFileInfo::exists(skins() + "Green/main.bmp"));
     QCOMPARE(onDisk(m_dir->path()), parent);
     QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green", "Late" }));
-    // One box, after the rebuild: the number, then the skin and the system's reason if any.
+    // One box, after the rebuild: the number, then what failed (the skin, or the folder the
+    // trash should be made in) and the system's reason if any.
     QCOMPARE(boxes.seen.size(), 1);
-    QVERIFY(boxes.seen[0].text.section('\n', 2).startsWith(skins() + boxText + (trashThere ? "" : ": ")));
+    const QString named = inTheWay.isEmpty() ? skins() + boxText : way + ": ";
+    QVERIFY2(boxes.seen[0].text.section('\n', 2).startsWith(named), qPrintable(boxes.seen[0].text));
 }
 
 void TestFileCommands::deleteWithoutASelectedCellDoesNothing()
@@ -294,7 +304,7 @@ void TestFileCommands::addLeavesTheFolderWhenTheMoveFails()
     QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green", "Late" }));
     QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green", "Late" }));
     QCOMPARE(boxes.texts(),
-        QStringList { "58\n既に同名のファイルが存在しています。\n" + downloads + "Green: " + qt_error_string(EEXIST) });
+        QStringList { "58\n既に同名のファイルが存在しています。\n" + skins() + "Green: " + qt_error_string(EEXIST) });
 
     // The root has no name; the skin folder and its parent are no folders to add.
     for (const QString& chosen : { QStringLiteral("/"), skins(), QString(m_dir->path()) }) {
@@ -437,7 +447,7 @@ void TestFileCommands::renamingOntoAnotherSkinFailsWithItsNumber()
     QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(boxes.seen[0].title, QStringLiteral("Hadrel"));
     QCOMPARE(boxes.seen[0].text,
-        "58\n既に同名のファイルが存在しています。\n" + skins() + "Green: " + qt_error_string(EEXIST));
+        "58\n既に同名のファイルが存在しています。\n" + skins() + "Blue: " + qt_error_string(EEXIST));
     QCOMPARE(boxes.seen[0].icon, Messages::Icon::None);
     QVERIFY(QFileInfo::exists(skins() + "Green/main.bmp"));
     QVERIFY(QFileInfo::exists(skins() + "Blue/main.bmp"));

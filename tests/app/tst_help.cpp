@@ -62,6 +62,7 @@ private slots:
 
     void contentsGoesToTheOpenerWhole_data();
     void contentsGoesToTheOpenerWhole();
+    void contentsWithoutAnOpenerSaysSo_data();
     void contentsWithoutAnOpenerSaysSo();
     void pagesAreBesideTheProgramAndCurrent();
     void everyLinkResolves();
@@ -129,16 +130,32 @@ void TestHelp::contentsGoesToTheOpenerWhole()
     QCOMPARE(window.windowTitle(), QStringLiteral("Hadrel"));
 }
 
+void TestHelp::contentsWithoutAnOpenerSaysSo_data()
+{
+    QTest::addColumn<QByteArray>("opener"); // the script, or none
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("no opener") << QByteArray() << "xdg-open が見つかりません (xdg-utils をインストールしてください)";
+    QTest::newRow("no browser") << QByteArray("#!/bin/sh\nexit 3\n")
+                                << "開くことのできるプログラムが見つかりません (xdg-open の終了状態 3)";
+}
+
 void TestHelp::contentsWithoutAnOpenerSaysSo()
 {
-    QTemporaryDir empty;
-    qputenv("PATH", QFile::encodeName(empty.path()));
+    QFETCH(QByteArray, opener);
+    QFETCH(QString, cause);
+    QTemporaryDir bin;
+    if (!opener.isEmpty()) {
+        QVERIFY(TestSupport::writeFile(bin.filePath("xdg-open"), opener));
+        QVERIFY(QFile::setPermissions(bin.filePath("xdg-open"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    qputenv("PATH", QFile::encodeName(bin.path()));
     BoxRecorder boxes;
     PageState state;
-    frmmain(state, empty.path()).mnuHelpContents->trigger();
+    frmmain window(state, bin.path());
+    window.mnuHelpContents->trigger();
     qputenv("PATH", QFile::encodeName(m_bin.path()));
-    QCOMPARE(boxes.texts().value(0).section('\n', 2),
-        empty.path() + "/html/index.html: xdg-open が見つかりません (xdg-utils をインストールしてください)");
+    QTRY_COMPARE(boxes.texts(),
+        QStringList("ヘルプのページを表示できませんでした。\n" + bin.path() + "/html/index.html: " + cause));
 }
 
 void TestHelp::pagesAreBesideTheProgramAndCurrent()

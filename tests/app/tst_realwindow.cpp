@@ -140,6 +140,10 @@ void TestRealWindow::failedExitSaveIsReportedAndTheProgramEnds()
     RealWindowSession session;
     QVERIFY(session.startServer());
     QVERIFY(session.startProgram(HADREL_BINARY, config.path()));
+    // First a box titled Hadrel says so, before the window shows.
+    const QString told = session.waitForWindow(QStringLiteral("^Hadrel$"));
+    QVERIFY2(!told.isEmpty(), qPrintable(session.programOutput()));
+    QVERIFY(session.focus(told) && session.key(QStringLiteral("Return")) && session.waitForWindowGone(told));
     const QString id = session.waitForWindow(QStringLiteral("^Hadrel$"));
     QVERIFY2(!id.isEmpty(), qPrintable(session.programOutput()));
 

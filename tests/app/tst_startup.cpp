@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frmmain.h"
+#include "app/quitsignals.h"
 #include "app/startup.h"
 #include "app/statuspanels.h"
 #include "platform/store.h"
@@ -24,7 +25,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 
+#include <csignal>
 #include <sys/stat.h>
 
 using namespace TestStore;
@@ -58,7 +61,9 @@ private slots:
     void loadFailuresAreClassified_data();
     void loadFailuresAreClassified();
     void otherFailuresAreShownToTheUser();
-    void fifoStoreIsNeverWaitedOn();
+    void unreadableStoreIsSaidAndKept_data();
+    void unreadableStoreIsSaidAndKept();
+    void aSignalEndsAsTheCloseDoes();
     void exitSavesTheSixValuesNormalised();
     void firstRunSaveFailureIsReportedAtExit();
     void positionComesFromTwips_data();
@@ -333,12 +338,29 @@ void TestStartup::otherFailuresAreShownToTheUser()
     QCOMPARE(dialogs.count(), 0);
 }
 
-void TestStartup::fifoStoreIsNeverWaitedOn()
+void TestStartup::unreadableStoreIsSaidAndKept_data()
 {
+    QTest::addColumn<QString>("kind");
     // Opening a FIFO for reading waits for a writer: a hang, were it ever opened.
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("larger than a store") << "large";
+}
+
+void TestStartup::unreadableStoreIsSaidAndKept()
+{
+    QFETCH(QString, kind);
     QVERIFY(QDir().mkpath(Store::folder()));
-    const QByteArray fifo = QFile::encodeName(Store::fileFor("Hadrel"));
-    QCOMPARE(mkfifo(fifo.constData(), 0600), 0);
+    const QString file = Store::fileFor("Hadrel");
+    const QByteArray large = "[Path]\nAmp=/opt/winamp/\n" + QByteArray(Store::maxFileBytes, ';');
+    if (kind == "fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    else if (kind == "folder")
+        QVERIFY(QDir().mkpath(file + "/inside"));
+    else
+        QVERIFY(TestSupport::writeFile(file, large));
+    const auto kept = [&] { return std::make_tuple(QFileInfo(file).lastModified(), QFileInfo(file).size()); };
+    const auto before = kept();
     QCOMPARE(Store::readStatus("Hadrel").number, Error::PathAccess);
     QCOMPARE(Store::get("Hadrel", "Path", "Amp", "default"), QStringLiteral("default"));
     QCOMPARE(Store::save("Hadrel", "Path", "Amp", "/x/").number, Error::PathAccess);
@@ -346,13 +368,35 @@ void TestStartup::fifoStoreIsNeverWaitedOn()
     frmmain& window = makeWindow();
     BoxRecorder boxes;
     window.load();
-    QCOMPARE(boxes.seen.size(), 0); // unreadable is quiet until the save at exit fails
+    // Said before the window shows, naming the file; no first-run dialog on top.
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY2(boxes.seen[0].text.contains("\n" + file), qPrintable(boxes.seen[0].text));
     QCOMPARE(window.windowTitle(), QStringLiteral("Hadrel"));
     window.show();
     QVERIFY(window.close());
-    QCOMPARE(boxes.seen.size(), 1);
-    struct stat st;
-    QVERIFY(stat(fifo.constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    QCOMPARE(boxes.seen.size(), 2); // the save at exit did not happen, and says so
+    QVERIFY(kept() == before);
+}
+
+void TestStartup::aSignalEndsAsTheCloseDoes()
+{
+    store("Amp", "/opt/winamp");
+    store("0", skinsFolder());
+    frmmain& window = makeWindow();
+    window.load();
+    window.show();
+    QuitSignals quitSignals;
+    quitSignals.setWindow(&window);
+    // Sent while the settings dialog holds a folder typed and not confirmed: the dialog is
+    // cancelled, the stored values are saved as the close saves them.
+    answerModal<Opt_Frm>([](Opt_Frm* dialog) {
+        dialog->Amp_Path->setText("/typed/");
+        ::raise(SIGTERM);
+    });
+    window.view[3]->trigger();
+    QTRY_VERIFY(!window.isVisible());
+    QCOMPARE(stored("Amp"), QStringLiteral("/opt/winamp/"));
+    QCOMPARE(stored("0"), skinsFolder() + "/");
 }
 
 void TestStartup::exitSavesTheSixValuesNormalised()

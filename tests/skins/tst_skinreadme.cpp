@@ -29,6 +29,10 @@ void TestSkinReadme::decoding_data()
                            << "スキンの説明\nby me";
     // Valid CP932 too, but nothing Japanese in it: the Western reading.
     QTest::newRow("CP1252 that CP932 reads") << QByteArray("(c) \xa9 2001, \xae") << "(c) © 2001, ®";
+    // "é" and the letter after it read as one kanji, "©" as one kana: alone, each.
+    QTest::newRow("CP1252 with lone kanji in CP932")
+        << QByteArray("clich\xe9s \xa9 2004, \xe9t\xe9") << "clichés © 2004, été";
+    QTest::newRow("CP932 with a Western sign") << QByteArray("\x90\xe0\x96\xbe \xa9") << "説明 ｩ";
     QTest::newRow("half-width kana") << QByteArray("\xbd\xb7\xdd") << "ｽｷﾝ";
     QTest::newRow("CP1252") << QByteArray("Caf\xe9 \x96 na\xefve\r\r") << "Café – naïve\n\n";
     QTest::newRow("none") << QByteArray() << "";
