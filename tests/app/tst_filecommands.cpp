@@ -69,6 +69,8 @@ private slots:
     void addMovesTheChosenFolderIn();
     void addLeavesTheFolderWhenTheMoveFails();
     void cancelledAddChangesNothing();
+    void onlySkinsAreAddedAndACollectionIsOffered();
+    void undoBringsBackDeletedRenamedAndAdded();
     void renameCommandFocusesTheSelectedNameBox();
     void clickingANameSelectsItsSkin();
     void enterRenamesAndLeavingAfterwardsDoesNothing();
@@ -323,6 +325,84 @@ void TestFileCommands::cancelledAddChangesNothing()
     m_window->file[0]->trigger();
     QCOMPARE(chooserCalls, 1);
     QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green" }));
+}
+
+void TestFileCommands::onlySkinsAreAddedAndACollectionIsOffered()
+{
+    BoxRecorder boxes;
+    // A downloads folder: loose files, a folder that is no skin, and two skins.
+    const QString downloads = slashed(m_dir->path()) + "Downloads";
+    QVERIFY(QDir().mkpath(downloads + "/photos"));
+    QVERIFY(writeFile(downloads + "/notes.txt", "x") && writeFile(downloads + "/photos/a.jpg", "x"));
+    chooserAnswer = downloads + "/photos";
+    m_window->file[0]->trigger();
+    m_window->addDroppedSkins({ downloads + "/photos" });
+    QCOMPARE(boxes.seen.size(), 2);
+    QVERIFY(boxes.seen[1].text.endsWith("\n" + downloads + "/photos"));
+    QVERIFY(QFileInfo::exists(downloads + "/photos/a.jpg"));
+
+    QVERIFY(makeSkin(downloads, "Red") && makeSkin(downloads, "Teal"));
+    const QStringList registered = { skins(), skins() + "old/", "", "", "" };
+    for (int i = 0; i < 5; ++i)
+        store(QString::number(i), registered[i]);
+    // Cancelled, then added whole: each of its skins a skin of its own, the rest left.
+    Messages::setNextAnswer(QMessageBox::Cancel);
+    Messages::setNextAnswer(QMessageBox::Yes);
+    chooserAnswer = downloads;
+    m_window->file[0]->trigger();
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green" }));
+    m_window->addDroppedSkins({ downloads });
+    const QList<Messages::Box> offers = Messages::takeAnswered();
+    QCOMPARE(offers.size(), 2);
+    QVERIFY(offers[0].text.startsWith("「Downloads」はSkinではなく、2個のSkinを含むフォルダです。"));
+    QVERIFY(offers[0].buttons & QMessageBox::No); // a free slot to register it in
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green", "Red", "Teal" }));
+    QCOMPARE(onDisk(downloads), (QStringList { "notes.txt", "photos" }));
+    QCOMPARE(m_window->mnuUndo->text(), QStringLiteral("元に戻す(&Z) - 2個のSkinのドロップ"));
+
+    // Registered instead: the first free slot holds it, and it is shown.
+    QVERIFY(makeSkin(downloads, "Red"));
+    Messages::setNextAnswer(QMessageBox::No);
+    m_window->file[0]->trigger();
+    QCOMPARE(stored("2"), downloads + "/");
+    QCOMPARE(m_window->Reg[2]->text(), downloads + "/");
+    QCOMPARE(m_window->currentFolder(), downloads + "/");
+    QCOMPARE(boxes.seen.size(), 2);
+}
+
+void TestFileCommands::undoBringsBackDeletedRenamedAndAdded()
+{
+    BoxRecorder boxes;
+    showAndActivate();
+    QVERIFY(!m_window->mnuUndo->isEnabled());
+    const QString downloads = slashed(m_dir->path()) + "dl/";
+    QVERIFY(makeSkin(downloads, "Red"));
+    chooserAnswer = downloads + "Red";
+    m_window->file[0]->trigger();
+    showGrid(2);
+    m_window->file[2]->trigger(); // Green into the trash
+    showGrid(0);
+    typeInto(0, "Sea");
+    QTest::keyClick(m_window->Skin_Name[0], Qt::Key_Return);
+    QCOMPARE(listed(), (QStringList { "Blue", "Red", "Sea" }));
+
+    // Ctrl+Z, wherever the keys are, as long as no name box takes it for its own typing.
+    m_window->Skin_Lst->setFocus();
+    QTest::keyClick(m_window->Skin_Lst, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Red" }));
+    QCOMPARE(m_window->mnuUndo->text(), QStringLiteral("元に戻す(&Z) - 「Green」の削除"));
+    // A skin of that name since: the undo says why and waits.
+    QVERIFY(makeSkin(skins(), "Green", "main.bmp", Qt::red));
+    m_window->mnuUndo->trigger();
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].text.section('\n', 0, 1), "元に戻せませんでした。\n58");
+    QVERIFY(QDir(skins() + "Green").removeRecursively());
+    m_window->mnuUndo->trigger();
+    m_window->mnuUndo->trigger();
+    QCOMPARE(onDisk(skins()), (QStringList { "Aqua", "Blue", "Green" }));
+    QCOMPARE(onDisk(downloads + "Red"), QStringList { "main.bmp" });
+    QVERIFY(!m_window->mnuUndo->isEnabled());
+    QCOMPARE(boxes.seen.size(), 1);
 }
 
 void TestFileCommands::renameCommandFocusesTheSelectedNameBox()
