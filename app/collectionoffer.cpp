@@ -85,7 +85,8 @@ void CollectionOffer::offer(const QString& path, const QStringList& skins, const
             break;
         if (const RunError error = settings.registerFolder(slot, path)) {
             Messages::warning(m_parent,
-                QStringLiteral("登録フォルダを保存できませんでした。\n%1").arg(Messages::concerning(path, error.detail)));
+                QStringLiteral("登録フォルダを保存できませんでした。\n%1")
+                    .arg(Messages::concerning(path, error.detail)));
         }
         sorted.registered = slot;
         break;

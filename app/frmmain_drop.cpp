@@ -123,7 +123,8 @@ void frmmain::addDroppedSkins(const QStringList& paths)
         if (!progress)
             progress = dropProgress(this, count);
         progress->setMaximum(count);
-        progress->setLabelText(QStringLiteral("Skinを追加しています (%1 / %2)\n%3").arg(index + 1).arg(count).arg(name));
+        progress->setLabelText(
+            QStringLiteral("Skinを追加しています (%1 / %2)\n%3").arg(index + 1).arg(count).arg(name));
         progress->setValue(index);
         // Between two items is the only time the work lets the cancel button be pressed.
         QCoreApplication::processEvents();

@@ -165,7 +165,8 @@ void frmmain::unpackTriggered()
                     name, result.error.description, Messages::concerning(currentFolder() + name, result.error.detail)));
         return;
     }
-    m_undo.record(UndoHistory::Kind::Unpack, { { UndoHistory::Change::Type::Made, {}, currentFolder() + result.skinName } });
+    m_undo.record(
+        UndoHistory::Kind::Unpack, { { UndoHistory::Change::Type::Made, {}, currentFolder() + result.skinName } });
     Skin_Rescan();
     selectListed(result.skinName);
 }
@@ -343,7 +344,8 @@ void frmmain::undoTriggered()
     QString back;
     if (const RunError error = m_undo.undo(&back)) {
         Messages::showLines(this,
-            { QStringLiteral("元に戻せませんでした。"), QString::number(error.number), error.description, error.detail });
+            { QStringLiteral("元に戻せませんでした。"), QString::number(error.number), error.description,
+                error.detail });
         return;
     }
     Skin_Rescan();

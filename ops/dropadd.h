@@ -46,8 +46,8 @@ Added addFolder(const QString& path, const QString& skinFolder);
 
 // Adds the skins names of the collection folder (as FileCommands::checkAdd found them) to
 // skinFolder, each as a skin of its own, moved in as the File menu moves a skin.
-QList<Added> addCollection(const QString& collection, const QStringList& names, const QString& skinFolder,
-    const Progress& progress = {});
+QList<Added> addCollection(
+    const QString& collection, const QStringList& names, const QString& skinFolder, const Progress& progress = {});
 
 // How to take the added skins of results back: a skin moved in goes back where it was; one
 // whose original is still there (an archive unpacked, a copy from another disk) was made.
