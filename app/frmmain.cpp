@@ -35,6 +35,7 @@ frmmain::frmmain(PageState& state, const QString& programFolder, QWidget* parent
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_state(state)
     , m_programFolder(programFolder)
+    , m_offer(this, [this]() -> OptFrmHolder& { return settings(); })
 {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(QStringLiteral("Hadrel"));
@@ -127,6 +128,13 @@ void frmmain::buildMenus()
     mnuLook->setVisible(false);
     mnuUnpack = makeAction(FileMenu, QStringLiteral("mnuUnpack"), QStringLiteral("ﾌｫﾙﾀﾞに展開(&X)"));
     mnuUnpack->setVisible(false);
+    mnuUndo = makeAction(FileMenu, QStringLiteral("mnuUndo"), m_undo.caption());
+    mnuUndo->setShortcut(QKeySequence::Undo);
+    mnuUndo->setEnabled(false);
+    m_undo.setOnChange([this] {
+        mnuUndo->setText(m_undo.caption());
+        mnuUndo->setEnabled(!m_undo.isEmpty());
+    });
 
     ViewMenu = menuBar()->addMenu(QStringLiteral("表示(&V)"));
     ViewMenu->setObjectName(QStringLiteral("ViewMenu"));
@@ -175,11 +183,13 @@ void frmmain::connectEvents()
     connect(m_grid, &PreviewGrid::nameEnterPressed, this, &frmmain::nameEnterPressed);
     connect(m_grid, &PreviewGrid::nameFocusLost, this, &frmmain::nameFocusLost);
     connect(new GridKeys(m_grid, Skin_Lst), &GridKeys::openAsked, this, [this] { previewDoubleClicked(-1); });
+    connect(m_grid, &PreviewGrid::nameEscapePressed, this, &frmmain::nameEscapePressed);
 
     connect(Open_, &QAction::triggered, this, &frmmain::openFolderTriggered);
     for (int i = 0; i < int(file.size()); ++i)
         connect(file[i], &QAction::triggered, this, [this, i] { fileTriggered(i); });
     connect(mnuUnpack, &QAction::triggered, this, &frmmain::unpackTriggered);
+    connect(mnuUndo, &QAction::triggered, this, &frmmain::undoTriggered);
     for (int i = 0; i < int(view.size()); ++i)
         connect(view[i], &QAction::triggered, this, [this, i] { viewTriggered(i); });
     for (int i = 0; i < int(Reg.size()); ++i)

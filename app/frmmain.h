@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/collectionoffer.h"
 #include "app/openpath.h"
 #include "app/renamesession.h"
+#include "ops/undohistory.h"
 #include "settings/optfrmholder.h"
 #include "settings/settingshost.h"
 #include "skins/pagestate.h"
@@ -65,6 +67,8 @@ public:
     QAction* mnuLook = nullptr; // the skin as Winamp draws it; context menu only
     // Unpacks the framed archive beside itself; in the context menu of archives only.
     QAction* mnuUnpack = nullptr;
+    // Takes back the newest add, drop, delete, rename or unpack; names it, Ctrl+Z.
+    QAction* mnuUndo = nullptr;
     QMenu* ViewMenu = nullptr;
     std::array<QAction*, 4> view {};
     QMenu* RegMenu = nullptr; // the submenu that view(1) opens
@@ -158,6 +162,8 @@ private:
     void nameFocusGained(int cell);
     void nameEnterPressed(int cell);
     void nameFocusLost(int cell);
+    void nameEscapePressed(int cell);
+    void undoTriggered();
     void viewTriggered(int index);
     void regTriggered(int index);
     void helpContentsTriggered();
@@ -174,6 +180,9 @@ private:
     void selectListed(const QString& name);
     void selectNameSkin(int cell);
     void commitName(int cell);
+    // Puts the focus into the box showing skin after a commit, or into the list when no
+    // box of the page shown does.
+    void focusSkinName(const QString& skin);
     bool focusAwayFromWindow() const;
     RunError loadSteps();
     void saveSettingsAtExit();
@@ -195,6 +204,8 @@ private:
     PreviewGrid* m_grid = nullptr;
     RenameSession m_rename;
     LookGrid* m_lookGrid = nullptr;
+    UndoHistory m_undo;
+    CollectionOffer m_offer;
     QStringList m_listed; // the names the last scan put into Skin_Lst
     SearchWindow* m_search = nullptr;
     QString m_inUse;

@@ -50,6 +50,25 @@ std::unique_ptr<QProgressDialog> dropProgress(QWidget* parent, int count)
     return progress;
 }
 
+void reportDropFailures(QWidget* parent, const QList<DropAdd::Added>& results, bool many)
+{
+    if (many) {
+        if (const QString summary = DropAdd::failureSummary(results); !summary.isEmpty())
+            Messages::warning(parent, summary);
+        return;
+    }
+    for (const DropAdd::Added& added : results) {
+        if (!added.error)
+            continue;
+        const bool kept = !added.skinName.isEmpty(); // copied in, its original left behind
+        Messages::warning(parent,
+            (kept ? QStringLiteral("「%1」を追加しました。\n%2\n%3")
+                  : QStringLiteral("「%1」を追加できませんでした。\n%2\n%3"))
+                .arg(QFileInfo(added.path).fileName(), added.error.description,
+                    Messages::concerning(added.error.concerns(added.path), added.error.detail)));
+    }
+}
+
 } // namespace
 
 void frmmain::setupDrops()
@@ -94,46 +113,38 @@ void frmmain::dropEvent(QDropEvent* event)
 
 void frmmain::addDroppedSkins(const QStringList& paths)
 {
-    if (currentFolder().isEmpty())
+    const QString folder = currentFolder();
+    if (folder.isEmpty())
         return; // nowhere to add to
     std::unique_ptr<QProgressDialog> progress;
-    QList<DropAdd::Added> results;
-    {
+    const DropAdd::Progress report = [&](int index, int count, const QString& name) {
+        if (count <= quietDropItems)
+            return true;
+        if (!progress)
+            progress = dropProgress(this, count);
+        progress->setMaximum(count);
+        progress->setLabelText(
+            QStringLiteral("Skinを追加しています (%1 / %2)\n%3").arg(index + 1).arg(count).arg(name));
+        progress->setValue(index);
+        // Between two items is the only time the work lets the cancel button be pressed.
+        QCoreApplication::processEvents();
+        return !progress->wasCanceled();
+    };
+    const CollectionOffer::Sorted sorted = m_offer.sortOut(paths, folder, report);
+    QList<DropAdd::Added> results = sorted.added;
+    if (!progress || !progress->wasCanceled()) {
         Hourglass hourglass;
-        results = DropAdd::addDropped(paths, currentFolder(), [&](int index, int count, const QString& name) {
-            if (count <= quietDropItems)
-                return true;
-            if (!progress)
-                progress = dropProgress(this, count);
-            progress->setLabelText(
-                QStringLiteral("Skinを追加しています (%1 / %2)\n%3").arg(index + 1).arg(count).arg(name));
-            progress->setValue(index);
-            // Between two items is the only time the work lets the cancel button be pressed.
-            QCoreApplication::processEvents();
-            return !progress->wasCanceled();
-        });
+        results += DropAdd::addDropped(sorted.toAdd, folder, report);
     }
+    m_undo.record(UndoHistory::Kind::Drop, DropAdd::undoChanges(results, folder));
     const bool many = progress != nullptr;
     progress.reset();
-    if (results.isEmpty())
-        return;
-
-    Skin_Rescan();
-    selectListed(DropAdd::lastAdded(results));
-
-    if (many) {
-        if (const QString summary = DropAdd::failureSummary(results); !summary.isEmpty())
-            Messages::warning(this, summary);
-        return;
+    if (!results.isEmpty()) {
+        Skin_Rescan();
+        selectListed(DropAdd::lastAdded(results));
+        reportDropFailures(this, results, many);
     }
-    for (const DropAdd::Added& added : std::as_const(results)) {
-        if (!added.error)
-            continue;
-        const bool kept = !added.skinName.isEmpty(); // copied in, its original left behind
-        Messages::warning(this,
-            (kept ? QStringLiteral("「%1」を追加しました。\n%2\n%3")
-                  : QStringLiteral("「%1」を追加できませんでした。\n%2\n%3"))
-                .arg(QFileInfo(added.path).fileName(), added.error.description,
-                    Messages::concerning(added.error.concerns(added.path), added.error.detail)));
-    }
+    // A collection registered is shown, after what else was dropped.
+    if (sorted.registered >= 0)
+        regTriggered(sorted.registered);
 }

@@ -16,8 +16,11 @@
 #include "settings/settingskeys.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPointer>
+
+#include <algorithm>
 
 // winamp.ini as a failed update concerns it, with the cause the update found.
 static QString iniConcerning(const QString& ampFolder, const RunError& error)
@@ -87,7 +90,10 @@ void frmmain::fileTriggered(int index)
         if (cell < 0)
             return;
         const QString name = cellSkinName(cell);
-        const RunError error = FileCommands::deleteSkin(folder, name);
+        QString inTrash;
+        const RunError error = FileCommands::deleteSkin(folder, name, &inTrash);
+        if (!error)
+            m_undo.recordDeleted(folder + name, inTrash);
         Skin_Rescan();
         skinListSelectionChanged();
         if (error)
@@ -159,6 +165,8 @@ void frmmain::unpackTriggered()
                     name, result.error.description, Messages::concerning(currentFolder() + name, result.error.detail)));
         return;
     }
+    m_undo.record(
+        UndoHistory::Kind::Unpack, { { UndoHistory::Change::Type::Made, {}, currentFolder() + result.skinName } });
     Skin_Rescan();
     selectListed(result.skinName);
 }
@@ -175,15 +183,28 @@ void frmmain::addSkinCommand(const QString& folder)
     const QString chosen = Folder_Browse_Main(this, QStringLiteral("追加するSkinのﾌｫﾙﾀﾞを指定してください"));
     if (chosen.isEmpty())
         return;
-    RunError error;
-    {
+    const CollectionOffer::Sorted sorted = m_offer.sortOut({ chosen }, folder);
+    QList<DropAdd::Added> results = sorted.added;
+    if (!sorted.toAdd.isEmpty()) {
         Hourglass hourglass; // a copy from another disk takes a while
-        error = FileCommands::addSkin(chosen, folder);
+        results.append(DropAdd::addFolder(sorted.toAdd.first(), folder));
     }
+    m_undo.record(UndoHistory::Kind::Add, DropAdd::undoChanges(results, folder));
+    if (sorted.registered >= 0) {
+        regTriggered(sorted.registered);
+        return;
+    }
+    if (results.isEmpty())
+        return; // refused or cancelled: nothing changed
     Skin_Rescan();
     skinListSelectionChanged();
-    if (error)
-        showFailure(error, withoutTrailingSlashes(chosen));
+    selectListed(DropAdd::lastAdded(results));
+    if (sorted.toAdd.isEmpty()) {
+        if (const QString summary = DropAdd::failureSummary(results); !summary.isEmpty())
+            Messages::warning(this, summary);
+    } else if (const RunError error = results.last().error) {
+        showFailure(error, results.last().path);
+    }
 }
 
 void frmmain::openFolderTriggered()
@@ -236,6 +257,15 @@ bool frmmain::focusAwayFromWindow() const
     return QApplication::activePopupWidget() || !now || now->window() != this;
 }
 
+void frmmain::nameEscapePressed(int cell)
+{
+    // Escape takes the typing back, and the box stands for its skin again.
+    if (cell != m_rename.cell())
+        return;
+    Skin_Name[cell]->setText(m_rename.oldName());
+    Skin_Name[cell]->setModified(false);
+}
+
 void frmmain::commitName(int cell)
 {
     NameBox* box = Skin_Name[cell];
@@ -251,11 +281,20 @@ void frmmain::commitName(int cell)
 
     m_rename.beginCommit();
     const bool typing = box->hasFocus(); // Enter, not leaving the box
-    // Where the user sent the focus by leaving the box; the rebuild takes it away.
+    // Where the user sent the focus by leaving the box, and the skin of the box it went to:
+    // the rebuild may show another skin in that box.
     const QPointer<QWidget> sentTo = typing ? nullptr : QApplication::focusWidget();
-    const RunError error = FileCommands::renameSkin(currentFolder(), m_rename.oldName(), box->text());
+    const auto sentBox = std::find(Skin_Name.cbegin(), Skin_Name.cend(), sentTo.data());
+    const QString sentSkin = sentBox == Skin_Name.cend() ? QString() : (*sentBox)->text();
+    const QString folder = currentFolder();
+    const QString oldName = m_rename.oldName();
+    const QString newName = FileCommands::renamedName(folder, oldName, box->text());
+    const RunError error = FileCommands::renameSkin(folder, oldName, box->text());
+    QString skin = oldName; // the skin the commit leaves the user with
     switch (RenameSession::outcomeOf(error)) {
     case RenameSession::Outcome::Renamed:
+        m_undo.recordMoved(UndoHistory::Kind::Rename, folder + oldName, folder + newName);
+        skin = newName;
         Skin_Rescan();
         skinListSelectionChanged();
         break;
@@ -265,14 +304,52 @@ void frmmain::commitName(int cell)
         Skin_Rescan();
         break;
     case RenameSession::Outcome::Failure:
-        showFailure(error, currentFolder() + m_rename.oldName());
+        // The name that is taken, when that is why; the box shows its own skin again, so
+        // that leaving it does not try, and say, the same again.
+        showFailure(error, error.number == Error::FileAlreadyExists ? folder + newName : folder + oldName);
+        box->setText(oldName);
+        box->setModified(false);
         break;
     }
-    // After Enter the focus stays where the user typed; the box is then no new edit.
-    if (!box->isModified() && typing && box->isEnabled())
-        m_grid->focusName(cell, Qt::OtherFocusReason);
     m_rename.endCommit(nameBoxState(cell));
-    // Back where the user sent it, and as a focus gained, so that box's edit starts.
-    if (sentTo && sentTo != box && sentTo->isEnabled() && !sentTo->hasFocus())
-        sentTo->setFocus(Qt::OtherFocusReason);
+    if (!sentSkin.isEmpty()) {
+        selectListed(sentSkin);
+        focusSkinName(sentSkin);
+    } else if (typing) {
+        selectListed(skin);
+        focusSkinName(skin);
+    } else if (sentTo && sentTo->isEnabled() && !sentTo->hasFocus()) {
+        sentTo->setFocus(Qt::OtherFocusReason); // back where the user sent it
+    }
+}
+
+void frmmain::focusSkinName(const QString& skin)
+{
+    for (int i = 0; i < cellCount; ++i) {
+        if (Skin_Name[i]->isEnabled() && Skin_Name[i]->text() == skin) {
+            // As a focus gained, so that this box's edit starts; typing goes on at the end.
+            if (!Skin_Name[i]->hasFocus()) {
+                Skin_Name[i]->end(false);
+                m_grid->focusName(i, Qt::OtherFocusReason);
+            }
+            return;
+        }
+    }
+    // Keys typed next must reach no other skin's box.
+    Skin_Lst->setFocus(Qt::OtherFocusReason);
+}
+
+void frmmain::undoTriggered()
+{
+    QString back;
+    if (const RunError error = m_undo.undo(&back)) {
+        Messages::showLines(this,
+            { QStringLiteral("元に戻せませんでした。"), QString::number(error.number), error.description,
+                error.detail });
+        return;
+    }
+    Skin_Rescan();
+    skinListSelectionChanged();
+    if (Path_Slash(QFileInfo(back).path()) == currentFolder())
+        selectListed(QFileInfo(back).fileName());
 }

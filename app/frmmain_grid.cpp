@@ -57,6 +57,7 @@ void setFileMenuContext(frmmain& window, bool context, bool archive = false)
     window.file[7]->setVisible(!context);
     window.mnuLook->setVisible(context);
     window.mnuUnpack->setVisible(context && archive);
+    window.mnuUndo->setVisible(!context);
 }
 
 void openBigView(frmmain& window)

@@ -71,6 +71,11 @@ void NameBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if (event->key() == Qt::Key_Escape && isModified()) {
+        emit escapePressed();
+        event->accept();
+        return;
+    }
     QLineEdit::keyPressEvent(event);
 }
 

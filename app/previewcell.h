@@ -43,6 +43,7 @@ signals:
     void focusGained();
     void focusLost();
     void enterPressed();
+    void escapePressed();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -49,6 +49,7 @@ PreviewGrid::PreviewGrid(QWidget* parent, int left, int height)
         connect(name, &NameBox::clicked, this, [this, i] { emit nameClicked(i); });
         connect(name, &NameBox::focusGained, this, [this, i] { emit nameFocusGained(i); });
         connect(name, &NameBox::enterPressed, this, [this, i] { emit nameEnterPressed(i); });
+        connect(name, &NameBox::escapePressed, this, [this, i] { emit nameEscapePressed(i); });
         connect(name, &NameBox::focusLost, this, [this, i] { emit nameFocusLost(i); });
     }
 

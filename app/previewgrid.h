@@ -56,6 +56,7 @@ signals:
     void nameClicked(int cell);
     void nameFocusGained(int cell);
     void nameEnterPressed(int cell);
+    void nameEscapePressed(int cell);
     void nameFocusLost(int cell);
     // Every picture of the page shown has been read.
     void picturesShown();

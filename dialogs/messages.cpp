@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/messages.h"
 
+#include <QAbstractButton>
 #include <QQueue>
 
 namespace Messages {
@@ -51,6 +52,10 @@ QMessageBox::StandardButton show(const Box& box)
     QMessageBox shown(iconOf(box.icon), box.title, box.text, box.buttons, box.parent);
     // Skin and file names are shown as they are, never read as markup.
     shown.setTextFormat(Qt::PlainText);
+    for (const auto& [button, caption] : box.captions) {
+        if (QAbstractButton* shownButton = shown.button(button))
+            shownButton->setText(caption);
+    }
     return QMessageBox::StandardButton(shown.exec());
 }
 

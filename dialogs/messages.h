@@ -23,6 +23,9 @@ struct Box
     QString text;
     QWidget* parent = nullptr;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    // Captions of our own for some of the buttons, where their standard words would not
+    // say what they do.
+    QList<std::pair<QMessageBox::StandardButton, QString>> captions = {};
 
     static QString programTitle() { return QStringLiteral("Hadrel"); }
 };

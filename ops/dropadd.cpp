@@ -13,6 +13,17 @@
 
 namespace DropAdd {
 
+Added addFolder(const QString& path, const QString& skinFolder)
+{
+    Added added;
+    added.path = path;
+    added.error = FileCommands::addSkin(path, skinFolder);
+    // A copy from another disk whose original stayed is added all the same.
+    if (!added.error || added.error.description == FolderMove::originalKept)
+        added.skinName = FileCommands::chosenName(path);
+    return added;
+}
+
 Kind classify(const QString& path)
 {
     const QFileInfo info(path);
@@ -48,11 +59,7 @@ QList<Added> addDropped(const QStringList& paths, const QString& skinFolder, con
         case Kind::Other:
             continue;
         case Kind::Folder:
-            // Exactly as the File menu adds a chosen folder.
-            added.error = FileCommands::addSkin(path, skinFolder);
-            // A copy from another disk whose original stayed is added all the same.
-            if (!added.error || added.error.description == FolderMove::originalKept)
-                added.skinName = FileCommands::chosenName(path);
+            added = addFolder(path, skinFolder);
             break;
         case Kind::Archive: {
             const WszUnpack::Result result = WszUnpack::unpack(path, skinFolder);
@@ -64,6 +71,34 @@ QList<Added> addDropped(const QStringList& paths, const QString& skinFolder, con
         results.append(added);
     }
     return results;
+}
+
+QList<Added> addCollection(
+    const QString& collection, const QStringList& names, const QString& skinFolder, const Progress& progress)
+{
+    QList<Added> results;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (progress && !progress(int(i), int(names.size()), names.at(i)))
+            break;
+        results.append(addFolder(Path_Slash(collection) + names.at(i), skinFolder));
+    }
+    return results;
+}
+
+QList<UndoHistory::Change> undoChanges(const QList<Added>& results, const QString& skinFolder)
+{
+    using Type = UndoHistory::Change::Type;
+    QList<UndoHistory::Change> changes;
+    for (const Added& added : results) {
+        if (added.skinName.isEmpty())
+            continue;
+        const QString made = skinFolder + added.skinName;
+        if (QFileInfo::exists(added.path))
+            changes.append({ Type::Made, {}, made });
+        else
+            changes.append({ Type::Moved, added.path, made });
+    }
+    return changes;
 }
 
 QString failureSummary(const QList<Added>& results)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ops/undohistory.h"
 #include "platform/runerror.h"
 
 #include <QList>
@@ -39,6 +40,18 @@ using Progress = std::function<bool(int index, int count, const QString& name)>;
 // another, in the order given; other paths are left out of the result, and so are the
 // items a stop left alone.
 QList<Added> addDropped(const QStringList& paths, const QString& skinFolder, const Progress& progress = {});
+
+// Adds one folder that is a skin, as the File menu adds a chosen folder.
+Added addFolder(const QString& path, const QString& skinFolder);
+
+// Adds the skins names of the collection folder (as FileCommands::checkAdd found them) to
+// skinFolder, each as a skin of its own, moved in as the File menu moves a skin.
+QList<Added> addCollection(
+    const QString& collection, const QStringList& names, const QString& skinFolder, const Progress& progress = {});
+
+// How to take the added skins of results back: a skin moved in goes back where it was; one
+// whose original is still there (an archive unpacked, a copy from another disk) was made.
+QList<UndoHistory::Change> undoChanges(const QList<Added>& results, const QString& skinFolder);
 
 // One text for all the failures among results, each item on a line of its own with its
 // reason; empty when nothing failed.

@@ -21,10 +21,33 @@ QString chosenName(const QString& chosenPath)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+AddCheck checkAdd(const QString& chosenPath, const QString& skinFolder)
+{
+    const QString path = QFileInfo(withoutTrailingSlashes(chosenPath)).absoluteFilePath();
+    const QString name = chosenName(path);
+    if (!skinFolder.isEmpty()) {
+        const QString target = QFileInfo(skinFolder).canonicalFilePath() + QLatin1Char('/');
+        const QString chosen = QFileInfo(path).canonicalFilePath();
+        if (!chosen.isEmpty() && target.startsWith(Path_Slash(chosen)))
+            return { Addable::SkinFolder, {} };
+    }
+    if (!name.isEmpty() && SkinScan::isListedSkin(Path_Slash(QFileInfo(path).path()), name))
+        return { Addable::Skin, {} };
+    const QFileInfo info(path);
+    if (!name.isEmpty() && info.isDir() && !info.isSymLink()) {
+        const QStringList skins = SkinScan::listSkins(Path_Slash(path));
+        if (!skins.isEmpty())
+            return { Addable::Collection, skins };
+    }
+    return { Addable::NoSkin, {} };
+}
+
 RunError addSkin(const QString& chosenPath, const QString& skinFolder)
 {
     if (skinFolder.isEmpty())
         return RunError::fromNumber(Error::FileNotFound);
+    if (checkAdd(chosenPath, skinFolder).kind != Addable::Skin)
+        return RunError::fromNumber(Error::PathAccess, notASkin);
     const QString name = chosenName(chosenPath);
     RunError added = FolderMove::moveInto(chosenPath, skinFolder, name);
     if (added.number == Error::RenameAcrossDisks && QFileInfo(chosenPath).isDir())
@@ -42,11 +65,11 @@ void markJustAdded(const QString& path)
     utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW);
 }
 
-RunError deleteSkin(const QString& skinFolder, const QString& name)
+RunError deleteSkin(const QString& skinFolder, const QString& name, QString* inTrash)
 {
     if (skinFolder.isEmpty() || !FolderMove::isPlainName(name))
         return RunError::fromNumber(Error::FileNotFound);
-    return Trash::moveToTrash(skinFolder + name);
+    return Trash::moveToTrash(skinFolder + name, inTrash);
 }
 
 QString renamedName(const QString& skinFolder, const QString& oldName, const QString& newName)

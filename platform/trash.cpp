@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/trash.h"
 
+#include "platform/foldermove.h"
 #include "platform/pathslash.h"
 
 #include <QDir>
@@ -52,12 +53,17 @@ QString brokenPart()
     return {};
 }
 
+QString infoFileOf(const QString& inTrash)
+{
+    const QFileInfo trashed(inTrash);
+    return trashed.dir().filePath(QStringLiteral("../info/")) + trashed.fileName() + QStringLiteral(".trashinfo");
+}
+
 // Qt 6.4 writes the original path unescaped, so a "%" in a name would send the restore
 // elsewhere; the Trash format wants it URL-escaped.
 void escapeInfoPath(const QString& inTrash, const QString& original)
 {
-    const QFileInfo trashed(inTrash);
-    QFile info(trashed.dir().filePath(QStringLiteral("../info/")) + trashed.fileName() + QStringLiteral(".trashinfo"));
+    QFile info(infoFileOf(inTrash));
     if (!info.open(QIODevice::ReadOnly))
         return;
     QList<QByteArray> lines = info.readAll().split('\n');
@@ -97,6 +103,40 @@ RunError moveToTrash(const QString& path, QString* inTrash)
     escapeInfoPath(trashed, source);
     if (inTrash)
         *inTrash = trashed;
+    return {};
+}
+
+QString originalPlace(const QString& inTrash)
+{
+    const QString trashed = withoutTrailingSlashes(inTrash);
+    QFile info(infoFileOf(trashed));
+    if (trashed.isEmpty() || !info.open(QIODevice::ReadOnly))
+        return {};
+    const QList<QByteArray> lines = info.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        if (!line.startsWith("Path="))
+            continue;
+        const QString path = QUrl::fromPercentEncoding(line.mid(5).trimmed());
+        if (path.isEmpty())
+            return {};
+        // A file system's own trash may name the place from its top folder, above .Trash-uid.
+        if (QFileInfo(path).isRelative())
+            return QDir::cleanPath(QFileInfo(trashed).dir().filePath(QStringLiteral("../../") + path));
+        return QDir::cleanPath(path);
+    }
+    return {};
+}
+
+RunError restoreFromTrash(const QString& inTrash)
+{
+    const QString trashed = withoutTrailingSlashes(inTrash);
+    const QString original = originalPlace(trashed);
+    struct stat st;
+    if (original.isEmpty() || lstat(QFile::encodeName(trashed).constData(), &st) != 0)
+        return RunError::fromErrno(Error::FileNotFound, ENOENT);
+    if (const RunError error = FolderMove::moveFolder(trashed, original))
+        return error;
+    QFile::remove(infoFileOf(trashed));
     return {};
 }
 

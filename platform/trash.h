@@ -15,6 +15,14 @@ namespace Trash {
 // with the system's reason as its detail. inTrash receives where it went.
 RunError moveToTrash(const QString& path, QString* inTrash = nullptr);
 
+// Puts the item at inTrash (as moveToTrash reported it) back where its .trashinfo says it
+// came from, and drops that .trashinfo. Nothing is replaced: a place that is taken again
+// is 58, an item or a .trashinfo that is gone 53.
+RunError restoreFromTrash(const QString& inTrash);
+
+// Where the item at inTrash came from, by its .trashinfo; empty when that is gone.
+QString originalPlace(const QString& inTrash);
+
 // The user's own trash folder: $XDG_DATA_HOME/Trash (~/.local/share/Trash when unset).
 QString homeTrash();
 

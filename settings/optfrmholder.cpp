@@ -121,6 +121,26 @@ RunError OptFrmHolder::showModal()
     return error;
 }
 
+int OptFrmHolder::slotFor(const QString& folder)
+{
+    const auto& fields = form().Skin_Path;
+    for (int i = 0; i < int(fields.size()); ++i) {
+        if (Path_Slash(fields[i]->text()) == Path_Slash(folder))
+            return i;
+    }
+    for (int i = 0; i < int(fields.size()); ++i) {
+        if (fields[i]->text().isEmpty())
+            return i;
+    }
+    return -1;
+}
+
+RunError OptFrmHolder::registerFolder(int slot, const QString& folder)
+{
+    form().Skin_Path[slot]->setText(Path_Slash(folder));
+    return Settings_Save();
+}
+
 QString OptFrmHolder::ampPath()
 {
     return form().Amp_Path->text();

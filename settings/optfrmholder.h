@@ -4,6 +4,7 @@
 #include "platform/runerror.h"
 
 #include <QPointer>
+#include <QString>
 
 class Opt_Frm;
 class QWidget;
@@ -47,6 +48,12 @@ public:
     // user's values as the working copy and is returned, so it can be reported and
     // tried again.
     RunError showModal();
+
+    // The registered slot that holds folder, else the first empty one, else -1.
+    int slotFor(const QString& folder);
+    // Puts folder into slot (unless it is there already) and saves, as the dialog's OK
+    // saves; the Reg entry shows it then.
+    RunError registerFolder(int slot, const QString& folder);
 
     // The Winamp folder as the fields hold it.
     QString ampPath();

@@ -26,7 +26,7 @@ private slots:
     void controlsStandWhereDesigned();
     void statusPanelsByKey();
     void menuTree();
-    void menuBarFileMenuShowsFourEntries();
+    void menuBarFileMenuShowsItsEntries();
     void tabOrder();
     void f5ReachesRefresh();
     void pageChangeWhileANameBoxHasTheFocus();
@@ -156,7 +156,7 @@ void TestFrmMain::menuTree()
             { "-", true, true, true }, { "WINAMPで使う(&U)", false, true, false },
             { "このSkinでWINAMPを起動する(&E)", false, true, false }, { "Hadrelの終了(&X)", true, true, false },
             { "Winampでの見た目(&L)", false, true, false }, { "ﾌｫﾙﾀﾞに展開(&X)", false, true, false },
-            { "Readmeを読む(&M)", false, true, false } });
+            { "元に戻す(&Z)", true, false, false }, { "Readmeを読む(&M)", false, true, false } });
     check(m_window->ViewMenu,
         { { "最新の情報に更新(&R)", true, true, false }, { "登録フォルダ(&R)", true, true, false },
             { "-", true, true, true }, { "Hadrel設定(&O)...", true, true, false }, { "-", true, true, true },
@@ -176,7 +176,7 @@ void TestFrmMain::menuTree()
     QCOMPARE(m_window->view[0]->shortcut(), QKeySequence(Qt::Key_F5));
 }
 
-void TestFrmMain::menuBarFileMenuShowsFourEntries()
+void TestFrmMain::menuBarFileMenuShowsItsEntries()
 {
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
@@ -188,7 +188,7 @@ void TestFrmMain::menuBarFileMenuShowsFourEntries()
             shown << (action->isSeparator() ? QStringLiteral("-") : action->text());
     }
     m_window->FileMenu->close();
-    QCOMPARE(shown, (QStringList { "このﾌｫﾙﾀﾞを開く(&O)", "Skinを追加する", "-", "Hadrelの終了(&X)" }));
+    QCOMPARE(shown, (QStringList { "このﾌｫﾙﾀﾞを開く(&O)", "Skinを追加する", "-", "Hadrelの終了(&X)", "元に戻す(&Z)" }));
 }
 
 void TestFrmMain::tabOrder()

@@ -25,6 +25,7 @@ const QStringList mainEntries = {
     QStringLiteral("Skinを追加する"),
     QStringLiteral("-"),
     QStringLiteral("Hadrelの終了(&X)"),
+    QStringLiteral("元に戻す(&Z)"),
 };
 const QStringList contextEntries = {
     QStringLiteral("削除(&D)"),
