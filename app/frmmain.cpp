@@ -38,6 +38,7 @@ frmmain::frmmain(PageState& state, const QString& programFolder, QWidget* parent
     buildControls();
     buildMenus();
     connectEvents();
+    buildWinampLink();
     setupDrops();
     buildFind();
     // The menu bar sits above the client area, as it does outside it on the original

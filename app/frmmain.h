@@ -27,6 +27,7 @@ class QListWidgetItem;
 class SearchWindow;
 class SelectFrame;
 class StatusPanels;
+class WinampRemote;
 
 // The one main window. Its controls keep the names the program has always given them
 // (Skin_Lst, Skin_Preview, SelectSq, file, view, Reg ...): underscores join words, indexed
@@ -182,7 +183,17 @@ private:
     void buildFind();
     void skinsListed(const QStringList& names);
     void refreshInUse();
+    void showInUse(const QString& name);
     void markInUseNames();
+    void showApplyFailure(const RunError& error);
+    // Points winamp.ini and a running Winamp at skin of the current folder (empty: its
+    // base skin); Start also brings Winamp forward, or starts it when none runs.
+    enum class WinampUse { Apply, Start };
+    void useInWinamp(const QString& skin, WinampUse use);
+    void buildWinampLink();
+    QString reachableAmp();
+    // Marks the skin a running Winamp reports, once it has answered.
+    void askWinampInUse();
     void showFound(const QString& name);
 
     PageState& m_state;
@@ -195,4 +206,5 @@ private:
     SearchWindow* m_search = nullptr;
     QString m_inUse;
     QListWidgetItem* m_inUseItem = nullptr;
+    WinampRemote* m_remote = nullptr;
 };

@@ -27,13 +27,13 @@ static QString iniConcerning(const QString& ampFolder, const RunError& error)
         found.isEmpty() ? Path_Slash(ampFolder) + QStringLiteral("winamp.ini") : found, error.detail);
 }
 
-static void showApplyFailure(QWidget* parent, const QString& ampFolder, const RunError& error)
+void frmmain::showApplyFailure(const RunError& error)
 {
     QStringList lines = WinampIni::messageLines(error);
     // A name Winamp cannot read is named by the message itself.
     if (error.number != WinampIni::unwritableName)
-        lines << iniConcerning(ampFolder, error);
-    Messages::showLines(parent, lines);
+        lines << iniConcerning(ampPath(), error);
+    Messages::showLines(this, lines);
 }
 
 // The listed skin is no longer what the scan found: nothing is drawn or written for it.
@@ -87,7 +87,19 @@ void frmmain::fileTriggered(int index)
         if (cell < 0)
             return;
         const QString name = cellSkinName(cell);
+        // The one question of the program: this delete changes what Winamp shows.
+        const bool inUse = !m_inUse.isEmpty() && name == m_inUse;
+        if (inUse
+            && Messages::show({ Messages::Icon::Warning, Messages::Box::programTitle(),
+                   QStringLiteral("「%1」はWinampで使用中のSkinです。\n"
+                                  "削除すると、Winampは標準のSkinに戻ります。削除しますか?")
+                       .arg(name),
+                   this, QMessageBox::Yes | QMessageBox::No })
+                != QMessageBox::Yes)
+            return;
         const RunError error = FileCommands::deleteSkin(folder, name);
+        if (inUse && !error)
+            useInWinamp(QString(), WinampUse::Apply);
         Skin_Rescan();
         skinListSelectionChanged();
         if (error)
@@ -102,8 +114,7 @@ void frmmain::fileTriggered(int index)
         // No skin selected writes an empty name, as ever; a skin gone since the scan nothing.
         if (!skin.isEmpty() && skinGone(this, folder, skin))
             break;
-        if (const RunError error = Winamp_Ini_Update(ampPath(), folder, skin))
-            showApplyFailure(this, ampPath(), error);
+        useInWinamp(skin, WinampUse::Apply);
         break;
     case 6:
         // Winamp starts with its old skin when this one cannot be applied.
@@ -111,8 +122,7 @@ void frmmain::fileTriggered(int index)
             WinampLaunch::startWinamp(ampPath());
             break;
         }
-        WinampLaunch::applyAndStart(
-            ampPath(), folder, skin, [this](const RunError& error) { showApplyFailure(this, ampPath(), error); });
+        useInWinamp(skin, WinampUse::Start);
         break;
     case 7:
         close();
@@ -253,9 +263,14 @@ void frmmain::commitName(int cell)
     const bool typing = box->hasFocus(); // Enter, not leaving the box
     // Where the user sent the focus by leaving the box; the rebuild takes it away.
     const QPointer<QWidget> sentTo = typing ? nullptr : QApplication::focusWidget();
+    // Winamp would otherwise go on naming a skin that is gone.
+    const bool inUse = !m_inUse.isEmpty() && m_rename.oldName() == m_inUse;
+    const QString renamedTo = FileCommands::renamedName(currentFolder(), m_rename.oldName(), box->text());
     const RunError error = FileCommands::renameSkin(currentFolder(), m_rename.oldName(), box->text());
     switch (RenameSession::outcomeOf(error)) {
     case RenameSession::Outcome::Renamed:
+        if (inUse)
+            useInWinamp(renamedTo, WinampUse::Apply);
         Skin_Rescan();
         skinListSelectionChanged();
         break;

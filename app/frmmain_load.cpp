@@ -3,10 +3,12 @@
 #include "app/frmmain.h"
 
 #include "dialogs/messages.h"
+#include "ops/wine.h"
 #include "settings/optfrm.h"
 #include "settings/settingskeys.h"
 
 #include <QLineEdit>
+#include <QProcessEnvironment>
 
 namespace {
 
@@ -50,6 +52,7 @@ RunError frmmain::loadSteps()
     if (form.Amp_Path->text().isEmpty()) {
         // First run: OK makes slot 0 current, saves and rescans by itself; Cancel leaves
         // the window as designed.
+        form.prepareFirstRun(Wine::winampFolders(QProcessEnvironment::systemEnvironment()));
         return settings().showModal();
     }
     if (!startTarget) {

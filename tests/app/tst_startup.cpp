@@ -10,6 +10,7 @@
 #include "tests/support/testsupport.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,6 +52,7 @@ private slots:
     void splashCoversTheLoadStep();
     void firstRunOkScansTheChosenFolder();
     void firstRunCancelLeavesTheWindowAsDesigned();
+    void firstRunOffersTheWinampFoldersOfThePrefixes();
     void storedFoldersAreScannedWithoutAsking();
     void emptySlotZeroScansTheEmptyPath();
     void loadFailuresAreClassified_data();
@@ -177,7 +179,9 @@ void TestStartup::firstRunOkScansTheChosenFolder()
     BoxRecorder boxes;
     window.load();
     QVERIFY(asked);
-    QCOMPARE(boxes.seen.size(), 0);
+    // Nothing of Winamp there: said once, and the folder kept as the user chose.
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY(boxes.texts().first().contains("winamp.iniもwinamp.exeもありません"));
 
     QCOMPARE(window.windowTitle(), "Hadrel - " + skins + "/");
     QCOMPARE(window.currentFolder(), skins + "/");
@@ -185,6 +189,37 @@ void TestStartup::firstRunOkScansTheChosenFolder()
     QCOMPARE(storedKeys(Store::fileFor("Hadrel")), sixKeys);
     QCOMPARE(stored("Amp"), QStringLiteral("/wine/drive_c/Program Files/Winamp/"));
     QCOMPARE(window.ampPath(), QStringLiteral("/wine/drive_c/Program Files/Winamp/"));
+}
+
+void TestStartup::firstRunOffersTheWinampFoldersOfThePrefixes()
+{
+    const QByteArray home = qgetenv("HOME");
+    QVERIFY(qputenv("HOME", QFile::encodeName(m_temp->filePath("home"))));
+    const QString shelved = m_temp->filePath("home/.local/share/wineprefixes/winamp/drive_c/Program Files (x86)/Winamp/");
+    QVERIFY(TestSupport::writeFile(shelved + "WINAMP.EXE", "MZ"));
+    // A folder without the program is no Winamp folder.
+    QVERIFY(QDir().mkpath(m_temp->filePath("home/.wine/drive_c/Program Files/Winamp")));
+    frmmain& window = makeWindow();
+    int asked = 0;
+    answerModal<Opt_Frm>([&](Opt_Frm* dialog) {
+        ++asked;
+        QVERIFY(dialog->Amp_Found->isVisibleTo(dialog));
+        QCOMPARE(dialog->Amp_Found->count(), 2);
+        QCOMPARE(dialog->Amp_Found->itemText(1), shelved);
+        QTest::keyClicks(dialog->Amp_Path, "/mistyped");
+        // Chosen again from what was found, after the box about the mistyped one.
+        Messages::setNextAnswer(QMessageBox::No);
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+        dialog->Amp_Found->setCurrentIndex(1);
+        emit dialog->Amp_Found->activated(1);
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    });
+    window.load();
+    qputenv("HOME", home);
+    QCOMPARE(asked, 1);
+    QCOMPARE(Messages::takeAnswered().size(), 1);
+    QCOMPARE(stored("Amp"), shelved);
 }
 
 void TestStartup::firstRunCancelLeavesTheWindowAsDesigned()
