@@ -196,7 +196,7 @@ void TestStartup::firstRunOffersTheWinampFoldersOfThePrefixes()
     const QByteArray home = qgetenv("HOME");
     QVERIFY(qputenv("HOME", QFile::encodeName(m_temp->filePath("home"))));
     const QString shelved = m_temp->filePath("home/.local/share/wineprefixes/winamp/drive_c/Program Files (x86)/Winamp/");
-    QVERIFY(TestSupport::writeFile(shelved + "WINAMP.EXE", "MZ"));
+    QVERIFY(QDir().mkpath(shelved) && TestSupport::writeFile(shelved + "WINAMP.EXE", "MZ"));
     // A folder without the program is no Winamp folder.
     QVERIFY(QDir().mkpath(m_temp->filePath("home/.wine/drive_c/Program Files/Winamp")));
     frmmain& window = makeWindow();
@@ -416,8 +416,11 @@ void TestStartup::firstRunSaveFailureIsReportedAtExit()
     });
     {
         // Within the load step the failure is the quiet class 75: rescanned, tried again.
+        // The only box asks about the Winamp folder, which holds no Winamp.
+        Messages::setNextAnswer(QMessageBox::Yes);
         BoxRecorder boxes;
         window.load();
+        QCOMPARE(Messages::takeAnswered().size(), 1);
         QCoreApplication::processEvents();
         QCOMPARE(boxes.seen.size(), 0);
     }
