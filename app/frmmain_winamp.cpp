@@ -46,19 +46,15 @@ QString frmmain::reachableAmp()
 void frmmain::useInWinamp(const QString& skin, WinampUse use)
 {
     const QString folder = currentFolder();
-    const RunError error = Winamp_Ini_Update(ampPath(), folder, skin);
-    if (error)
-        showApplyFailure(error);
     const QString amp = reachableAmp();
-    // A name Winamp cannot read is no use to a running Winamp either.
-    if (error.number == WinampIni::unwritableName || amp.isEmpty()) {
-        if (use == WinampUse::Start)
-            WinampLaunch::startWinamp(ampPath());
-        return;
-    }
-    const bool start = use == WinampUse::Start;
-    m_remote->setSkin(amp, WinampIni::skinPath(amp, folder, skin), WineCodePage::current(), start,
-        [this, amp, start](const WinampRemote::Reply& reply) {
+    const int codePage = WineCodePage::current();
+    const QString path = WinampIni::skinPath(amp, folder, skin);
+    // Told first, so that Winamp switches while winamp.ini is being written; a name it
+    // cannot read is refused by the update below, and is no use to it either.
+    const bool tell = !amp.isEmpty() && WinampIni::encodeValue(path, codePage).has_value();
+    if (tell) {
+        const bool start = use == WinampUse::Start;
+        m_remote->setSkin(amp, path, codePage, start, [this, amp, start](const WinampRemote::Reply& reply) {
             using Outcome = WinampRemote::Outcome;
             // Started as ever when no Winamp runs; a helper that cannot run could not
             // have found one either.
@@ -67,6 +63,11 @@ void frmmain::useInWinamp(const QString& skin, WinampUse use)
             else if (reply.outcome == Outcome::Unconfirmed || reply.outcome == Outcome::NoHelper)
                 showNotSwitched(this, reply.outcome);
         });
+    }
+    if (const RunError error = Winamp_Ini_Update(ampPath(), folder, skin))
+        showApplyFailure(error);
+    if (!tell && use == WinampUse::Start)
+        WinampLaunch::startWinamp(ampPath());
 }
 
 void frmmain::askWinampInUse()

@@ -130,6 +130,8 @@ void WinampRemote::sendCurrent()
     m_sent = true;
     m_timer->start(answerMs);
     m_helper->write(m_queue.front().line + '\n');
+    // Out now, not when the event loop next runs: the caller may have more to do first.
+    m_helper->waitForBytesWritten(0);
 }
 
 void WinampRemote::readOutput()

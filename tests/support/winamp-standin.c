@@ -3,7 +3,8 @@
    and takes a skin by WM_COPYDATA 200 and by WM_USER 200 (a name in its own memory),
    reports it by WM_USER 201, and writes "skin=" back to the winamp.ini beside it when it
    quits. A file "memory-only" beside it makes it ignore WM_COPYDATA, as an old Winamp
-   may. Each event is appended to standin.log beside it.
+   may. Each event is appended to standin.log beside it, and the moment it took each skin
+   (the system time in 100 ns since 1601, as Wine keeps it) to standin.times.
      winamp-standin.exe          runs
      winamp-standin.exe /close     closes the running one
      winamp-standin.exe /minimize  minimizes it, so that bringing it forward shows */
@@ -36,8 +37,32 @@ static void logLine(const char* what, const char* value)
     CloseHandle(file);
 }
 
+static void logTime(void)
+{
+    char path[MAX_PATH], digits[24];
+    FILETIME now;
+    ULONGLONG value;
+    DWORD written;
+    HANDLE file;
+    int at = sizeof digits;
+    GetSystemTimeAsFileTime(&now);
+    value = ((ULONGLONG)now.dwHighDateTime << 32) | now.dwLowDateTime;
+    digits[--at] = '\n';
+    do {
+        digits[--at] = (char)('0' + value % 10);
+        value /= 10;
+    } while (value);
+    besideMe(path, "standin.times");
+    file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    WriteFile(file, digits + at, (DWORD)(sizeof digits - at), &written, NULL);
+    CloseHandle(file);
+}
+
 static void takeSkin(const char* how, const char* name)
 {
+    logTime();
     lstrcpynA(g_skin, name, sizeof g_skin);
     logLine(how, g_skin);
 }
