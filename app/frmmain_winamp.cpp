@@ -77,9 +77,12 @@ void frmmain::askWinampInUse()
         return;
     const QString folder = currentFolder();
     m_remote->readSkin(amp, WineCodePage::current(), [this, amp, folder](const WinampRemote::Reply& reply) {
-        // Not running: winamp.ini, read already, is what Winamp will start with.
-        if (reply.outcome != WinampRemote::Outcome::Confirmed || folder != currentFolder())
+        if (folder != currentFolder())
             return;
-        showInUse(WinampInUse::skinIn(WinampInUse::fromWinamp(amp, reply.skin), amp, folder, m_listed));
+        // Gone since it was last asked: what it wrote back when it quit counts now.
+        if (reply.outcome == WinampRemote::Outcome::NotRunning)
+            showInUse(WinampInUse::current(amp, folder, m_listed));
+        else if (reply.outcome == WinampRemote::Outcome::Confirmed)
+            showInUse(WinampInUse::skinIn(WinampInUse::fromWinamp(amp, reply.skin), amp, folder, m_listed));
     });
 }
