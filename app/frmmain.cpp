@@ -43,6 +43,7 @@ frmmain::frmmain(PageState& state, const QString& programFolder, QWidget* parent
     buildControls();
     buildMenus();
     connectEvents();
+    buildWinampLink();
     setupDrops();
     buildFind();
     buildFollow();

@@ -32,6 +32,7 @@ class ListFollower;
 class SearchWindow;
 class SelectFrame;
 class StatusPanels;
+class WinampRemote;
 
 // The one main window. Its controls keep the names the program has always given them
 // (Skin_Lst, Skin_Preview, SelectSq, file, view, Reg ...): underscores join words, indexed
@@ -190,7 +191,17 @@ private:
     void buildFind();
     void skinsListed(const QStringList& names);
     void refreshInUse();
+    void showInUse(const QString& name);
     void markInUseNames();
+    void showApplyFailure(const RunError& error);
+    // Points winamp.ini and a running Winamp at skin of the current folder (empty: its
+    // base skin); Start also brings Winamp forward, or starts it when none runs.
+    enum class WinampUse { Apply, Start };
+    void useInWinamp(const QString& skin, WinampUse use);
+    void buildWinampLink();
+    QString reachableAmp();
+    // Marks the skin a running Winamp reports, once it has answered.
+    void askWinampInUse();
     void showFound(const QString& name);
     void buildFollow();
     void listFollowed(const QStringList& names);
@@ -212,4 +223,5 @@ private:
     QListWidgetItem* m_inUseItem = nullptr;
     ListFollower* m_follower = nullptr;
     std::unique_ptr<CopyOffer> m_copyOffer;
+    WinampRemote* m_remote = nullptr;
 };

@@ -30,13 +30,13 @@ static QString iniConcerning(const QString& ampFolder, const RunError& error)
         found.isEmpty() ? Path_Slash(ampFolder) + QStringLiteral("winamp.ini") : found, error.detail);
 }
 
-static void showApplyFailure(QWidget* parent, const QString& ampFolder, const RunError& error)
+void frmmain::showApplyFailure(const RunError& error)
 {
     QStringList lines = WinampIni::messageLines(error);
     // A name Winamp cannot read is named by the message itself.
     if (error.number != WinampIni::unwritableName)
-        lines << iniConcerning(ampFolder, error);
-    Messages::showLines(parent, lines);
+        lines << iniConcerning(ampPath(), error);
+    Messages::showLines(this, lines);
 }
 
 // The listed skin is no longer what the scan found: nothing is drawn or written for it.
@@ -90,10 +90,22 @@ void frmmain::fileTriggered(int index)
         if (cell < 0)
             return;
         const QString name = cellSkinName(cell);
+        // The one question of the program: this delete changes what Winamp shows.
+        const bool inUse = !m_inUse.isEmpty() && name == m_inUse;
+        if (inUse
+            && Messages::show({ Messages::Icon::Warning, Messages::Box::programTitle(),
+                   QStringLiteral("「%1」はWinampで使用中のSkinです。\n"
+                                  "削除すると、Winampは標準のSkinに戻ります。削除しますか?")
+                       .arg(name),
+                   this, QMessageBox::Yes | QMessageBox::No })
+                != QMessageBox::Yes)
+            return;
         QString inTrash;
         const RunError error = FileCommands::deleteSkin(folder, name, &inTrash);
         if (!error)
             m_undo.recordDeleted(folder + name, inTrash);
+        if (inUse && !error)
+            useInWinamp(QString(), WinampUse::Apply);
         Skin_Rescan();
         skinListSelectionChanged();
         if (error)
@@ -108,8 +120,7 @@ void frmmain::fileTriggered(int index)
         // No skin selected writes an empty name, as ever; a skin gone since the scan nothing.
         if (!skin.isEmpty() && skinGone(this, folder, skin))
             break;
-        if (const RunError error = Winamp_Ini_Update(ampPath(), folder, skin))
-            showApplyFailure(this, ampPath(), error);
+        useInWinamp(skin, WinampUse::Apply);
         break;
     case 6:
         // Winamp starts with its old skin when this one cannot be applied.
@@ -117,8 +128,7 @@ void frmmain::fileTriggered(int index)
             WinampLaunch::startWinamp(ampPath());
             break;
         }
-        WinampLaunch::applyAndStart(
-            ampPath(), folder, skin, [this](const RunError& error) { showApplyFailure(this, ampPath(), error); });
+        useInWinamp(skin, WinampUse::Start);
         break;
     case 7:
         close();
@@ -289,12 +299,16 @@ void frmmain::commitName(int cell)
     const QString folder = currentFolder();
     const QString oldName = m_rename.oldName();
     const QString newName = FileCommands::renamedName(folder, oldName, box->text());
+    // Winamp would otherwise go on naming a skin that is gone.
+    const bool inUse = !m_inUse.isEmpty() && oldName == m_inUse;
     const RunError error = FileCommands::renameSkin(folder, oldName, box->text());
     QString skin = oldName; // the skin the commit leaves the user with
     switch (RenameSession::outcomeOf(error)) {
     case RenameSession::Outcome::Renamed:
         m_undo.recordMoved(UndoHistory::Kind::Rename, folder + oldName, folder + newName);
         skin = newName;
+        if (inUse)
+            useInWinamp(newName, WinampUse::Apply);
         Skin_Rescan();
         skinListSelectionChanged();
         break;

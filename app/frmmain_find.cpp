@@ -9,6 +9,7 @@
 #include "app/searchwindow.h"
 #include "app/wholenames.h"
 #include "ops/winampinuse.h"
+#include "ops/winampremote.h"
 #include "settings/settingskeys.h"
 #include "skins/skinreadme.h"
 #include "skins/skinsearch.h"
@@ -112,15 +113,24 @@ void frmmain::skinsListed(const QStringList& names)
 
 void frmmain::refreshInUse()
 {
+    // Read from the store while the settings dialog does not exist: making it here would
+    // fix the Winamp folder before anything asked for it.
+    const QString amp = settings().existing() ? ampPath() : SettingsKeys::read(SettingsKeys::amp);
+    showInUse(m_listed.isEmpty() ? QString() : WinampInUse::current(amp, currentFolder(), m_listed));
+    // A running Winamp writes its own skin back when it quits: it has the last word. Wine
+    // is started for it only by an apply or the window becoming active.
+    if (m_remote->helperRunning())
+        askWinampInUse();
+}
+
+void frmmain::showInUse(const QString& name)
+{
     if (m_inUseItem) {
         m_inUseItem->setData(Qt::FontRole, QVariant());
         m_inUseItem->setToolTip(QString());
         m_inUseItem = nullptr;
     }
-    // Read from the store while the settings dialog does not exist: making it here would
-    // fix the Winamp folder before anything asked for it.
-    const QString amp = settings().existing() ? ampPath() : SettingsKeys::read(SettingsKeys::amp);
-    m_inUse = m_listed.isEmpty() ? QString() : WinampInUse::current(amp, currentFolder(), m_listed);
+    m_inUse = name;
     const int row = m_inUse.isEmpty() ? -1 : int(m_listed.indexOf(m_inUse));
     if (row >= 0 && row < Skin_Lst->count()) {
         m_inUseItem = Skin_Lst->item(row);

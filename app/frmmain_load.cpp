@@ -5,10 +5,12 @@
 #include "app/copyoffer.h"
 #include "app/lookgrid.h"
 #include "dialogs/messages.h"
+#include "ops/wine.h"
 #include "settings/optfrm.h"
 #include "settings/settingskeys.h"
 
 #include <QLineEdit>
+#include <QProcessEnvironment>
 
 namespace {
 
@@ -65,6 +67,7 @@ RunError frmmain::loadSteps()
     if (form.Amp_Path->text().isEmpty()) {
         // First run: OK makes slot 0 current, saves and rescans by itself; Cancel leaves
         // the window as designed.
+        form.prepareFirstRun(Wine::winampFolders(QProcessEnvironment::systemEnvironment()));
         return settings().showModal();
     }
     if (!startTarget) {

@@ -80,6 +80,11 @@ QString cwdValue(const QString& ampFolder, const QString& skinFolder)
     return seen.isEmpty() ? skinFolder : seen;
 }
 
+QString skinPath(const QString& ampFolder, const QString& skinFolder, const QString& name)
+{
+    return name.isEmpty() ? QString() : cwdValue(ampFolder, skinFolder) + name;
+}
+
 std::optional<QByteArray> encodeValue(const QString& value, int codePage)
 {
     for (const QChar c : value) {

@@ -42,6 +42,10 @@ QByteArray rewrite(const QByteArray& bytes, const QByteArray& cwdLine, const QBy
 // otherwise skinFolder as it stands.
 QString cwdValue(const QString& ampFolder, const QString& skinFolder);
 
+// The skin as a running Winamp is told of it: the "cwd" value followed by its name, or
+// empty (Winamp's base skin) for no name.
+QString skinPath(const QString& ampFolder, const QString& skinFolder, const QString& name);
+
 // The failure of a value Winamp could not read back: its description is the whole message.
 inline constexpr Error::Number unwritableName = Error::InvalidCall;
 

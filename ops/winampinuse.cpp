@@ -52,8 +52,25 @@ std::optional<Setting> read(const QString& ampFolder, int codePage)
     return Setting { *cwdText, *skinText };
 }
 
-QString skinIn(const Setting& setting, const QString& ampFolder, const QString& skinFolder, const QStringList& names)
+// A whole Windows path, as a running Winamp is told of a skin and writes it back.
+static std::optional<Setting> splitWholePath(const QString& skin)
 {
+    const qsizetype slash = skin.lastIndexOf(QLatin1Char('\\'));
+    if (slash < 0)
+        return std::nullopt;
+    return Setting { skin.left(slash + 1), skin.mid(slash + 1) };
+}
+
+Setting fromWinamp(const QString& ampFolder, const QString& skin)
+{
+    if (const std::optional<Setting> whole = splitWholePath(skin))
+        return *whole;
+    return { WinampIni::cwdValue(ampFolder, Path_Slash(ampFolder) + QStringLiteral("Skins/")), skin };
+}
+
+QString skinIn(const Setting& given, const QString& ampFolder, const QString& skinFolder, const QStringList& names)
+{
+    const Setting setting = splitWholePath(given.skin).value_or(given);
     if (setting.skin.isEmpty() || skinFolder.isEmpty())
         return {};
     const QString written = WinampIni::cwdValue(ampFolder, skinFolder);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/wine.h"
 
+#include "platform/filelookup.h"
+#include "platform/pathslash.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -74,6 +77,45 @@ QString windowsFolder(const QString& prefix, const QString& folder)
     if (!path.endsWith(QLatin1Char('\\')))
         path += QLatin1Char('\\');
     return path;
+}
+
+QStringList winampFolders(const QProcessEnvironment& environment)
+{
+    const QString home = environment.value(QStringLiteral("HOME"));
+    QStringList prefixes;
+    if (!home.isEmpty())
+        prefixes << home + QStringLiteral("/.wine");
+    if (const QString set = environment.value(QStringLiteral("WINEPREFIX")); !set.isEmpty())
+        prefixes << set;
+    if (!home.isEmpty()) {
+        const QDir shelf(home + QStringLiteral("/.local/share/wineprefixes"));
+        for (const QString& name : shelf.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+            prefixes << shelf.filePath(name);
+    }
+
+    QStringList found;
+    QStringList seen; // the same folder reached through another name
+    auto folders = [](const QString& in, const QString& pattern) {
+        const QDir dir(in);
+        QStringList paths;
+        for (const QString& name : dir.entryList({ pattern }, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+            paths << dir.filePath(name);
+        return paths;
+    };
+    for (const QString& prefix : std::as_const(prefixes)) {
+        for (const QString& programs : folders(prefix + QStringLiteral("/drive_c"), QStringLiteral("Program Files*"))) {
+            for (const QString& winamp : folders(programs, QStringLiteral("Winamp*"))) {
+                const QString folder = Path_Slash(winamp);
+                const QString canonical = QFileInfo(winamp).canonicalFilePath();
+                if (FileLookup::findIgnoringCase(folder, QStringLiteral("winamp.exe")).isEmpty()
+                    || seen.contains(canonical))
+                    continue;
+                seen << canonical;
+                found << folder;
+            }
+        }
+    }
+    return found;
 }
 
 } // namespace Wine

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 
 // Winamp runs under Wine; these map our folders onto what it sees.
 namespace Wine {
@@ -14,5 +16,10 @@ QString prefixOf(const QString& folder);
 // dosdevices link target is the longest one containing folder, then the rest with "\",
 // ending with one "\". Empty when no drive reaches it.
 QString windowsFolder(const QString& prefix, const QString& folder);
+
+// The Winamp folders of the usual prefixes (~/.wine, $WINEPREFIX and those under
+// ~/.local/share/wineprefixes): "Program Files*/Winamp*" of their drive_c that holds a
+// winamp.exe in any case, each once, ending with "/".
+QStringList winampFolders(const QProcessEnvironment& environment);
 
 } // namespace Wine

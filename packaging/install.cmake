@@ -6,6 +6,11 @@ include(GNUInstallDirs)
 set(HADREL_INSTALL_DIR lib/hadrel)
 
 install(TARGETS hadrel hadrelwipe hadrel-thumbnailer RUNTIME DESTINATION ${HADREL_INSTALL_DIR})
+# The helper that tells a running Winamp of a new skin; wine runs it, so it need not be
+# executable itself.
+if(HADREL_MINGW32_GCC)
+    install(FILES ${HADREL_PROGRAM_DIR}/hadrel-winamp.exe DESTINATION ${HADREL_INSTALL_DIR})
+endif()
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/html/ DESTINATION ${HADREL_INSTALL_DIR}/html
         FILES_MATCHING PATTERN "*.html" PATTERN "*.css")
 install(FILES ${CMAKE_SOURCE_DIR}/app/art/hadrel-128.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps

@@ -2,7 +2,11 @@
 #include "settings/optfrm.h"
 
 #include "dialogs/folderchooser.h"
+#include "dialogs/messages.h"
+#include "platform/filelookup.h"
+#include "platform/pathslash.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -54,9 +58,13 @@ void Opt_Frm::buildControls()
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Amp_Path = makeField(Frame1, QStringLiteral("Amp_Path"));
     Amp_Locate = makeButton(Frame1, QStringLiteral("Amp_Locate"), QStringLiteral("参照..."));
-    auto* ampRow = new QHBoxLayout(Frame1);
-    ampRow->addWidget(Amp_Path);
-    ampRow->addWidget(Amp_Locate);
+    Amp_Found = new QComboBox(Frame1);
+    Amp_Found->setObjectName(QStringLiteral("Amp_Found"));
+    Amp_Found->setVisible(false);
+    auto* ampRows = new QGridLayout(Frame1);
+    ampRows->addWidget(Amp_Path, 0, 0);
+    ampRows->addWidget(Amp_Locate, 0, 1);
+    ampRows->addWidget(Amp_Found, 1, 0);
 
     Frame2 = new QGroupBox(QStringLiteral("Skinのあるフォルダ"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
@@ -90,6 +98,7 @@ void Opt_Frm::buildControls()
     };
     chain(Amp_Path);
     chain(Amp_Locate);
+    chain(Amp_Found);
     for (int i = 0; i < slotCount; ++i) {
         chain(Skin_Path[i]);
         chain(Skin_Locate[i]);
@@ -99,7 +108,11 @@ void Opt_Frm::buildControls()
     connect(Amp_Locate, &QPushButton::clicked, this, &Opt_Frm::ampLocateClicked);
     for (int i = 0; i < slotCount; ++i)
         connect(Skin_Locate[i], &QPushButton::clicked, this, [this, i] { skinLocateClicked(i); });
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cmdOK, &QPushButton::clicked, this, &Opt_Frm::okClicked);
+    connect(Amp_Found, &QComboBox::activated, this, [this](int index) {
+        if (index > 0)
+            Amp_Path->setText(Amp_Found->itemText(index));
+    });
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -153,4 +166,41 @@ void Opt_Frm::skinLocateClicked(int index)
     const QString Browse_Result = Folder_Browse_Opt(this, QStringLiteral("WinAMPのSkinﾌｫﾙﾀﾞを選択してください"));
     if (!Browse_Result.isEmpty())
         Skin_Path[index]->setText(Browse_Result);
+}
+
+void Opt_Frm::prepareFirstRun(const QStringList& found)
+{
+    m_firstRun = true;
+    if (found.isEmpty())
+        return;
+    Amp_Found->clear();
+    Amp_Found->addItem(QStringLiteral("見つかったWinamp (%1)").arg(found.size()));
+    Amp_Found->addItems(found);
+    Amp_Found->setVisible(true);
+    if (Amp_Path->text().isEmpty())
+        Amp_Path->setText(found.first());
+    layout()->activate();
+    centreOnScreen();
+}
+
+void Opt_Frm::okClicked()
+{
+    // A mistyped folder would otherwise only show later, as Winamp commands doing nothing.
+    const QString folder = Path_Slash(Amp_Path->text());
+    if (m_firstRun && !folder.isEmpty()
+        && FileLookup::findIgnoringCase(folder, QStringLiteral("winamp.ini")).isEmpty()
+        && FileLookup::findIgnoringCase(folder, QStringLiteral("winamp.exe")).isEmpty()) {
+        const QMessageBox::StandardButton answer = Messages::show({ Messages::Icon::Warning,
+            Messages::Box::programTitle(),
+            QStringLiteral("「%1」にはwinamp.iniもwinamp.exeもありません。\n"
+                           "このフォルダのままにしますか?(「いいえ」で選び直せます)")
+                .arg(folder),
+            this, QMessageBox::Yes | QMessageBox::No });
+        if (answer == QMessageBox::No) {
+            Amp_Path->setFocus(Qt::OtherFocusReason);
+            Amp_Path->selectAll();
+            return;
+        }
+    }
+    accept();
 }

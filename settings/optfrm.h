@@ -5,6 +5,7 @@
 
 #include <array>
 
+class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -30,6 +31,11 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 
+    // First run: the Winamp folders found are offered in Amp_Found (shown only then, the
+    // first one filled in), and OK asks before keeping a folder without Winamp in it.
+    void prepareFirstRun(const QStringList& found);
+    QComboBox* Amp_Found = nullptr;
+
     // The six fields in the order of the store's table: Amp_Path, then Skin_Path(0..4).
     std::array<QLineEdit*, 1 + slotCount> folderFields() const;
 
@@ -42,4 +48,7 @@ private:
     void centreOnScreen();
     void ampLocateClicked();
     void skinLocateClicked(int index);
+    void okClicked();
+
+    bool m_firstRun = false;
 };

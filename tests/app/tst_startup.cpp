@@ -56,6 +56,7 @@ private slots:
     void splashCoversTheLoadStep();
     void firstRunOkScansTheChosenFolder();
     void firstRunCancelLeavesTheWindowAsDesigned();
+    void firstRunOffersTheWinampFoldersOfThePrefixes();
     void storedFoldersAreScannedWithoutAsking();
     void emptySlotZeroScansTheEmptyPath();
     void loadFailuresAreClassified_data();
@@ -185,7 +186,9 @@ void TestStartup::firstRunOkScansTheChosenFolder()
     BoxRecorder boxes;
     window.load();
     QVERIFY(asked);
-    QCOMPARE(boxes.seen.size(), 0);
+    // Nothing of Winamp there: said once, and the folder kept as the user chose.
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY(boxes.texts().first().contains("winamp.iniもwinamp.exeもありません"));
 
     QCOMPARE(window.windowTitle(), "Hadrel - " + skins + "/");
     QCOMPARE(window.currentFolder(), skins + "/");
@@ -193,6 +196,37 @@ void TestStartup::firstRunOkScansTheChosenFolder()
     QCOMPARE(storedKeys(Store::fileFor("Hadrel")), sixKeys);
     QCOMPARE(stored("Amp"), QStringLiteral("/wine/drive_c/Program Files/Winamp/"));
     QCOMPARE(window.ampPath(), QStringLiteral("/wine/drive_c/Program Files/Winamp/"));
+}
+
+void TestStartup::firstRunOffersTheWinampFoldersOfThePrefixes()
+{
+    const QByteArray home = qgetenv("HOME");
+    QVERIFY(qputenv("HOME", QFile::encodeName(m_temp->filePath("home"))));
+    const QString shelved = m_temp->filePath("home/.local/share/wineprefixes/winamp/drive_c/Program Files (x86)/Winamp/");
+    QVERIFY(QDir().mkpath(shelved) && TestSupport::writeFile(shelved + "WINAMP.EXE", "MZ"));
+    // A folder without the program is no Winamp folder.
+    QVERIFY(QDir().mkpath(m_temp->filePath("home/.wine/drive_c/Program Files/Winamp")));
+    frmmain& window = makeWindow();
+    int asked = 0;
+    answerModal<Opt_Frm>([&](Opt_Frm* dialog) {
+        ++asked;
+        QVERIFY(dialog->Amp_Found->isVisibleTo(dialog));
+        QCOMPARE(dialog->Amp_Found->count(), 2);
+        QCOMPARE(dialog->Amp_Found->itemText(1), shelved);
+        QTest::keyClicks(dialog->Amp_Path, "/mistyped");
+        // Chosen again from what was found, after the box about the mistyped one.
+        Messages::setNextAnswer(QMessageBox::No);
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+        dialog->Amp_Found->setCurrentIndex(1);
+        emit dialog->Amp_Found->activated(1);
+        QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
+    });
+    window.load();
+    qputenv("HOME", home);
+    QCOMPARE(asked, 1);
+    QCOMPARE(Messages::takeAnswered().size(), 1);
+    QCOMPARE(stored("Amp"), shelved);
 }
 
 void TestStartup::firstRunCancelLeavesTheWindowAsDesigned()
@@ -428,8 +462,11 @@ void TestStartup::firstRunSaveFailureIsReportedAtExit()
     });
     {
         // Within the load step the failure is the quiet class 75: rescanned, tried again.
+        // The only box asks about the Winamp folder, which holds no Winamp.
+        Messages::setNextAnswer(QMessageBox::Yes);
         BoxRecorder boxes;
         window.load();
+        QCOMPARE(Messages::takeAnswered().size(), 1);
         QCoreApplication::processEvents();
         QCOMPARE(boxes.seen.size(), 0);
     }

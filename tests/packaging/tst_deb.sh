@@ -22,7 +22,7 @@ done
 # Every file and link in the package, and nothing under another prefix.
 dpkg-deb -c "$deb" >"$work/contents"
 awk '$1 !~ /^d/ { print $6 }' "$work/contents" | sort >"$work/files"
-for f in bin/hadrel bin/hadrelwipe lib/hadrel/hadrel lib/hadrel/hadrelwipe lib/hadrel/hadrel-thumbnailer \
+for f in bin/hadrel bin/hadrelwipe lib/hadrel/hadrel lib/hadrel/hadrelwipe lib/hadrel/hadrel-thumbnailer lib/hadrel/hadrel-winamp.exe \
     share/applications/hadrel.desktop share/thumbnailers/hadrel.thumbnailer \
     share/doc/hadrel/copyright share/doc/hadrel/changelog.gz share/mime/packages/hadrel.xml \
     share/man/man1/hadrel.1.gz share/man/man1/hadrelwipe.1.gz share/man/ja/man1/hadrel.1.gz \

@@ -21,6 +21,7 @@ check_install() {
         [ -L "$prefix/bin/$f" ] || fail "$prefix/bin/$f is not a link"
         [ "$(readlink -f "$prefix/bin/$f")" = "$(readlink -f "$dir/$f")" ] || fail "$prefix/bin/$f points elsewhere"
     done
+    [ -f "$dir/hadrel-winamp.exe" ] || fail "the Winamp helper is not beside the program"
     [ -f "$dir/html/index.html" ] || fail "help pages missing"
     for page in "$source"/html/*.html; do
         cmp -s "$page" "$dir/html/$(basename "$page")" || fail "$(basename "$page") differs"
