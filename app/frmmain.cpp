@@ -40,6 +40,7 @@ frmmain::frmmain(PageState& state, const QString& programFolder, QWidget* parent
     connectEvents();
     setupDrops();
     buildFind();
+    buildCollection();
     // The menu bar sits above the client area, as it does outside it on the original
     // desktop; the window never reflows.
     setFixedSize(clientWidth, clientHeight + menuBar()->sizeHint().height());

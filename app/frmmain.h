@@ -24,7 +24,11 @@ class NameBox;
 class PreviewCell;
 class PreviewGrid;
 class QListWidgetItem;
+class DuplicatesCommand;
+class IndexLink;
+class ProgramMarks;
 class SearchWindow;
+class SimilarSkins;
 class SelectFrame;
 class StatusPanels;
 
@@ -183,7 +187,9 @@ private:
     void skinsListed(const QStringList& names);
     void refreshInUse();
     void markInUseNames();
-    void showFound(const QString& name);
+    void showFound(const QString& folder, const QString& name);
+    void buildCollection();
+    QStringList registeredFolders() const;
 
     PageState& m_state;
     QString m_programFolder;
@@ -195,4 +201,8 @@ private:
     SearchWindow* m_search = nullptr;
     QString m_inUse;
     QListWidgetItem* m_inUseItem = nullptr;
+    IndexLink* m_indexLink = nullptr;
+    ProgramMarks* m_programMarks = nullptr;
+    SimilarSkins* m_similar = nullptr;
+    DuplicatesCommand* m_duplicates = nullptr;
 };
