@@ -41,7 +41,7 @@ QList<QList<int>> identicalGroups(const IndexSnapshot& snapshot);
 constexpr int lookAlikeDistance = 6;
 QList<QList<int>> lookAlikeGroups(const IndexSnapshot& snapshot, int maxDistance = lookAlikeDistance);
 // True when two thumbnails show the same look: mean difference under a small threshold.
-bool sameLook(const QByteArray& thumbnail1, const QByteArray& thumbnail2);
+bool sameLook(QByteArrayView thumbnail1, QByteArrayView thumbnail2);
 
 struct Nearest
 {

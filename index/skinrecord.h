@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QColor>
 #include <QHash>
 #include <QString>
@@ -34,8 +35,9 @@ struct SkinRecord
 {
     static constexpr int colourCount = 4;
     // The composed main window shrunk to this, RGB888 rows, for comparing two looks.
-    static constexpr int thumbWidth = 25;
-    static constexpr int thumbHeight = 11;
+    static constexpr int thumbWidth = 16;
+    static constexpr int thumbHeight = 7;
+    static constexpr int thumbBytes = thumbWidth * thumbHeight * 3;
 
     qint64 id = 0; // the row of the index file; also the readme's row in the full-text table
     QString folder; // a registered folder, ending with a separator
@@ -45,12 +47,11 @@ struct SkinRecord
     qint64 modified = 0; // what tells a change: the newest modification time, ms since the epoch
     qint64 skinDate = 0; // newest date of the files Winamp reads, s since the epoch (UTC); 0 unknown
     quint32 contents = 0; // SkinContent flags
-    QByteArray contentHash; // 16 bytes; equal for skins Winamp reads alike
+    std::array<quint8, 16> contentHash {}; // equal for skins Winamp reads alike
     quint64 lookHash = 0; // perceptual hash of the main window as Winamp draws it
     // The main colours, the most covering first; share is out of 255, 0 past the last.
     std::array<QRgb, colourCount> colours {};
     std::array<quint8, colourCount> shares {};
-    QByteArray thumbnail; // thumbWidth x thumbHeight x 3 bytes, or empty
     QString readme; // the readme's file name, or empty
 
     QString path() const { return folder + name; } // no trailing separator
@@ -64,7 +65,8 @@ class IndexSnapshot
 {
 public:
     IndexSnapshot() = default;
-    IndexSnapshot(std::vector<SkinRecord> records, std::shared_ptr<sqlite3> reader);
+    // thumbnails: thumbBytes per record, in the records' order.
+    IndexSnapshot(std::vector<SkinRecord> records, QByteArray thumbnails, std::shared_ptr<sqlite3> reader);
 
     const std::vector<SkinRecord>& records() const { return m_records; }
     int size() const { return int(m_records.size()); }
@@ -72,11 +74,17 @@ public:
     // The row of a skin, or -1.
     int rowOf(const QString& folder, const QString& name) const;
     int rowOfId(qint64 id) const { return m_rowOfId.value(id, -1); }
+    // The row's main window shrunk to thumbWidth x thumbHeight, RGB888 rows.
+    QByteArrayView thumbnail(int row) const
+    {
+        return QByteArrayView(m_thumbnails).mid(qsizetype(row) * SkinRecord::thumbBytes, SkinRecord::thumbBytes);
+    }
     // A read-only connection to the index file, or null (an empty snapshot).
     sqlite3* reader() const { return m_reader.get(); }
 
 private:
     std::vector<SkinRecord> m_records;
+    QByteArray m_thumbnails; // kept apart: one block rather than 100,000
     QHash<QString, int> m_rowOfPath;
     QHash<qint64, int> m_rowOfId;
     std::shared_ptr<sqlite3> m_reader;
