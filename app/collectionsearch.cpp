@@ -93,8 +93,8 @@ QList<DuplicateGroup> duplicates(const IndexSnapshot& snapshot)
     QList<DuplicateGroup> groups;
     std::vector<bool> grouped(size_t(snapshot.size()), false);
     for (const QList<int>& rows : IndexQueries::lookAlikeGroups(snapshot)) {
-        const QByteArray& first = snapshot.at(rows.first()).contentHash;
-        const bool identical = !first.isEmpty() && std::all_of(rows.cbegin(), rows.cend(), [&](int row) {
+        const auto& first = snapshot.at(rows.first()).contentHash;
+        const bool identical = std::all_of(rows.cbegin(), rows.cend(), [&](int row) {
             return snapshot.at(row).contentHash == first;
         });
         for (const int row : rows)

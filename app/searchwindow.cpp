@@ -95,7 +95,7 @@ int SkinMatches::rowCount(const QModelIndex& parent) const
 
 int SkinMatches::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(columnCount);
+    return parent.isValid() ? 0 : int(columns);
 }
 
 QVariant SkinMatches::data(const QModelIndex& index, int role) const

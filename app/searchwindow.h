@@ -26,7 +26,7 @@ class SkinMatches : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { nameColumn, matchColumn, yearColumn, folderColumn, columnCount };
+    enum Column { nameColumn, matchColumn, yearColumn, folderColumn, columns };
 
     using QAbstractTableModel::QAbstractTableModel;
     // Rows into names, of folder; those in readme matched by their readme.
