@@ -167,6 +167,10 @@ SearchWindow::SearchWindow(QWidget* parent)
     countLabel = new QLabel(this);
     countLabel->setObjectName(QStringLiteral("Find_Count"));
     countLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    indexNote = new QLabel(QStringLiteral("索引を作成中"), this);
+    indexNote->setObjectName(QStringLiteral("Find_IndexNote"));
+    indexNote->setToolTip(QStringLiteral("まだ索引に入っていないSkinは、Readmeや絞り込みでは見つかりません"));
+    indexNote->hide();
 
     auto* filters = new QGroupBox(QStringLiteral("絞り込み"), this);
     filters->setObjectName(QStringLiteral("Find_Filters"));
@@ -206,6 +210,7 @@ SearchWindow::SearchWindow(QWidget* parent)
     auto* nearRow = new QHBoxLayout;
     nearRow->addWidget(nearestLabel, 1);
     nearRow->addWidget(nearestClear);
+    nearRow->addWidget(indexNote);
     nearRow->addWidget(countLabel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(textBox);
@@ -317,8 +322,10 @@ void SearchWindow::setIndex(SkinIndex* index, std::function<QStringList()> regis
         disconnect(m_index, nullptr, this, nullptr);
     m_index = index;
     m_registered = std::move(registeredFolders);
-    if (m_index)
+    if (m_index) {
         connect(m_index, &SkinIndex::snapshotChanged, this, &SearchWindow::snapshotChanged);
+        connect(m_index, &SkinIndex::finished, this, [this] { indexNote->hide(); });
+    }
     snapshotChanged();
 }
 
@@ -389,10 +396,9 @@ void SearchWindow::refilter()
         showIndexed();
     else
         showListed(words);
-    QString count = QStringLiteral("%1 件").arg(m_model->rowCount());
-    if (m_index && m_index->isBusy())
-        count += QStringLiteral("（索引を作成中）");
-    countLabel->setText(count);
+    countLabel->setText(QStringLiteral("%1 件").arg(m_model->rowCount()));
+    // Skins not yet read are missing from what the index answers.
+    indexNote->setVisible(m_index && m_index->isBusy() && (needsIndex() || !words.isEmpty()));
     keepCurrent(currentFolder, currentName);
 }
 

@@ -99,6 +99,7 @@ public:
     QLabel* nearestLabel = nullptr;
     QToolButton* nearestClear = nullptr;
     QLabel* countLabel = nullptr;
+    QLabel* indexNote = nullptr; // while the index is being built
     QTreeView* matchList = nullptr;
 
 signals:
