@@ -87,8 +87,10 @@ DuplicatesWindow::DuplicatesWindow(SkinIndex* index, QWidget* parent)
         if (!picture.isNull() && read < m_pictures.size())
             m_pictures[read]->setPixmap(QPixmap::fromImage(picture));
     });
+    // Asked while the index was being built: the answer is completed once it is; a
+    // complete one is left alone, with the user's choices in it.
     connect(m_index, &SkinIndex::finished, this, [this] {
-        if (isVisible())
+        if (isVisible() && m_partial)
             refresh();
     });
 }
@@ -120,7 +122,8 @@ void DuplicatesWindow::showGroups()
               .arg(skins);
     if (m_groups.size() > shownGroups)
         text += QStringLiteral("（初めの %1 組を表示しています）").arg(shownGroups);
-    if (m_index->isBusy())
+    m_partial = m_index->isBusy();
+    if (m_partial)
         text += QStringLiteral("\n索引を作成中のため、まだ見つかっていないSkinがあります。");
     summary->setText(text);
 

@@ -78,6 +78,7 @@ private:
     QVBoxLayout* m_list = nullptr;
     PictureJobs* m_jobs = nullptr;
     QList<QLabel*> m_pictures; // the label of each read of the last batch
+    bool m_partial = false;
 };
 
 // The View menu's 「重複を探す」: the window, made on first use and asked again each time.
