@@ -79,13 +79,16 @@ public:
     {
         return QByteArrayView(m_thumbnails).mid(qsizetype(row) * SkinRecord::thumbBytes, SkinRecord::thumbBytes);
     }
+    // The row's main colours in CIE L*a*b*: colourCount times L, a, b.
+    const float* colourLab(int row) const { return m_colourLab.data() + size_t(row) * SkinRecord::colourCount * 3; }
     // A read-only connection to the index file, or null (an empty snapshot).
     sqlite3* reader() const { return m_reader.get(); }
 
 private:
     std::vector<SkinRecord> m_records;
     QByteArray m_thumbnails; // kept apart: one block rather than 100,000
-    QHash<QString, int> m_rowOfPath;
+    std::vector<float> m_colourLab; // made once here, not on every colour query
+    QMultiHash<size_t, int> m_rowOfPath; // by a hash of folder and name: no copy of either
     QHash<qint64, int> m_rowOfId;
     std::shared_ptr<sqlite3> m_reader;
 };
