@@ -3,6 +3,7 @@
 #include "app/duplicateswindow.h"
 #include "app/searchwindow.h"
 #include "app/winamplookview.h"
+#include "dialogs/messages.h"
 #include "index/skinindex.h"
 #include "platform/trash.h"
 #include "tests/support/gridwindow.h"

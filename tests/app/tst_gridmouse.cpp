@@ -32,6 +32,7 @@ const QStringList contextEntries = {
     QStringLiteral("このSkinでWINAMPを起動する(&E)"),
     QStringLiteral("Winampでの見た目(&L)"),
     QStringLiteral("Readmeを読む(&M)"),
+    QStringLiteral("似ているSkinを探す(&I)"),
 };
 
 } // namespace
