@@ -15,7 +15,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QImage>
-#include <QTimeZone>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -245,7 +244,7 @@ qint64 secondsOf(const ZipDirectory::Entry& entry)
     const QTime time((entry.dosTime >> 11) & 31, (entry.dosTime >> 5) & 63, (entry.dosTime & 31) * 2);
     if (!date.isValid() || !time.isValid())
         return 0;
-    return QDateTime(date, time, QTimeZone::UTC).toSecsSinceEpoch();
+    return QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
 }
 
 void readArchive(Read& read, const QString& path)
