@@ -217,6 +217,7 @@ private:
         {
             std::lock_guard lock(m_snapshotMutex);
             m_snapshot = std::move(snapshot);
+            m_snapshotFolders = folders;
         }
         post([](SkinIndex* index) { emit index->snapshotChanged(); });
     }
@@ -268,6 +269,7 @@ private:
     IndexFile::Connection m_reader;
     mutable std::mutex m_snapshotMutex;
     std::shared_ptr<const IndexSnapshot> m_snapshot;
+    QStringList m_snapshotFolders; // in their order there
 };
 
 void IndexWorker::update(sqlite3* db, const QStringList& folders)
@@ -321,6 +323,17 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     }
     const int total = unchanged + int(todo.size());
     progress(unchanged, total);
+
+    int gone = 0;
+    for (auto folder = known.cbegin(); folder != known.cend(); ++folder) {
+        for (auto it = folder->cbegin(); it != folder->cend(); ++it)
+            gone += it->seen ? 0 : 1;
+    }
+    // Nothing to write: the snapshot in hand is the index.
+    if (todo.empty() && gone == 0 && m_snapshot && m_snapshotFolders == folders) {
+        progress(total, total);
+        return;
+    }
 
     bool ok = IndexFile::exec(db, "BEGIN");
     {

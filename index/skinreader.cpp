@@ -11,11 +11,9 @@
 #include "skins/zipdirectory.h"
 
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
 #include <QImage>
-#include <QTimeZone>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -24,6 +22,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace SkinReader {
 
@@ -70,23 +69,56 @@ quint32 contentsOf(const QHash<QString, QByteArray>& files)
     return flags;
 }
 
+// 128 bits of a fast multiply-mix hash: skins that differ are never taken for the same
+// by chance; a crafted collision would only group two skins for the user to look at.
+struct Hash128
+{
+    quint64 a, b;
+    bool operator<(const Hash128& o) const { return a != o.a ? a < o.a : b < o.b; }
+};
+
+quint64 mix(quint64 x, quint64 y)
+{
+    const __uint128_t r = __uint128_t(x) * y;
+    return quint64(r) ^ quint64(r >> 64);
+}
+
+Hash128 hash128(QByteArrayView bytes, quint64 seed)
+{
+    constexpr quint64 k1 = 0xa0761d6478bd642fULL, k2 = 0xe7037ed1a0b428dbULL, k3 = 0x8ebc6af09c88c6e3ULL;
+    quint64 a = seed ^ k1, b = seed ^ k2 ^ quint64(bytes.size());
+    const char* p = bytes.data();
+    qsizetype n = bytes.size();
+    auto load = [](const char* at) {
+        quint64 v;
+        std::memcpy(&v, at, 8);
+        return v;
+    };
+    for (; n >= 16; p += 16, n -= 16) {
+        a = mix(a ^ load(p), k3) + b;
+        b = mix(b ^ load(p + 8), k1) ^ a;
+    }
+    char tail[16] = {};
+    std::memcpy(tail, p, size_t(n));
+    a = mix(a ^ load(tail), k3) + b;
+    b = mix(b ^ load(tail + 8), k1) ^ a;
+    return { mix(a ^ k2, b ^ k3), mix(b ^ k1, a ^ k2) };
+}
+
 // Order-independent: the same files, however archived or spelled, hash alike.
 QByteArray contentHash(const QHash<QString, QByteArray>& files)
 {
-    std::vector<QByteArray> digests;
+    std::vector<Hash128> digests;
     digests.reserve(size_t(files.size()));
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
-        QCryptographicHash one(QCryptographicHash::Md5);
-        one.addData(it.key().toUtf8());
-        one.addData(QByteArrayView("\0", 1));
-        one.addData(it.value());
-        digests.push_back(one.result());
+        const Hash128 name = hash128(QByteArrayView(it.key().toUtf8()), 0);
+        digests.push_back(hash128(it.value(), name.a ^ name.b));
     }
     std::sort(digests.begin(), digests.end());
-    QCryptographicHash all(QCryptographicHash::Md5);
-    for (const QByteArray& digest : digests)
-        all.addData(digest);
-    return all.result();
+    const Hash128 all = hash128(QByteArrayView(reinterpret_cast<const char*>(digests.data()),
+                                    qsizetype(digests.size() * sizeof(Hash128))),
+        quint64(digests.size()));
+    return QByteArray(reinterpret_cast<const char*>(&all), sizeof all);
 }
 
 // A bitmap the skin ships only as a PNG is drawn from the PNG.
@@ -245,7 +277,7 @@ qint64 secondsOf(const ZipDirectory::Entry& entry)
     const QTime time((entry.dosTime >> 11) & 31, (entry.dosTime >> 5) & 63, (entry.dosTime & 31) * 2);
     if (!date.isValid() || !time.isValid())
         return 0;
-    return QDateTime(date, time, QTimeZone::UTC).toSecsSinceEpoch();
+    return QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
 }
 
 void readArchive(Read& read, const QString& path)

@@ -4,11 +4,10 @@
 #include "index/lookfeatures.h"
 
 #include <QDateTime>
-#include <QTimeZone>
 
 int SkinRecord::year() const
 {
-    return skinDate > 0 ? QDateTime::fromSecsSinceEpoch(skinDate, QTimeZone::UTC).date().year() : 0;
+    return skinDate > 0 ? QDateTime::fromSecsSinceEpoch(skinDate, Qt::UTC).date().year() : 0;
 }
 
 namespace {

@@ -77,7 +77,7 @@ public:
     // The row's main window shrunk to thumbWidth x thumbHeight, RGB888 rows.
     QByteArrayView thumbnail(int row) const
     {
-        return QByteArrayView(m_thumbnails).mid(qsizetype(row) * SkinRecord::thumbBytes, SkinRecord::thumbBytes);
+        return QByteArrayView(m_thumbnails).sliced(qsizetype(row) * SkinRecord::thumbBytes, SkinRecord::thumbBytes);
     }
     // The row's main colours in CIE L*a*b*: colourCount times L, a, b.
     const float* colourLab(int row) const { return m_colourLab.data() + size_t(row) * SkinRecord::colourCount * 3; }

@@ -52,7 +52,7 @@ char32_t decodeAt(const unsigned char* text, int size, int at, int& length)
 
 using TokenCallback = int (*)(void*, int, const char*, int, int, int);
 
-int emit(TokenCallback token, void* context, int flags, const QString& text, int start, int end)
+int pass(TokenCallback token, void* context, int flags, const QString& text, int start, int end)
 {
     const QByteArray bytes = text.toUtf8();
     return bytes.isEmpty() ? SQLITE_OK : token(context, flags, bytes.constData(), int(bytes.size()), start, end);
@@ -64,16 +64,16 @@ int emitCjk(TokenCallback token, void* context, bool query, const QString& run, 
     const QList<uint> c = SkinSearch::fold(run).toUcs4();
     auto one = [&](qsizetype i) { return QString::fromUcs4(reinterpret_cast<const char32_t*>(&c[i]), 1); };
     if (c.size() == 1)
-        return emit(token, context, 0, one(0), start, end);
+        return pass(token, context, 0, one(0), start, end);
     int rc = SQLITE_OK;
     for (qsizetype i = 0; rc == SQLITE_OK && i + 1 < c.size(); ++i) {
-        rc = emit(token, context, 0, QString::fromUcs4(reinterpret_cast<const char32_t*>(&c[i]), 2), start, end);
+        rc = pass(token, context, 0, QString::fromUcs4(reinterpret_cast<const char32_t*>(&c[i]), 2), start, end);
         if (query)
             continue;
         if (rc == SQLITE_OK)
-            rc = emit(token, context, FTS5_TOKEN_COLOCATED, one(i), start, end);
+            rc = pass(token, context, FTS5_TOKEN_COLOCATED, one(i), start, end);
         if (rc == SQLITE_OK && i + 2 == c.size())
-            rc = emit(token, context, FTS5_TOKEN_COLOCATED, one(i + 1), start, end);
+            rc = pass(token, context, FTS5_TOKEN_COLOCATED, one(i + 1), start, end);
     }
     return rc;
 }
@@ -96,7 +96,7 @@ int tokenize(Fts5Tokenizer*, void* context, int flags, const char* text, int siz
         while (at < size && kindOf(decodeAt(bytes, size, at, length)) == kind)
             at += length;
         const QString run = QString::fromUtf8(text + start, at - start);
-        rc = kind == Kind::word ? emit(token, context, 0, SkinSearch::fold(run), start, at)
+        rc = kind == Kind::word ? pass(token, context, 0, SkinSearch::fold(run), start, at)
                                 : emitCjk(token, context, query, run, start, at);
     }
     return rc;

@@ -335,6 +335,8 @@ Status Directory::read(int fd, qint64 fileSize, int maxEntries)
         entry.flags = u16(r + 8);
         entry.utf8 = (entry.flags & 0x800) != 0;
         entry.method = u16(r + 10);
+        entry.dosTime = u16(r + 12);
+        entry.dosDate = u16(r + 14);
         entry.crc = u32(r + 16);
         entry.compressedSize = u32(r + 20);
         entry.size = u32(r + 24);

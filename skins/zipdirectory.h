@@ -33,6 +33,8 @@ struct Entry
     quint16 madeBy;
     quint16 flags;
     quint16 method;
+    quint16 dosTime; // local time of the zipping Windows, 2-second steps
+    quint16 dosDate;
     quint32 crc;
     quint32 compressedSize;
     quint32 size;
