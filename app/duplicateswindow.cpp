@@ -108,8 +108,11 @@ void DuplicatesWindow::showGroups()
 {
     m_jobs->cancel();
     m_pictures.clear();
-    for (const Shown& shown : std::as_const(m_shown))
-        delete shown.box;
+    // Later, not now: the trash button of one of them may be the caller.
+    for (const Shown& shown : std::as_const(m_shown)) {
+        shown.box->hide();
+        shown.box->deleteLater();
+    }
     m_shown.clear();
 
     qsizetype skins = 0;
