@@ -5,8 +5,8 @@
 
 #include "app/hourglass.h"
 #include "app/indexlink.h"
-#include "app/programmarks.h"
 #include "app/previewcell.h"
+#include "app/programmarks.h"
 #include "app/readmewindow.h"
 #include "app/searchwindow.h"
 #include "app/wholenames.h"

@@ -51,6 +51,7 @@ private slots:
     void duplicatesGroupTheBaseVariantsAndTrashAllButTheKeptOne();
     void lookAlikesAndColoursComeNearestFirst();
     void aSkinHoldingProgramsIsMarked();
+    void closingTheWindowStopsTheIndexAtOnce();
 
 private:
     QStringList column(int column) const;
@@ -231,6 +232,18 @@ void TestCollection::aSkinHoldingProgramsIsMarked()
     });
     w.mnuLook->trigger();
     QVERIFY(warned);
+}
+
+void TestCollection::closingTheWindowStopsTheIndexAtOnce()
+{
+    frmmain& w = m_grid->window;
+    QVERIFY(makeNumberedSkins(m_a, 300));
+    w.view[0]->trigger();
+    const SkinIndex* index = w.findChild<SkinIndex*>();
+    QVERIFY(index->isBusy());
+    w.close();
+    QVERIFY(!index->isBusy());
+    QVERIFY(index->snapshot()->size() < 300);
 }
 
 QTEST_MAIN(TestCollection)
