@@ -97,6 +97,8 @@ std::shared_ptr<const IndexSnapshot> loadSnapshot(sqlite3* db, const IndexFile::
         SkinRecord r;
         r.id = select.integer(0);
         const QString folder = select.text(1);
+        if (!folders.contains(folder))
+            continue;
         r.folder = folderTexts.value(folder, folder);
         folderTexts.insert(folder, r.folder);
         r.name = select.text(2);
@@ -311,11 +313,18 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     // to what is read again.
     std::vector<Todo> todo;
     int unchanged = 0;
+    QStringList listed;
     for (const QString& folder : folders) {
         DIR* dir = opendir(QFile::encodeName(folder).constData());
-        if (!dir)
-            continue;
         QHash<QString, Known>& inFolder = known[folder];
+        // A folder that cannot be read now (a disk not mounted) keeps its rows for when it
+        // comes back, out of the snapshot meanwhile.
+        if (!dir) {
+            for (Known& row : inFolder)
+                row.seen = true;
+            continue;
+        }
+        listed << folder;
         int seen = 0;
         while (const dirent* entry = readdir(dir)) {
             if ((++seen & 1023) == 0 && m_stop)
@@ -349,7 +358,7 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
             gone += it->seen ? 0 : 1;
     }
     // Nothing to write: the snapshot in hand is the index.
-    if (todo.empty() && gone == 0 && m_snapshot && m_snapshotCurrent && m_snapshotFolders == folders) {
+    if (todo.empty() && gone == 0 && m_snapshot && m_snapshotCurrent && m_snapshotFolders == listed) {
         progress(total, total);
         return;
     }
@@ -489,7 +498,7 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     if (m_stop)
         return;
     progress(total, total);
-    publish(db, folders);
+    publish(db, listed);
 }
 
 QString SkinIndex::defaultFile()

@@ -29,6 +29,7 @@ private slots:
     void aDamagedFileIsSetAsideAndBuiltAgain();
     void aSecondCopyOnlyReads();
     void aStoppedUpdateCarriesOnNextTime();
+    void aFolderAwayKeepsItsRowsForItsReturn();
 
 private:
     std::shared_ptr<const IndexSnapshot> build(SkinIndex& index);
@@ -246,6 +247,24 @@ void TestSkinIndex::aStoppedUpdateCarriesOnNextTime()
     const auto snapshot = build(index);
     QVERIFY(snapshot);
     QCOMPARE(snapshot->size(), 8 + 6 + 3);
+}
+
+void TestSkinIndex::aFolderAwayKeepsItsRowsForItsReturn()
+{
+    SkinIndex index(file());
+    const auto before = build(index);
+    const QString b = m_folders + "b/";
+    const qint64 id = before->at(before->rowOf(b, "Topaz-jp")).id;
+    QVERIFY(QDir().rename(b, m_folders + "away"));
+    const auto away = build(index);
+    QVERIFY(QDir().rename(m_folders + "away", b));
+    QCOMPARE(away->size(), 8);
+    QCOMPARE(away->rowOf(b, "Topaz-jp"), -1);
+    QSignalSpy progress(&index, &SkinIndex::progress);
+    const auto back = build(index);
+    QCOMPARE(back->size(), before->size());
+    QCOMPARE(progress.first().at(0).toInt(), before->size()); // none read again
+    QCOMPARE(back->at(back->rowOf(b, "Topaz-jp")).id, id);
 }
 
 QTEST_GUILESS_MAIN(TestSkinIndex)
