@@ -238,14 +238,14 @@ private:
 
     void open()
     {
-        if (m_lock && m_lock->held())
+        if (m_writer)
             return;
-        auto lock = std::make_unique<IndexFile::WriterLock>(m_file);
-        m_readOnly = !lock->held();
+        if (!m_lock || !m_lock->held())
+            m_lock = std::make_unique<IndexFile::WriterLock>(m_file);
+        m_readOnly = !m_lock->held();
         if (m_readOnly)
             return;
-        m_lock = std::move(lock);
-        IndexFile::Connection writer = IndexFile::openForWriting(m_file);
+        IndexFile::Connection writer = IndexFile::openForWriting(m_file, nullptr, &m_stop);
         std::lock_guard guard(m_writerMutex);
         m_writer = writer;
         m_reader.reset();
@@ -261,6 +261,8 @@ private:
         }
         const bool first = !m_snapshot;
         open();
+        if (m_stop)
+            return;
         if (!m_writer) {
             publish(nullptr, folders);
             return;
@@ -299,6 +301,9 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
         QByteArray keyFile;
         bool seen = false;
     };
+    // An update stopped in the middle of a commit may have left its transaction open.
+    if (!sqlite3_get_autocommit(db))
+        IndexFile::exec(db, "ROLLBACK");
     QHash<QString, QHash<QString, Known>> known;
     {
         Statement select(db, "SELECT id, folder, name, stamp, keyfile FROM skins");
