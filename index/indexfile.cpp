@@ -129,12 +129,22 @@ WriterLock::~WriterLock()
         ::close(m_fd);
 }
 
-Connection openForWriting(const QString& path, QString* setAside)
+Connection openForWriting(const QString& path, QString* setAside, const std::atomic<bool>* stop)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     for (int attempt = 0; attempt < 2; ++attempt) {
         Connection db = open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
+        // The check of a large file takes a while: quitting must not wait for it.
+        if (db && stop) {
+            sqlite3_progress_handler(
+                db.get(), 1000, [](void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
+                const_cast<std::atomic<bool>*>(stop));
+        }
         const int state = db ? check(db.get()) : -1;
+        if (stop && *stop)
+            return nullptr;
+        if (db)
+            sqlite3_progress_handler(db.get(), 0, nullptr, nullptr);
         if (state == 1 && exec(db.get(), "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL"))
             return db;
         if (state == 0 && exec(db.get(), "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL")) {

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <memory>
 
 struct sqlite3;
@@ -33,8 +34,9 @@ private:
 // The file for writing (WAL journal), made when missing. A file that does not open as
 // SQLite, fails its quick check or is of another schema version is renamed with the
 // suffix ".damaged" (setAside gets the new name) and made anew. Null when even a new
-// file cannot be made. Call only holding the WriterLock.
-Connection openForWriting(const QString& path, QString* setAside = nullptr);
+// file cannot be made. Call only holding the WriterLock. Once stop turns true the check
+// of the file ends at once: nothing is set aside and null comes back.
+Connection openForWriting(const QString& path, QString* setAside = nullptr, const std::atomic<bool>* stop = nullptr);
 
 // The file for reading only, or null when it is missing, damaged or of another version.
 Connection openForReading(const QString& path);

@@ -97,6 +97,8 @@ std::shared_ptr<const IndexSnapshot> loadSnapshot(sqlite3* db, const IndexFile::
         SkinRecord r;
         r.id = select.integer(0);
         const QString folder = select.text(1);
+        if (!folders.contains(folder))
+            continue;
         r.folder = folderTexts.value(folder, folder);
         folderTexts.insert(folder, r.folder);
         r.name = select.text(2);
@@ -165,10 +167,11 @@ public:
         stop();
         m_stop = false;
         m_busy = true;
-        m_thread = std::thread([this, folders] {
-            run(folders);
+        const int generation = ++m_generation;
+        m_thread = std::thread([this, folders, generation] {
+            run(folders, generation);
             m_busy = false;
-            post([](SkinIndex* index) { emit index->finished(); });
+            post(generation, [](SkinIndex* index) { emit index->finished(); });
         });
     }
 
@@ -194,15 +197,23 @@ public:
     }
 
 private:
-    template<typename Emit> void post(Emit emitter)
+    // Delivered on the window's thread, unless a newer update has started meanwhile: a
+    // stopped update's last signals arrive after the next one began.
+    template<typename Emit> void post(int generation, Emit emitter)
     {
         SkinIndex* owner = m_owner;
-        QMetaObject::invokeMethod(owner, [owner, emitter] { emitter(owner); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            owner,
+            [this, owner, emitter, generation] {
+                if (generation == m_generation)
+                    emitter(owner);
+            },
+            Qt::QueuedConnection);
     }
 
     void progress(int done, int total)
     {
-        post([done, total](SkinIndex* index) { emit index->progress(done, total); });
+        post(m_running, [done, total](SkinIndex* index) { emit index->progress(done, total); });
     }
 
     void publish(sqlite3* db, const QStringList& folders)
@@ -219,26 +230,30 @@ private:
             m_snapshot = std::move(snapshot);
             m_snapshotFolders = folders;
         }
-        post([](SkinIndex* index) { emit index->snapshotChanged(); });
+        m_snapshotCurrent = true;
+        // A new snapshot is news whichever update made it.
+        SkinIndex* owner = m_owner;
+        QMetaObject::invokeMethod(owner, [owner] { emit owner->snapshotChanged(); }, Qt::QueuedConnection);
     }
 
     void open()
     {
-        if (m_lock && m_lock->held())
+        if (m_writer)
             return;
-        auto lock = std::make_unique<IndexFile::WriterLock>(m_file);
-        m_readOnly = !lock->held();
+        if (!m_lock || !m_lock->held())
+            m_lock = std::make_unique<IndexFile::WriterLock>(m_file);
+        m_readOnly = !m_lock->held();
         if (m_readOnly)
             return;
-        m_lock = std::move(lock);
-        IndexFile::Connection writer = IndexFile::openForWriting(m_file);
+        IndexFile::Connection writer = IndexFile::openForWriting(m_file, nullptr, &m_stop);
         std::lock_guard guard(m_writerMutex);
         m_writer = writer;
         m_reader.reset();
     }
 
-    void run(const QStringList& given)
+    void run(const QStringList& given, int generation)
     {
+        m_running = generation;
         QStringList folders;
         for (const QString& folder : given) {
             if (!folder.isEmpty() && !folders.contains(folder))
@@ -246,6 +261,8 @@ private:
         }
         const bool first = !m_snapshot;
         open();
+        if (m_stop)
+            return;
         if (!m_writer) {
             publish(nullptr, folders);
             return;
@@ -263,6 +280,8 @@ private:
     std::atomic<bool> m_stop { false };
     std::atomic<bool> m_busy { false };
     std::atomic<bool> m_readOnly { false };
+    std::atomic<int> m_generation { 0 }; // of the latest update started
+    int m_running = 0; // the generation the worker thread runs
     std::unique_ptr<IndexFile::WriterLock> m_lock;
     std::mutex m_writerMutex; // the writer is interrupted from the window's thread
     IndexFile::Connection m_writer;
@@ -270,6 +289,7 @@ private:
     mutable std::mutex m_snapshotMutex;
     std::shared_ptr<const IndexSnapshot> m_snapshot;
     QStringList m_snapshotFolders; // in their order there
+    bool m_snapshotCurrent = false; // nothing written to the file since it was loaded
 };
 
 void IndexWorker::update(sqlite3* db, const QStringList& folders)
@@ -281,6 +301,9 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
         QByteArray keyFile;
         bool seen = false;
     };
+    // An update stopped in the middle of a commit may have left its transaction open.
+    if (!sqlite3_get_autocommit(db))
+        IndexFile::exec(db, "ROLLBACK");
     QHash<QString, QHash<QString, Known>> known;
     {
         Statement select(db, "SELECT id, folder, name, stamp, keyfile FROM skins");
@@ -295,12 +318,22 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     // to what is read again.
     std::vector<Todo> todo;
     int unchanged = 0;
+    QStringList listed;
     for (const QString& folder : folders) {
         DIR* dir = opendir(QFile::encodeName(folder).constData());
-        if (!dir)
-            continue;
         QHash<QString, Known>& inFolder = known[folder];
+        // A folder that cannot be read now (a disk not mounted) keeps its rows for when it
+        // comes back, out of the snapshot meanwhile.
+        if (!dir) {
+            for (Known& row : inFolder)
+                row.seen = true;
+            continue;
+        }
+        listed << folder;
+        int seen = 0;
         while (const dirent* entry = readdir(dir)) {
+            if ((++seen & 1023) == 0 && m_stop)
+                break;
             if (entry->d_name[0] == '.')
                 continue;
             const QByteArray raw(entry->d_name);
@@ -330,11 +363,13 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
             gone += it->seen ? 0 : 1;
     }
     // Nothing to write: the snapshot in hand is the index.
-    if (todo.empty() && gone == 0 && m_snapshot && m_snapshotFolders == folders) {
+    if (todo.empty() && gone == 0 && m_snapshot && m_snapshotCurrent && m_snapshotFolders == listed) {
         progress(total, total);
         return;
     }
 
+    // From here on the file may hold more than the snapshot, until the next one is loaded.
+    m_snapshotCurrent = false;
     bool ok = IndexFile::exec(db, "BEGIN");
     {
         Statement dropSkin(db, "DELETE FROM skins WHERE id = ?");
@@ -468,7 +503,7 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     if (m_stop)
         return;
     progress(total, total);
-    publish(db, folders);
+    publish(db, listed);
 }
 
 QString SkinIndex::defaultFile()

@@ -3,6 +3,7 @@
 #include "index/skinindex.h"
 #include "skins/previewimage.h"
 #include "tests/support/testsupport.h"
+#include "tests/support/zipwriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,6 +28,8 @@ private slots:
     void onlyWhatChangedIsReadAgain();
     void aDamagedFileIsSetAsideAndBuiltAgain();
     void aSecondCopyOnlyReads();
+    void aStoppedUpdateCarriesOnNextTime();
+    void aFolderAwayKeepsItsRowsForItsReturn();
 
 private:
     std::shared_ptr<const IndexSnapshot> build(SkinIndex& index);
@@ -85,7 +88,11 @@ void TestSkinIndex::initTestCase()
     const QByteArray cp932 = QStringEncoder("windows-31j").encode(QStringLiteral("このスキンは桜の季節に作りました。\r\nenjoy!"));
     QVERIFY(cp932.contains("\x8d\xf7") && writeFile(b + "Topaz-jp/readme.txt", cp932));
     QVERIFY(writeFile(b + "Topaz-jp/setup.EXE", "MZ"));
-    setYear(a + "Paper-Amp", 2001);
+    ZipWriter zip(b + "withprogram.wsz");
+    zip.addFile("main.bmp", tinyBitmap());
+    zip.addFile("extras/Setup.Exe", "MZ");
+    QVERIFY(zip.close());
+    setYear(a + "Paper-Amp", 2005);
     setYear(b + "Topaz-jp", 2011);
 }
 
@@ -94,7 +101,7 @@ void TestSkinIndex::theBaseSkinsVariantsAreFoundAlike()
     SkinIndex index(file());
     const auto snapshot = build(index);
     QVERIFY(snapshot);
-    QCOMPARE(snapshot->size(), 8 + 6 + 2);
+    QCOMPARE(snapshot->size(), 8 + 6 + 3);
     const int base = snapshot->rowOf(m_folders + "a/", "base-2.91");
     QVERIFY(base >= 0);
     const quint32 all = SkinContent::mainWindow | SkinContent::equalizer | SkinContent::playlist | SkinContent::region
@@ -143,17 +150,17 @@ void TestSkinIndex::readmeWordsFiltersAndYears()
 
     const QList<int> rows = IndexQueries::allRows(*snapshot);
     QCOMPARE(names(*snapshot, IndexQueries::filtered(*snapshot, { SkinContent::programs, 0, 0, 0 }, rows)),
-        QStringList("Topaz-jp"));
+        QStringList({ "Topaz-jp", "withprogram.wsz" }));
     const QStringList shaped = names(*snapshot, IndexQueries::filtered(*snapshot, { SkinContent::region, 0, 0, 0 }, rows));
     QVERIFY(shaped.contains("Paper-Amp") && !shaped.contains("TopazAmp1-2"));
     // The year a folder's files carry, and the one an archive's entries kept since 1999.
-    QCOMPARE(names(*snapshot, IndexQueries::filtered(*snapshot, { 0, 0, 2001, 2002 }, rows)), QStringList("Paper-Amp"));
+    QCOMPARE(names(*snapshot, IndexQueries::filtered(*snapshot, { 0, 0, 2004, 2006 }, rows)), QStringList("Paper-Amp"));
     QCOMPARE(names(*snapshot, IndexQueries::filtered(*snapshot, { 0, 0, 1990, 1999 }, rows)),
         QStringList({ "Paper-Amp.wsz", "TopazAmp1-2.wsz" }));
 
     QList<int> byYear = rows;
     IndexQueries::orderByYear(*snapshot, byYear, Qt::AscendingOrder);
-    QCOMPARE(names(*snapshot, byYear.mid(0, 3)), QStringList({ "TopazAmp1-2.wsz", "Paper-Amp.wsz", "Paper-Amp" }));
+    QCOMPARE(names(*snapshot, byYear.mid(0, 3)), QStringList({ "TopazAmp1-2.wsz", "Paper-Amp.wsz", "withprogram.wsz" }));
     IndexQueries::orderByYear(*snapshot, byYear, Qt::DescendingOrder);
     for (int i = 1; i < byYear.size(); ++i)
         QVERIFY(snapshot->at(byYear[i - 1]).skinDate >= snapshot->at(byYear[i]).skinDate);
@@ -228,6 +235,36 @@ void TestSkinIndex::aSecondCopyOnlyReads()
     const auto snapshot = build(second);
     QVERIFY(second.isReadOnly() && !first.isReadOnly());
     QCOMPARE(snapshot->size(), first.snapshot()->size());
+}
+
+void TestSkinIndex::aStoppedUpdateCarriesOnNextTime()
+{
+    QFile::remove(file());
+    SkinIndex index(file());
+    index.update(folders());
+    index.stop();
+    QVERIFY(!index.isBusy());
+    const auto snapshot = build(index);
+    QVERIFY(snapshot);
+    QCOMPARE(snapshot->size(), 8 + 6 + 3);
+}
+
+void TestSkinIndex::aFolderAwayKeepsItsRowsForItsReturn()
+{
+    SkinIndex index(file());
+    const auto before = build(index);
+    const QString b = m_folders + "b/";
+    const qint64 id = before->at(before->rowOf(b, "Topaz-jp")).id;
+    QVERIFY(QDir().rename(b, m_folders + "away"));
+    const auto away = build(index);
+    QVERIFY(QDir().rename(m_folders + "away", b));
+    QCOMPARE(away->size(), 8);
+    QCOMPARE(away->rowOf(b, "Topaz-jp"), -1);
+    QSignalSpy progress(&index, &SkinIndex::progress);
+    const auto back = build(index);
+    QCOMPARE(back->size(), before->size());
+    QCOMPARE(progress.first().at(0).toInt(), before->size()); // none read again
+    QCOMPARE(back->at(back->rowOf(b, "Topaz-jp")).id, id);
 }
 
 QTEST_GUILESS_MAIN(TestSkinIndex)
