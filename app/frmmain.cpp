@@ -47,6 +47,7 @@ frmmain::frmmain(PageState& state, const QString& programFolder, QWidget* parent
     setupDrops();
     buildFind();
     buildFollow();
+    buildCollection();
     // The menu bar sits above the client area, as it does outside it on the original
     // desktop; the window never reflows.
     setFixedSize(clientWidth, clientHeight + menuBar()->sizeHint().height());

@@ -29,7 +29,11 @@ class PreviewCell;
 class PreviewGrid;
 class QListWidgetItem;
 class ListFollower;
+class DuplicatesCommand;
+class IndexLink;
+class ProgramMarks;
 class SearchWindow;
+class SimilarSkins;
 class SelectFrame;
 class StatusPanels;
 class WinampRemote;
@@ -202,12 +206,14 @@ private:
     QString reachableAmp();
     // Marks the skin a running Winamp reports, once it has answered.
     void askWinampInUse();
-    void showFound(const QString& name);
     void buildFollow();
     void listFollowed(const QStringList& names);
     void showCount();
     // The names page shows, one per cell, empty past the last skin.
     QStringList pageNames(int page) const;
+    void showFound(const QString& folder, const QString& name);
+    void buildCollection();
+    QStringList registeredFolders() const;
 
     PageState& m_state;
     QString m_programFolder;
@@ -224,4 +230,8 @@ private:
     ListFollower* m_follower = nullptr;
     std::unique_ptr<CopyOffer> m_copyOffer;
     WinampRemote* m_remote = nullptr;
+    IndexLink* m_indexLink = nullptr;
+    ProgramMarks* m_programMarks = nullptr;
+    SimilarSkins* m_similar = nullptr;
+    DuplicatesCommand* m_duplicates = nullptr;
 };

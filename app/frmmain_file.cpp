@@ -5,6 +5,7 @@
 #include "app/hourglass.h"
 #include "app/previewcell.h"
 #include "app/previewgrid.h"
+#include "app/programmarks.h"
 #include "app/winamplookview.h"
 #include "dialogs/folderchooser.h"
 #include "dialogs/messages.h"
@@ -146,6 +147,8 @@ void frmmain::lookTriggered()
         return;
     WinampLookView view(
         [path = currentFolder() + name] { return SkinFiles::ofSkin(path, WinampLook::fileNames()); }, name, this);
+    if (m_programMarks->holdsPrograms(currentFolder(), name))
+        view.setProgramsWarning(ProgramMarks::warning());
     connect(&view, &WinampLookView::scaleChosen, this, [this](int scale) {
         // A store that cannot be written is reported by the save at exit.
         if (!settings().storeHeldBack())

@@ -4,7 +4,9 @@
 #include "app/frmmain.h"
 
 #include "app/hourglass.h"
+#include "app/indexlink.h"
 #include "app/previewcell.h"
+#include "app/programmarks.h"
 #include "app/readmewindow.h"
 #include "app/searchwindow.h"
 #include "app/wholenames.h"
@@ -60,6 +62,7 @@ SearchWindow* frmmain::searchWindow()
     if (!m_search) {
         m_search = new SearchWindow(this);
         m_search->setSkins(currentFolder(), m_listed);
+        m_search->setIndex(m_indexLink->index(), [this] { return registeredFolders(); });
         connect(m_search, &SearchWindow::skinChosen, this, &frmmain::showFound);
     }
     return m_search;
@@ -70,8 +73,15 @@ void frmmain::findTriggered()
     searchWindow()->bringUp();
 }
 
-void frmmain::showFound(const QString& name)
+void frmmain::showFound(const QString& folder, const QString& name)
 {
+    // A skin of another folder opens that folder, as a path handed to the program does.
+    if (!folder.isEmpty() && folder != currentFolder()) {
+        openTarget({ folder, name });
+        raise();
+        activateWindow();
+        return;
+    }
     const int row = int(m_listed.indexOf(name));
     if (row >= 0 && row < Skin_Lst->count())
         Skin_Lst->setCurrentRow(row);
@@ -107,6 +117,8 @@ void frmmain::skinsListed(const QStringList& names)
     m_listed = names;
     m_inUseItem = nullptr; // the list was emptied and filled again
     refreshInUse();
+    m_programMarks->mark();
+    m_indexLink->update();
     if (m_search)
         m_search->setSkins(currentFolder(), names);
 }

@@ -52,12 +52,19 @@ WinampLookView::WinampLookView(std::function<SkinFiles()> files, const QString& 
     Look_Picture = new QLabel(this);
     Look_Picture->setObjectName(QStringLiteral("Look_Picture"));
 
+    Programs_Warning = new QLabel(this);
+    Programs_Warning->setObjectName(QStringLiteral("Programs_Warning"));
+    Programs_Warning->setWordWrap(true);
+    Programs_Warning->setStyleSheet(QStringLiteral("color: #a01010; font-weight: bold;"));
+    Programs_Warning->hide();
+
     Close_Button = new QPushButton(QStringLiteral("閉じる(&C)"), this);
     Close_Button->setObjectName(QStringLiteral("Close_Button"));
     Close_Button->setAutoDefault(false);
     connect(Close_Button, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Programs_Warning);
     layout->addWidget(Look_Picture);
     layout->addWidget(Close_Button, 0, Qt::AlignHCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -85,10 +92,19 @@ int WinampLookView::openingScale(const QString& remembered, int heightAt2x, int 
     return 2;
 }
 
+void WinampLookView::setProgramsWarning(const QString& text)
+{
+    Programs_Warning->setText(text);
+    Programs_Warning->setVisible(!text.isEmpty());
+    layout()->activate();
+}
+
 void WinampLookView::setScale(int scale)
 {
     m_scale = scale == 1 ? 1 : 2; // whole factors only: every skin pixel a sharp block
     Look_Picture->setFixedSize(lookSize * m_scale);
+    // As wide as the picture: the warning wraps rather than widening the window.
+    Programs_Warning->setFixedWidth(Look_Picture->width());
     showLook();
     layout()->activate();
 }

@@ -38,10 +38,13 @@ public:
 
     int scale() const { return m_scale; }
     void setScale(int scale);
+    // Says above the picture that the skin carries programs.
+    void setProgramsWarning(const QString& text);
     // Whether the composed picture has come.
     bool pictureShown() const { return !m_look.isNull(); }
 
     QLabel* Look_Picture = nullptr;
+    QLabel* Programs_Warning = nullptr; // hidden unless the skin carries programs
     QPushButton* Close_Button = nullptr;
 
 signals:

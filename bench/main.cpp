@@ -8,6 +8,7 @@
 #include "bench/handoverbench.h"
 #include "bench/hostile.h"
 #include "bench/hostileskins.h"
+#include "bench/indexbench.h"
 #include "bench/machine.h"
 #include "bench/searchbench.h"
 #include "bench/skingen.h"
@@ -52,6 +53,7 @@ struct Options
     bool winampOnly = false;
     bool startup = true;
     bool scanOnly = false;
+    bool indexOnly = false;
     QString binary;
     QString realSkins;
     QString work;
@@ -204,6 +206,7 @@ private:
     void measureStartup();
     void measureHostileFolder();
     void measureWinamp();
+    void measureIndex();
     QString writeConfig(const QString& name, const QString& skinFolder, bool lookGrid = false);
     void print();
     void removeTree();
@@ -246,6 +249,7 @@ bool Bench::prepare()
     m_root = QDir(m_root).absolutePath() + QLatin1Char('/');
     // No run touches the real user's settings, the program started below included.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root + QStringLiteral("config")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(m_root + QStringLiteral("cache-home")));
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         const QString runtime = m_root + QStringLiteral("runtime");
         QDir().mkpath(runtime);
@@ -1049,7 +1053,12 @@ int Bench::run()
         m_rows << Row { QStringLiteral("Scan with a third of the skins archives, against the same count of folders"),
             m_mixed.skins.size(), ms(mixed), ms(folders), ratio(cpuRatio(mixed, folders)), QStringLiteral("≤ 1.2 ×"),
             mixed.cpu <= 1.2 * folders.cpu ? QStringLiteral("yes") : QStringLiteral("no") };
-        if (m_options.scanOnly) {
+        if (m_options.indexOnly) {
+            m_rows.clear();
+            err << "index..." << Qt::endl;
+            measureIndex();
+        }
+        if (m_options.scanOnly || m_options.indexOnly) {
             print();
             if (m_options.work.isEmpty())
                 removeTree();
@@ -1082,6 +1091,8 @@ int Bench::run()
         measureHostileFolder();
         err << "winamp running..." << Qt::endl;
         measureWinamp();
+        err << "index..." << Qt::endl;
+        measureIndex();
         print();
     }
     if (m_options.work.isEmpty())
@@ -1089,6 +1100,24 @@ int Bench::run()
     if (m_failures)
         err << m_failures << " check(s) failed" << Qt::endl;
     return m_failures ? 1 : 0;
+}
+
+// The index of the large set with readmes added, and of the set with archives.
+void Bench::measureIndex()
+{
+    const QString cache = m_root + QStringLiteral("cache/");
+    QDir().mkpath(cache);
+    QList<IndexBench::Measure> measures = IndexBench::measure(
+        { { m_largeFolder, QString(), int(m_large.skins.size()) },
+            { m_mixedFolder, QStringLiteral(", a third of the skins archives"), int(m_mixed.skins.size()) } },
+        cache, m_root + QStringLiteral("readmes/"), m_options.runs, m_options.smoke, m_failures);
+    measures << IndexBench::pageChangeWhileIndexing(m_largeFolder, cache, m_root, m_options.smoke, m_failures);
+    for (const IndexBench::Measure& m : std::as_const(measures)) {
+        const Time t { m.wall, m.cpu }, base { m.baseWall, m.baseCpu };
+        m_rows << Row { m.what, m.skins, m.note.isEmpty() ? ms(t) : m.note, base.cpu > 0 ? ms(base) : QString(),
+            base.cpu > 0 ? ratio(cpuRatio(t, base)) : QString(), m.target,
+            m.met < 0 ? QString() : m.met ? QStringLiteral("yes") : QStringLiteral("no") };
+    }
 }
 
 // The pictures of the README: every real skin's three windows as Winamp draws them.
@@ -1157,6 +1186,7 @@ int main(int argc, char* argv[])
     const QCommandLineOption scanOnly(QStringLiteral("scan-only"), QStringLiteral("Only the scan measurements."));
     const QCommandLineOption winampOnly(
         QStringLiteral("winamp-only"), QStringLiteral("Only the apply while Winamp runs (under Wine)."));
+    const QCommandLineOption indexOnly(QStringLiteral("index-only"), QStringLiteral("Only the index measurements."));
     const QCommandLineOption binary(QStringLiteral("hadrel"), QStringLiteral("The hadrel binary."),
         QStringLiteral("path"), QStringLiteral(HADREL_BINARY));
     const QCommandLineOption realSkins(QStringLiteral("real-skins"), QStringLiteral("Folder of real skins to mix in."),
@@ -1174,7 +1204,7 @@ int main(int argc, char* argv[])
         QStringLiteral("Only compose every skin in this folder and print the cost (the hostile-file run's child)."),
         QStringLiteral("folder"));
     parser.addOptions(
-        { small, large, runs, smoke, noStartup, scanOnly, winampOnly, binary, realSkins, work, report, shots, looks, composeOnly });
+        { small, large, runs, smoke, noStartup, scanOnly, winampOnly, indexOnly, binary, realSkins, work, report, shots, looks, composeOnly });
     parser.process(app);
     if (parser.isSet(composeOnly))
         return composeEach(parser.value(composeOnly));
@@ -1189,6 +1219,7 @@ int main(int argc, char* argv[])
     options.startup = !parser.isSet(noStartup);
     options.scanOnly = parser.isSet(scanOnly);
     options.winampOnly = parser.isSet(winampOnly);
+    options.indexOnly = parser.isSet(indexOnly);
     options.binary = parser.value(binary);
     options.realSkins = parser.value(realSkins);
     options.work = parser.value(work);

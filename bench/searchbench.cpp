@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
+#include <QTreeView>
 
 #include <algorithm>
 #include <ctime>

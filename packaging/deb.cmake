@@ -33,6 +33,7 @@ set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+# The shared libraries, SQLite for the index among them, are found by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Every caption is Japanese, Qt's own buttons and menus too. (The X11 platform plugin
 # comes with libqt6gui6.)

@@ -771,7 +771,8 @@ void TestFileCommands::contextMenuCommandsAsAUserPicksThem()
         return shown;
     };
     const QStringList contextEntries = { "削除(&D)", "名前の変更(&R)", "WINAMPで使う(&U)",
-        "このSkinでWINAMPを起動する(&E)", "Winampでの見た目(&L)", "Readmeを読む(&M)" };
+        "このSkinでWINAMPを起動する(&E)", "Winampでの見た目(&L)", "Readmeを読む(&M)",
+        "似ているSkinを探す(&I)" };
 
     // "削除(&D)" on Blue's cell while Aqua is framed: the skin under the pointer goes.
     QTest::mouseClick(m_window->Skin_Preview[0], Qt::LeftButton);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QTreeView>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QToolTip>

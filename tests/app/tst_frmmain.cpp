@@ -156,12 +156,13 @@ void TestFrmMain::menuTree()
             { "-", true, true, true }, { "WINAMPで使う(&U)", false, true, false },
             { "このSkinでWINAMPを起動する(&E)", false, true, false }, { "Hadrelの終了(&X)", true, true, false },
             { "Winampでの見た目(&L)", false, true, false }, { "ﾌｫﾙﾀﾞに展開(&X)", false, true, false },
-            { "元に戻す(&Z)", true, false, false }, { "Readmeを読む(&M)", false, true, false } });
+            { "元に戻す(&Z)", true, false, false }, { "Readmeを読む(&M)", false, true, false }, { "似ているSkinを探す(&I)", false, true, false } });
     check(m_window->ViewMenu,
         { { "最新の情報に更新(&R)", true, true, false }, { "登録フォルダ(&R)", true, true, false },
             { "-", true, true, true }, { "Hadrel設定(&O)...", true, true, false }, { "-", true, true, true },
             { "Winampでの見た目で表示(&W)", true, true, false, true }, { "-", true, true, true },
-            { "Skinを探す(&S)...", true, true, false }, { "ランダムに選ぶ(&N)", true, true, false } });
+            { "Skinを探す(&S)...", true, true, false }, { "ランダムに選ぶ(&N)", true, true, false },
+            { "重複を探す(&D)...", true, true, false } });
     check(m_window->RegMenu,
         { { "", true, true, false }, { "", true, false, false }, { "", true, false, false }, { "", true, false, false },
             { "", true, false, false } });

@@ -35,6 +35,7 @@ const QStringList contextEntries = {
     QStringLiteral("このSkinでWINAMPを起動する(&E)"),
     QStringLiteral("Winampでの見た目(&L)"),
     QStringLiteral("Readmeを読む(&M)"),
+    QStringLiteral("似ているSkinを探す(&I)"),
 };
 
 // A turn of the wheel as the window system delivers it: to the widget under the pointer,

@@ -14,7 +14,7 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.lo
 [ ! -e "$manifest" ] || cmp -s "$manifest" "$work/manifest" || fail "packing changed what make uninstall removes"
 deb="$work/out/hadrel_${version}_$(dpkg --print-architecture).deb"
 dpkg-deb -f "$deb" >"$work/fields" || fail "no $(basename "$deb")"
-for want in "Package: hadrel" "Version: $version" "libqt6widgets6 (" "libdeflate0 (" "Suggests: wine" \
+for want in "Package: hadrel" "Version: $version" "libqt6widgets6 (" "libdeflate0 (" "libsqlite3-0 (" "Suggests: wine" \
     "Depends: fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n," "Recommends: xdg-utils" \
     "Maintainer: Hadrel developers <hadrel@users.noreply.github.com>"; do
     grep -qF "$want" "$work/fields" || fail "no \"$want\" in: $(cat "$work/fields")"

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/collectionsearch.h"
+
+#include "skins/skinsearch.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace CollectionSearch {
+
+Prepared::Prepared(std::shared_ptr<const IndexSnapshot> snapshot)
+    : m_snapshot(std::move(snapshot))
+{
+    const int count = m_snapshot->size();
+    m_folded.reserve(count);
+    for (const SkinRecord& record : m_snapshot->records())
+        m_folded.append(SkinSearch::fold(record.name));
+    m_byName = SkinSearch::allRows(count);
+    // As the skin list sorts: case-blind by name, then by folder.
+    std::stable_sort(m_byName.begin(), m_byName.end(), [this](int a, int b) {
+        const int byName = m_folded[a].compare(m_folded[b]);
+        return byName != 0 ? byName < 0 : m_snapshot->at(a).folder < m_snapshot->at(b).folder;
+    });
+}
+
+const QList<int>& Prepared::rows(Order order) const
+{
+    switch (order) {
+    case Order::newest:
+        if (m_newest.size() != m_byName.size()) {
+            m_newest = m_byName;
+            std::stable_sort(m_newest.begin(), m_newest.end(),
+                [this](int a, int b) { return m_snapshot->at(a).modified > m_snapshot->at(b).modified; });
+        }
+        return m_newest;
+    case Order::year:
+        if (m_byYear.size() != m_byName.size()) {
+            m_byYear = m_byName;
+            IndexQueries::orderByYear(*m_snapshot, m_byYear, Qt::AscendingOrder);
+        }
+        return m_byYear;
+    case Order::name:
+    case Order::nearest:
+        break;
+    }
+    return m_byName;
+}
+
+QList<Hit> find(const Prepared& prepared, const Query& query, const QList<int>* candidates)
+{
+    if (prepared.isEmpty())
+        return {};
+    const IndexSnapshot& snapshot = prepared.snapshot();
+    const QStringList words = SkinSearch::wordsOf(query.typed);
+    std::vector<bool> readme;
+    if (!words.isEmpty()) {
+        readme.assign(size_t(snapshot.size()), false);
+        for (const int row : IndexQueries::readmeMatches(snapshot, query.typed))
+            readme[size_t(row)] = true;
+    }
+    const QSet<QString> folders(query.folders.cbegin(), query.folders.cend());
+    // Few skins hold any given flag: the cheap tests first.
+    const bool filtering = query.filter.required || query.filter.excluded || query.filter.yearFrom
+        || query.filter.yearTo;
+
+    QList<Hit> hits;
+    for (const int row : candidates ? *candidates : prepared.rows(query.order)) {
+        const SkinRecord& record = snapshot.at(row);
+        if (!folders.contains(record.folder) || (filtering && !IndexQueries::passes(record, query.filter)))
+            continue;
+        const bool inReadme = !readme.empty() && readme[size_t(row)];
+        if (inReadme || SkinSearch::matches(prepared.folded().at(row), words))
+            hits.append({ row, inReadme });
+    }
+    return hits;
+}
+
+QList<int> rowsOf(const QList<IndexQueries::Nearest>& nearest)
+{
+    QList<int> rows;
+    rows.reserve(nearest.size());
+    for (const IndexQueries::Nearest& near : nearest)
+        rows.append(near.row);
+    return rows;
+}
+
+} // namespace CollectionSearch
+
+namespace CollectionSearch {
+
+QList<DuplicateGroup> duplicates(const IndexSnapshot& snapshot)
+{
+    QList<DuplicateGroup> groups;
+    std::vector<bool> grouped(size_t(snapshot.size()), false);
+    for (const QList<int>& rows : IndexQueries::lookAlikeGroups(snapshot)) {
+        const auto& first = snapshot.at(rows.first()).contentHash;
+        const bool identical = std::all_of(rows.cbegin(), rows.cend(), [&](int row) {
+            return snapshot.at(row).contentHash == first;
+        });
+        for (const int row : rows)
+            grouped[size_t(row)] = true;
+        groups.append({ identical, rows });
+    }
+    // Skins without a picture to compare still have their content.
+    for (const QList<int>& rows : IndexQueries::identicalGroups(snapshot)) {
+        if (std::none_of(rows.cbegin(), rows.cend(), [&](int row) { return grouped[size_t(row)]; }))
+            groups.append({ true, rows });
+    }
+    return groups;
+}
+
+} // namespace CollectionSearch

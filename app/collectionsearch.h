@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "index/indexqueries.h"
+#include "index/skinrecord.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// The search window's questions to the index: words in names and readmes, the content
+// and year filters and the orders, over the folders asked for.
+namespace CollectionSearch {
+
+enum class Order { name, newest, year, nearest };
+
+struct Query
+{
+    QString typed; // as typed: words of names (folded as the name search folds) and of readmes
+    QStringList folders; // searched, each ending with a separator
+    IndexQueries::Filter filter;
+    Order order = Order::name;
+};
+
+struct Hit
+{
+    int row = -1; // into the snapshot
+    bool inReadme = false; // its readme holds the words
+};
+
+// One snapshot made ready for many queries: its names folded, its rows by name, and the
+// other orders the first time they are asked for.
+class Prepared
+{
+public:
+    Prepared() = default;
+    explicit Prepared(std::shared_ptr<const IndexSnapshot> snapshot);
+
+    const IndexSnapshot& snapshot() const { return *m_snapshot; }
+    const std::shared_ptr<const IndexSnapshot>& shared() const { return m_snapshot; }
+    bool isEmpty() const { return !m_snapshot || m_snapshot->size() == 0; }
+    const QStringList& folded() const { return m_folded; }
+    // Every row, in the order asked for; nearest has no order of its own and gives by name.
+    const QList<int>& rows(Order order) const;
+
+private:
+    std::shared_ptr<const IndexSnapshot> m_snapshot = std::make_shared<const IndexSnapshot>();
+    QStringList m_folded;
+    QList<int> m_byName;
+    mutable QList<int> m_newest;
+    mutable QList<int> m_byYear;
+};
+
+// The skins of query.folders that pass the filter and whose name or readme holds every
+// word, in candidates' order (every row in query.order when candidates is empty).
+QList<Hit> find(const Prepared& prepared, const Query& query, const QList<int>* candidates = nullptr);
+
+// The rows of nearest, in their order.
+QList<int> rowsOf(const QList<IndexQueries::Nearest>& nearest);
+
+} // namespace CollectionSearch
+
+namespace CollectionSearch {
+
+struct DuplicateGroup
+{
+    bool identical = false; // every skin of it the same content; else look-alikes
+    QList<int> rows;
+};
+// The identical and look-alike groups of the snapshot: look-alike groups, each marked
+// identical when its skins share one content, and identical skins no picture joined.
+QList<DuplicateGroup> duplicates(const IndexSnapshot& snapshot);
+
+} // namespace CollectionSearch

@@ -1,0 +1,400 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "index/skinreader.h"
+
+#include "index/lookfeatures.h"
+#include "platform/regularfile.h"
+#include "skins/skinarchive.h"
+#include "skins/skinfiles.h"
+#include "skins/skinreadme.h"
+#include "skins/skinscan.h"
+#include "skins/winamplook.h"
+#include "skins/zipdirectory.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QFile>
+#include <QImage>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace SkinReader {
+
+namespace {
+
+// A folder's subfolders are looked into this deep for programs, and no further.
+constexpr int maxProgramDepth = 4;
+constexpr int maxFolderEntries = 10000;
+
+bool endsWith(const char* name, size_t length, const char* suffix)
+{
+    const size_t n = strlen(suffix);
+    return length > n && strncasecmp(name + length - n, suffix, n) == 0;
+}
+
+// The files Winamp reads of a skin: every bitmap and cursor, its three texts; PNGs, which
+// later Winamps read in place of the bitmaps, count too.
+bool isSkinFileName(const QString& lower)
+{
+    return lower.endsWith(QLatin1String(".bmp")) || lower.endsWith(QLatin1String(".png"))
+        || lower.endsWith(QLatin1String(".cur")) || lower.endsWith(QLatin1String(".ani"))
+        || lower == QLatin1String("pledit.txt") || lower == QLatin1String("viscolor.txt")
+        || lower == QLatin1String("region.txt");
+}
+
+quint32 contentsOf(const QHash<QString, QByteArray>& files)
+{
+    quint32 flags = 0;
+    auto has = [&](const char* name, quint32 flag) {
+        if (files.contains(QLatin1String(name)))
+            flags |= flag;
+    };
+    has("main.bmp", SkinContent::mainWindow);
+    has("eqmain.bmp", SkinContent::equalizer);
+    has("pledit.bmp", SkinContent::playlist);
+    has("region.txt", SkinContent::region);
+    has("gen.bmp", SkinContent::gen);
+    has("video.bmp", SkinContent::video);
+    has("avs.bmp", SkinContent::avs);
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        if (it.key().endsWith(QLatin1String(".cur")) || it.key().endsWith(QLatin1String(".ani")))
+            flags |= SkinContent::cursors;
+    }
+    return flags;
+}
+
+// 128 bits of a fast multiply-mix hash: skins that differ are never taken for the same
+// by chance; a crafted collision would only group two skins for the user to look at.
+struct Hash128
+{
+    quint64 a, b;
+    bool operator<(const Hash128& o) const { return a != o.a ? a < o.a : b < o.b; }
+};
+
+quint64 mix(quint64 x, quint64 y)
+{
+    const __uint128_t r = __uint128_t(x) * y;
+    return quint64(r) ^ quint64(r >> 64);
+}
+
+Hash128 hash128(QByteArrayView bytes, quint64 seed)
+{
+    constexpr quint64 k1 = 0xa0761d6478bd642fULL, k2 = 0xe7037ed1a0b428dbULL, k3 = 0x8ebc6af09c88c6e3ULL;
+    quint64 a = seed ^ k1, b = seed ^ k2 ^ quint64(bytes.size());
+    const char* p = bytes.data();
+    qsizetype n = bytes.size();
+    auto load = [](const char* at) {
+        quint64 v;
+        std::memcpy(&v, at, 8);
+        return v;
+    };
+    for (; n >= 16; p += 16, n -= 16) {
+        a = mix(a ^ load(p), k3) + b;
+        b = mix(b ^ load(p + 8), k1) ^ a;
+    }
+    char tail[16] = {};
+    std::memcpy(tail, p, size_t(n));
+    a = mix(a ^ load(tail), k3) + b;
+    b = mix(b ^ load(tail + 8), k1) ^ a;
+    return { mix(a ^ k2, b ^ k3), mix(b ^ k1, a ^ k2) };
+}
+
+// Order-independent: the same files, however archived or spelled, hash alike.
+QByteArray contentHash(const QHash<QString, QByteArray>& files)
+{
+    std::vector<Hash128> digests;
+    digests.reserve(size_t(files.size()));
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const Hash128 name = hash128(QByteArrayView(it.key().toUtf8()), 0);
+        digests.push_back(hash128(it.value(), name.a ^ name.b));
+    }
+    std::sort(digests.begin(), digests.end());
+    const Hash128 all = hash128(QByteArrayView(reinterpret_cast<const char*>(digests.data()),
+                                    qsizetype(digests.size() * sizeof(Hash128))),
+        quint64(digests.size()));
+    return QByteArray(reinterpret_cast<const char*>(&all), sizeof all);
+}
+
+// A bitmap the skin ships only as a PNG is drawn from the PNG.
+SkinFiles pictureFiles(const QHash<QString, QByteArray>& files)
+{
+    SkinFiles pictures(files);
+    for (const QString& name : WinampLook::mainWindowFileNames()) {
+        if (!name.endsWith(QLatin1String(".bmp")) || files.contains(name))
+            continue;
+        const QByteArray png = files.value(name.chopped(4) + QLatin1String(".png"));
+        QImage image;
+        if (png.isEmpty() || !image.loadFromData(png, "PNG"))
+            continue;
+        QByteArray bmp;
+        QBuffer buffer(&bmp);
+        buffer.open(QIODevice::WriteOnly);
+        if (image.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP"))
+            pictures.insert(name, bmp);
+    }
+    return pictures;
+}
+
+void describeLook(Read& read, const QHash<QString, QByteArray>& files)
+{
+    SkinRecord& r = read.record;
+    r.contents |= contentsOf(files);
+    const QByteArray hash = contentHash(files);
+    std::copy(hash.begin(), hash.end(), r.contentHash.begin());
+    const QImage look = WinampLook::mainWindow(pictureFiles(files));
+    r.lookHash = LookFeatures::perceptualHash(look);
+    read.thumbnail = LookFeatures::thumbnail(look, SkinRecord::thumbWidth, SkinRecord::thumbHeight);
+    LookFeatures::mainColours(look, r.colours, r.shares);
+}
+
+qint64 msOf(const struct timespec& t)
+{
+    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+// Programs anywhere under dirFd, as far as maxProgramDepth.
+bool holdsPrograms(int dirFd, int depth, int& budget)
+{
+    DIR* dir = fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return false;
+    }
+    bool found = false;
+    while (const dirent* entry = readdir(dir)) {
+        if (--budget < 0 || found)
+            break;
+        const char* name = entry->d_name;
+        if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+            continue;
+        struct stat st;
+        if (fstatat(dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISREG(st.st_mode))
+            found = isProgramName(name, strlen(name));
+        else if (S_ISDIR(st.st_mode) && depth < maxProgramDepth) {
+            const int sub = openat(dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            found = sub >= 0 && holdsPrograms(sub, depth + 1, budget);
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+void readFolder(Read& read, const QString& path)
+{
+    SkinRecord& r = read.record;
+    const int dirFd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dirFd < 0)
+        return;
+    DIR* dir = fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return;
+    }
+    struct Chosen
+    {
+        QByteArray raw;
+        bool exact = false;
+        qint64 modified = 0;
+    };
+    QHash<QString, Chosen> chosen; // by lower-case name
+    QList<SkinReadme::File> texts;
+    bool subfolders = false;
+    int budget = maxFolderEntries;
+    while (const dirent* entry = readdir(dir)) {
+        if (--budget < 0)
+            break;
+        const char* raw = entry->d_name;
+        const size_t length = strlen(raw);
+        struct stat st;
+        if (raw[0] == '.' && (length == 1 || (length == 2 && raw[1] == '.')))
+            continue;
+        if (fstatat(dirFd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            subfolders = true;
+            continue;
+        }
+        if (!S_ISREG(st.st_mode))
+            continue;
+        r.size += st.st_size;
+        if (isProgramName(raw, length))
+            r.contents |= SkinContent::programs;
+        const QString name = QFile::decodeName(QByteArray(raw, qsizetype(length)));
+        const QString lower = name.toLower();
+        if (lower.endsWith(QLatin1String(".txt")))
+            texts.append({ name, qint64(st.st_size) });
+        if (!isSkinFileName(lower) || st.st_size > SkinFiles::maxBytesEach)
+            continue;
+        // As SkinFiles finds a file: the exact lower-case spelling first, else the first listed.
+        const bool exact = name == lower;
+        auto it = chosen.find(lower);
+        if (it == chosen.end() || (exact && !it->exact))
+            chosen.insert(lower, { QByteArray(raw, qsizetype(length)), exact, msOf(st.st_mtim) });
+    }
+    QHash<QString, QByteArray> files;
+    for (auto it = chosen.cbegin(); it != chosen.cend(); ++it) {
+        const QByteArray bytes = RegularFile::readAt(dirFd, it->raw.constData(), SkinFiles::maxBytesEach);
+        if (bytes.isEmpty())
+            continue;
+        files.insert(it.key(), bytes);
+        read.bytesRead += bytes.size();
+        r.skinDate = std::max(r.skinDate, it->modified / 1000);
+    }
+    for (const char* key : { "main.bmp", "region.txt" }) {
+        if (read.keyFile.isEmpty() && chosen.contains(QLatin1String(key)))
+            read.keyFile = QFile::decodeName(chosen.value(QLatin1String(key)).raw);
+    }
+    r.readme = SkinReadme::choose(texts);
+    if (!r.readme.isEmpty()) {
+        QFile file(path + QLatin1Char('/') + r.readme);
+        const QByteArray bytes = RegularFile::openForReading(file) ? file.read(SkinReadme::maxBytes) : QByteArray();
+        read.bytesRead += bytes.size();
+        read.readmeText = SkinReadme::decode(bytes);
+    }
+    if (subfolders && !(r.contents & SkinContent::programs)) {
+        budget = maxFolderEntries;
+        const int again = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (again >= 0 && holdsPrograms(again, 0, budget))
+            r.contents |= SkinContent::programs;
+    }
+    closedir(dir);
+    describeLook(read, files);
+}
+
+// The DOS date of an entry, taken as UTC: the zipping machine's zone is not recorded, and
+// the year is what counts.
+qint64 secondsOf(const ZipDirectory::Entry& entry)
+{
+    const QDate date(1980 + (entry.modifiedDate >> 9), (entry.modifiedDate >> 5) & 15, entry.modifiedDate & 31);
+    const QTime time((entry.modifiedTime >> 11) & 31, (entry.modifiedTime >> 5) & 63, (entry.modifiedTime & 31) * 2);
+    if (!date.isValid() || !time.isValid())
+        return 0;
+    return QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
+}
+
+void readArchive(Read& read, const QString& path)
+{
+    SkinRecord& r = read.record;
+    qint64 size = 0;
+    const int fd = RegularFile::open(path, &size);
+    if (fd < 0)
+        return;
+    r.size = size;
+    ZipDirectory::Directory directory;
+    QList<ZipDirectory::SkinFile> skinFiles;
+    QHash<QString, QByteArray> files;
+    if (size > 0 && size <= SkinArchive::maxArchiveBytes
+        && directory.read(fd, size, SkinArchive::maxEntries) == ZipDirectory::Status::ok
+        && ZipDirectory::skinFiles(directory, skinFiles)) {
+        for (const ZipDirectory::Entry& entry : directory.entries()) {
+            if (ZipDirectory::kindOf(entry) == ZipDirectory::Kind::file
+                && isProgramName(entry.name, size_t(entry.nameLength)))
+                r.contents |= SkinContent::programs;
+        }
+        // Of several spellings the last, as Winamp ends up with after unpacking.
+        QHash<QString, int> chosen;
+        QList<SkinReadme::File> texts;
+        for (const ZipDirectory::SkinFile& file : std::as_const(skinFiles)) {
+            const QString lower = file.name.toLower();
+            if (isSkinFileName(lower))
+                chosen.insert(lower, file.index);
+            const ZipDirectory::Entry& entry = directory.entries()[size_t(file.index)];
+            if (lower.endsWith(QLatin1String(".txt")) && entry.size <= SkinReadme::maxBytes)
+                texts.append({ file.name, qint64(entry.size) });
+        }
+        qint64 budget = SkinArchive::maxInflatedBytes;
+        for (auto it = chosen.cbegin(); it != chosen.cend(); ++it) {
+            const ZipDirectory::Entry& entry = directory.entries()[size_t(it.value())];
+            QByteArray bytes;
+            if (budget > 0
+                && ZipDirectory::readEntry(fd, size, entry, std::min(SkinFiles::maxBytesEach, budget), bytes)
+                && !bytes.isEmpty()) {
+                budget -= bytes.size();
+                read.bytesRead += bytes.size();
+                files.insert(it.key(), bytes);
+                r.skinDate = std::max(r.skinDate, secondsOf(entry));
+            }
+        }
+        r.readme = SkinReadme::choose(texts);
+        for (auto file = skinFiles.crbegin(); !r.readme.isEmpty() && file != skinFiles.crend(); ++file) {
+            if (file->name != r.readme)
+                continue;
+            QByteArray bytes;
+            ZipDirectory::readEntry(fd, size, directory.entries()[size_t(file->index)], SkinReadme::maxBytes, bytes);
+            read.bytesRead += bytes.size();
+            read.readmeText = SkinReadme::decode(bytes);
+            break;
+        }
+    }
+    ::close(fd);
+    describeLook(read, files);
+}
+
+} // namespace
+
+bool isProgramName(const char* name, size_t length)
+{
+    static const char* const suffixes[] = { ".exe", ".dll", ".scr", ".bat", ".cmd", ".com", ".pif", ".vbs", ".vbe",
+        ".js", ".jse", ".wsf", ".wsh", ".ps1", ".msi", ".hta", ".cpl", ".lnk", ".jar", ".reg", ".sys", ".ocx" };
+    for (const char* suffix : suffixes) {
+        if (endsWith(name, length, suffix))
+            return true;
+    }
+    return false;
+}
+
+Read read(const QString& folder, const QString& name)
+{
+    Read result;
+    if (!SkinScan::isListedSkin(folder, name))
+        return result;
+    result.listed = true;
+    SkinRecord& r = result.record;
+    r.folder = folder;
+    r.name = name;
+    const QString path = folder + name;
+    struct stat st;
+    if (lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return Read();
+    r.archive = S_ISREG(st.st_mode);
+    if (r.archive)
+        readArchive(result, path);
+    else
+        readFolder(result, path);
+    r.modified = std::max(msOf(st.st_mtim), r.skinDate * 1000);
+    return result;
+}
+
+qint64 stamp(int folderFd, const QByteArray& rawName, const QByteArray& rawKeyFile)
+{
+    struct stat st;
+    if (fstatat(folderFd, rawName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return 0;
+    // Mixed as a hash would: any change of any field moves the number.
+    auto mix = [](quint64 h, quint64 v) { return (h ^ v) * 0x100000001b3ULL + (h >> 29); };
+    quint64 h = 0xcbf29ce484222325ULL;
+    h = mix(h, quint64(st.st_mode));
+    h = mix(h, quint64(st.st_size));
+    h = mix(h, quint64(st.st_mtim.tv_sec) * 1000000000ULL + quint64(st.st_mtim.tv_nsec));
+    h = mix(h, quint64(st.st_ctim.tv_sec) * 1000000000ULL + quint64(st.st_ctim.tv_nsec));
+    if (S_ISDIR(st.st_mode) && !rawKeyFile.isEmpty()) {
+        struct stat key;
+        if (fstatat(folderFd, (rawName + '/' + rawKeyFile).constData(), &key, AT_SYMLINK_NOFOLLOW) == 0) {
+            h = mix(h, quint64(key.st_size));
+            h = mix(h, quint64(key.st_mtim.tv_sec) * 1000000000ULL + quint64(key.st_mtim.tv_nsec));
+        } else {
+            h = mix(h, 1);
+        }
+    }
+    return qint64(h == 0 ? 1 : h);
+}
+
+} // namespace SkinReader
