@@ -384,7 +384,6 @@ qint64 stamp(int folderFd, const QByteArray& rawName, const QByteArray& rawKeyFi
     h = mix(h, quint64(st.st_mode));
     h = mix(h, quint64(st.st_size));
     h = mix(h, quint64(st.st_mtim.tv_sec) * 1000000000ULL + quint64(st.st_mtim.tv_nsec));
-    h = mix(h, quint64(st.st_ctim.tv_sec) * 1000000000ULL + quint64(st.st_ctim.tv_nsec));
     if (S_ISDIR(st.st_mode) && !rawKeyFile.isEmpty()) {
         struct stat key;
         if (fstatat(folderFd, (rawName + '/' + rawKeyFile).constData(), &key, AT_SYMLINK_NOFOLLOW) == 0) {

@@ -22,9 +22,10 @@ struct Read
 // Reads the entry name of folder (ending with a separator).
 Read read(const QString& folder, const QString& name);
 
-// A number that changes when the skin is changed, from a stat or two: an archive's size
-// and times; a folder's own times, and those of its key file, whose in-place rewrite
-// leaves the folder's times alone. 0 when the entry is gone.
+// A number that changes when the skin is changed, from a stat or two: an archive's mode,
+// size and modification time; a folder's own, and those of its key file, whose in-place
+// rewrite leaves the folder alone. Not the change time, which a new hard link to the
+// same file moves. 0 when the entry is gone.
 qint64 stamp(int folderFd, const QByteArray& rawName, const QByteArray& rawKeyFile);
 
 // Whether a file of that name is a program or script a skin has no need of.
