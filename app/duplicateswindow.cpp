@@ -7,6 +7,7 @@
 #include "dialogs/messages.h"
 #include "index/skinindex.h"
 #include "ops/filecommands.h"
+#include "ops/undohistory.h"
 #include "skins/previewimage.h"
 #include "skins/winamplook.h"
 
@@ -215,21 +216,23 @@ void DuplicatesWindow::trashOthers(int group)
     QList<Skin> left { skins[kept] };
     QStringList failures;
     QStringList folders;
+    QList<UndoHistory::Change> trashed;
     for (int i = 0; i < skins.size(); ++i) {
         const Skin& skin = skins[i];
         if (i == kept)
             continue;
         // What the index saw may have been renamed or replaced since: only a skin still
         // listed under that name is sent.
-        RunError error = FileCommands::isStillSkin(skin.folder, skin.name) ? deleteSkin(skin.folder, skin.name)
-                                                                           : RunError::fromNumber(Error::FileNotFound);
+        QString inTrash;
+        RunError error = FileCommands::isStillSkin(skin.folder, skin.name)
+            ? deleteSkin(skin.folder, skin.name, &inTrash)
+            : RunError::fromNumber(Error::FileNotFound);
         if (error) {
             failures.append(Messages::concerning(skin.folder + skin.name, error.description));
             left.append(skin);
             continue;
         }
-        // Undo history: the one place this window deletes a skin; the delete of
-        // skin.folder + skin.name is recorded here.
+        trashed.append({ UndoHistory::Change::Type::Trashed, skin.folder + skin.name, inTrash });
         if (!folders.contains(skin.folder))
             folders.append(skin.folder);
     }
@@ -237,6 +240,9 @@ void DuplicatesWindow::trashOthers(int group)
         m_groups.removeAt(group);
     else
         m_groups[group].skins = left;
+    // One step: the whole group comes back with one undo.
+    if (undo && !trashed.isEmpty())
+        undo->record(UndoHistory::Kind::Delete, trashed);
     showGroups();
     if (!folders.isEmpty())
         emit skinsTrashed(folders);
@@ -244,9 +250,10 @@ void DuplicatesWindow::trashOthers(int group)
         Messages::warning(this, QStringLiteral("ごみ箱へ移せなかったSkinがあります。\n") + failures.join(QLatin1Char('\n')));
 }
 
-DuplicatesCommand::DuplicatesCommand(QMenu* viewMenu, SkinIndex* index, QWidget* window)
+DuplicatesCommand::DuplicatesCommand(QMenu* viewMenu, SkinIndex* index, UndoHistory* undo, QWidget* window)
     : QObject(window)
     , m_index(index)
+    , m_undo(undo)
     , m_owner(window)
 {
     action = new QAction(QStringLiteral("重複を探す(&D)..."), this);
@@ -265,6 +272,7 @@ DuplicatesWindow* DuplicatesCommand::window()
 {
     if (!m_window) {
         m_window = new DuplicatesWindow(m_index, m_owner);
+        m_window->undo = m_undo;
         connect(m_window, &DuplicatesWindow::skinsTrashed, this, &DuplicatesCommand::skinsTrashed);
     }
     return m_window;

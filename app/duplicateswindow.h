@@ -18,6 +18,7 @@ class QMenu;
 class QPushButton;
 class QVBoxLayout;
 class SkinIndex;
+class UndoHistory;
 
 // 「重複を探す」: the groups of identical and of look-alike skins of the registered folders,
 // each skin with its picture, folder, size and year. In each group the user keeps one and
@@ -50,7 +51,9 @@ public:
     QLabel* summary = nullptr;
 
     // The delete of the File menu; tests count it.
-    std::function<RunError(const QString& folder, const QString& name)> deleteSkin;
+    std::function<RunError(const QString& folder, const QString& name, QString* inTrash)> deleteSkin;
+    // Where the deletes are recorded, so that they can be taken back; none when null.
+    UndoHistory* undo = nullptr;
     // Shows a skin's picture; off the window's thread, so it may hold only what it uses.
     std::function<QImage(const QString& path)> loadPicture;
 
@@ -86,7 +89,7 @@ class DuplicatesCommand : public QObject
 {
     Q_OBJECT
 public:
-    DuplicatesCommand(QMenu* viewMenu, SkinIndex* index, QWidget* window);
+    DuplicatesCommand(QMenu* viewMenu, SkinIndex* index, UndoHistory* undo, QWidget* window);
     QAction* action = nullptr;
     DuplicatesWindow* window();
 
@@ -95,6 +98,7 @@ signals:
 
 private:
     SkinIndex* m_index;
+    UndoHistory* m_undo;
     QWidget* m_owner;
     DuplicatesWindow* m_window = nullptr;
 };

@@ -17,7 +17,7 @@ void frmmain::buildCollection()
     m_indexLink = new IndexLink(this, [this] { return registeredFolders() << currentFolder(); }, SkinIndex::defaultFile());
     m_programMarks = new ProgramMarks(Skin_Lst, m_indexLink->index(), [this] { return currentFolder(); });
     m_similar = new SimilarSkins(*this);
-    m_duplicates = new DuplicatesCommand(ViewMenu, m_indexLink->index(), this);
+    m_duplicates = new DuplicatesCommand(ViewMenu, m_indexLink->index(), &m_undo, this);
     connect(m_duplicates, &DuplicatesCommand::skinsTrashed, this, [this](const QStringList& folders) {
         if (folders.contains(currentFolder()))
             Skin_Rescan(); // which brings the index up to date

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frmmain.h"
+#include "app/handedpaths.h"
 #include "app/quitsignals.h"
 #include "app/startup.h"
 #include "app/statuspanels.h"
@@ -554,8 +555,10 @@ void TestStartup::skinFromOutsideIsOfferedACopy()
     QCOMPARE(TestSupport::readAll(third + "Paper-Amp.wsz"), TestSupport::readAll(outside + "Paper-Amp.wsz"));
 
     // A folder, handed over by a later start, into the first folder: copied whole, not moved.
+    HandedPaths handed;
+    handed.setWindow(m_window.get());
     answer(0, true);
-    Startup::showHanded(*m_window, outside + "Topaz");
+    handed.receive(outside + "Topaz");
     QTRY_COMPARE(m_window->currentFolder(), first);
     QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Topaz"));
     QCOMPARE(TestSupport::tree(first + "Topaz"), TestSupport::tree(outside + "Topaz"));
@@ -563,23 +566,22 @@ void TestStartup::skinFromOutsideIsOfferedACopy()
     // A second copy of the same name is refused and said; a declined offer copies nothing.
     BoxRecorder boxes;
     answer(1, true);
-    Startup::showHanded(*m_window, outside + "Paper-Amp.wsz");
+    handed.receive(outside + "Paper-Amp.wsz");
     QTRY_COMPARE(boxes.seen.size(), 1);
     QVERIFY(boxes.texts()[0].contains("既に"));
     QCOMPARE(m_window->currentFolder(), outside);
     behind.clear();
     answer(0, false);
-    Startup::showHanded(*m_window, outside + "Paper-Amp.wsz");
+    handed.receive(outside + "Paper-Amp.wsz");
     QTRY_VERIFY(!behind.isEmpty());
     QVERIFY(!QFile::exists(first + "Paper-Amp.wsz"));
     QCOMPARE(TestSupport::tree(m_temp->filePath("Downloads")).size(), TestSupport::tree(first + "Topaz").size() + 2);
 
     // A skin of a registered folder opens there without asking.
     ModalWatcher<QDialog> dialogs([](QDialog* dialog) { dialog->reject(); });
-    Startup::showHanded(*m_window, first + "Kept");
-    QCoreApplication::processEvents();
+    handed.receive(first + "Kept");
+    QTRY_COMPARE(m_window->currentFolder(), first);
     QCOMPARE(dialogs.count(), 0);
-    QCOMPARE(m_window->currentFolder(), first);
     QCOMPARE(m_window->Skin_Lst->currentItem()->text(), QStringLiteral("Kept"));
 }
 
