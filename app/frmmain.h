@@ -30,6 +30,7 @@ class PreviewGrid;
 class QListWidgetItem;
 class ListFollower;
 class DuplicatesCommand;
+class FindCommands;
 class IndexLink;
 class ProgramMarks;
 class SearchWindow;
@@ -89,6 +90,8 @@ public:
     QAction* mnuFind = nullptr;
     QAction* mnuRandom = nullptr;
     QAction* mnuReadme = nullptr;
+    // What those three items do, and the search window.
+    FindCommands* finder = nullptr;
 
     // The current skin folder: the text of panel "path", and nowhere else.
     QString currentFolder() const;
@@ -130,11 +133,6 @@ public:
     // skin. A few items report each failure in a box of its own; more show a progress
     // window that can stop before the next item, and one box of all the failures.
     void addDroppedSkins(const QStringList& paths);
-    // 「Skinを探す」, made on first use and kept, so that it keeps its text.
-    SearchWindow* searchWindow();
-    void findTriggered();
-    void randomTriggered();
-    void readmeTriggered();
     // The listed skin Winamp uses, read after each scan and each apply; empty when none.
     QString skinInUse() const { return m_inUse; }
 
@@ -224,7 +222,6 @@ private:
     UndoHistory m_undo;
     CollectionOffer m_offer;
     QStringList m_listed; // the names the last scan put into Skin_Lst
-    SearchWindow* m_search = nullptr;
     QString m_inUse;
     QListWidgetItem* m_inUseItem = nullptr;
     ListFollower* m_follower = nullptr;

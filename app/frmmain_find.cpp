@@ -1,25 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Finding a skin: the search window, a random skin, the readme, the skin Winamp uses and
-// whole names as tooltips.
+// The find commands' menu items, the skin Winamp uses and whole names as tooltips.
 #include "app/frmmain.h"
 
-#include "app/hourglass.h"
+#include "app/findcommands.h"
 #include "app/indexlink.h"
 #include "app/previewcell.h"
 #include "app/programmarks.h"
-#include "app/readmewindow.h"
 #include "app/searchwindow.h"
 #include "app/wholenames.h"
 #include "ops/winampinuse.h"
 #include "ops/winampremote.h"
 #include "settings/settingskeys.h"
 #include "skins/skinreadme.h"
-#include "skins/skinsearch.h"
 
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
-#include <QRandomGenerator>
 
 void frmmain::buildFind()
 {
@@ -39,9 +35,19 @@ void frmmain::buildFind()
     mnuReadme = addAction(FileMenu, QStringLiteral("mnuReadme"), QStringLiteral("Readmeを読む(&M)"));
     mnuReadme->setVisible(false);
 
-    connect(mnuFind, &QAction::triggered, this, &frmmain::findTriggered);
-    connect(mnuRandom, &QAction::triggered, this, &frmmain::randomTriggered);
-    connect(mnuReadme, &QAction::triggered, this, &frmmain::readmeTriggered);
+    finder = new FindCommands(this, Skin_Lst,
+        { [this] { return currentFolder(); },
+            [this] {
+                const int cell = selectedCell();
+                return cell < 0 ? QString() : cellSkinName(cell);
+            },
+            [this](SearchWindow* search) {
+                search->setIndex(m_indexLink->index(), [this] { return registeredFolders(); });
+                connect(search, &SearchWindow::skinChosen, this, &frmmain::showFound);
+            } });
+    connect(mnuFind, &QAction::triggered, finder, &FindCommands::find);
+    connect(mnuRandom, &QAction::triggered, finder, &FindCommands::random);
+    connect(mnuReadme, &QAction::triggered, finder, &FindCommands::readme);
     // The readme follows the skin commands in and out of the context menu.
     connect(mnuLook, &QAction::visibleChanged, this, [this] {
         const bool context = mnuLook->isVisible();
@@ -55,22 +61,6 @@ void frmmain::buildFind()
         connect(apply, &QAction::triggered, this, &frmmain::refreshInUse);
     connect(Skin_Lst, &QListWidget::currentRowChanged, this, &frmmain::markInUseNames);
     new WholeNameTips(Skin_Lst);
-}
-
-SearchWindow* frmmain::searchWindow()
-{
-    if (!m_search) {
-        m_search = new SearchWindow(this);
-        m_search->setSkins(currentFolder(), m_listed);
-        m_search->setIndex(m_indexLink->index(), [this] { return registeredFolders(); });
-        connect(m_search, &SearchWindow::skinChosen, this, &frmmain::showFound);
-    }
-    return m_search;
-}
-
-void frmmain::findTriggered()
-{
-    searchWindow()->bringUp();
 }
 
 void frmmain::showFound(const QString& folder, const QString& name)
@@ -89,29 +79,6 @@ void frmmain::showFound(const QString& folder, const QString& name)
     activateWindow();
 }
 
-void frmmain::randomTriggered()
-{
-    const int row = SkinSearch::randomRow(Skin_Lst->count(), Skin_Lst->currentRow(), *QRandomGenerator::global());
-    if (row >= 0)
-        Skin_Lst->setCurrentRow(row);
-}
-
-void frmmain::readmeTriggered()
-{
-    const int cell = selectedCell();
-    const QString name = cell < 0 ? QString() : cellSkinName(cell);
-    if (name.isEmpty())
-        return;
-    QString text;
-    {
-        Hourglass hourglass;
-        const QString skin = currentFolder() + name;
-        text = SkinReadme::decode(SkinReadme::read(skin, SkinReadme::find(skin)));
-    }
-    auto* window = new ReadmeWindow(name, text, this);
-    window->show();
-}
-
 void frmmain::skinsListed(const QStringList& names)
 {
     m_listed = names;
@@ -119,8 +86,7 @@ void frmmain::skinsListed(const QStringList& names)
     refreshInUse();
     m_programMarks->mark();
     m_indexLink->update();
-    if (m_search)
-        m_search->setSkins(currentFolder(), names);
+    finder->setSkins(names);
 }
 
 void frmmain::refreshInUse()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/similarskins.h"
 
+#include "app/findcommands.h"
 #include "app/frmmain.h"
 #include "app/searchwindow.h"
 
@@ -25,7 +26,7 @@ SimilarSkins::SimilarSkins(frmmain& window)
         const QString name = m_window.state().Selected_Skin;
         if (name.isEmpty())
             return;
-        SearchWindow* search = m_window.searchWindow();
+        SearchWindow* search = m_window.finder->searchWindow();
         search->findLookAlikes(m_window.currentFolder(), name);
         search->bringUp();
     });

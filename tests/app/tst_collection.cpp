@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/colourpalette.h"
 #include "app/duplicateswindow.h"
+#include "app/findcommands.h"
 #include "app/searchwindow.h"
 #include "app/winamplookview.h"
 #include "dialogs/messages.h"
@@ -88,7 +89,7 @@ void TestCollection::init()
     m_grid->window.Reg[1]->setText(m_b);
     m_grid->window.view[0]->trigger();
     QVERIFY(indexed());
-    m_search = m_grid->window.searchWindow();
+    m_search = m_grid->window.finder->searchWindow();
     m_search->bringUp();
 }
 
