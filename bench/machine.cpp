@@ -6,6 +6,8 @@
 #include <QSysInfo>
 #include <QThread>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace Machine {
@@ -45,6 +47,15 @@ QString loadAverage()
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("?");
     return QString::fromLatin1(file.readAll().split(' ').value(0));
+}
+
+double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const qsizetype mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 } // namespace Machine

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QList>
 #include <QString>
 
 namespace Machine {
@@ -11,5 +12,8 @@ QString describe(const QString& folder);
 
 // The 1-minute load average: other work on the machine stretches wall-clock times.
 QString loadAverage();
+
+// The middle value, or the mean of the middle two; 0 for none.
+double median(QList<double> values);
 
 } // namespace Machine

@@ -61,14 +61,7 @@ struct Options
     QString shots;
 };
 
-double median(QList<double> values)
-{
-    if (values.isEmpty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const qsizetype mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
+using Machine::median;
 
 // Wall clock, and the CPU time of this thread: all the work measured here runs on the
 // one thread and never waits for the disk (the cache is warm), so on an idle machine the

@@ -2,6 +2,7 @@
 #include "bench/winampbench.h"
 
 #include "app/frmmain.h"
+#include "bench/machine.h"
 #include "ops/codepage.h"
 #include "ops/winampremote.h"
 #include "skins/pagestate.h"
@@ -26,14 +27,7 @@ namespace WinampBench {
 
 namespace {
 
-double median(QList<double> values)
-{
-    if (values.isEmpty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const qsizetype mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
+using Machine::median;
 
 // Runs the event loop until done says so; false when it did not within the time.
 bool spinUntil(const std::function<bool()>& done, int timeoutMs)
