@@ -4,8 +4,8 @@
 #include <QImage>
 #include <QString>
 
-// Pictures of skins for file managers, as the freedesktop.org thumbnail specification asks
-// a thumbnailer for them: one input, one size, one PNG.
+// Pictures of skins for file managers, made the way a freedesktop.org thumbnailer is
+// called: one input, one size, one PNG.
 namespace Thumbnail {
 
 // From this size up the three windows are drawn stacked; below it the main window alone.
