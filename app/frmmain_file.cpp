@@ -105,8 +105,10 @@ void frmmain::fileTriggered(int index)
         const RunError error = FileCommands::deleteSkin(folder, name, &inTrash);
         if (!error)
             m_undo.recordDeleted(folder + name, inTrash);
-        if (inUse && !error)
+        if (inUse && !error) {
+            m_undo.markInUse();
             useInWinamp(QString(), WinampUse::Apply);
+        }
         Skin_Rescan();
         skinListSelectionChanged();
         if (error)
@@ -310,8 +312,10 @@ void frmmain::commitName(int cell)
     case RenameSession::Outcome::Renamed:
         m_undo.recordMoved(UndoHistory::Kind::Rename, folder + oldName, folder + newName);
         skin = newName;
-        if (inUse)
+        if (inUse) {
+            m_undo.markInUse();
             useInWinamp(newName, WinampUse::Apply);
+        }
         Skin_Rescan();
         skinListSelectionChanged();
         break;
@@ -359,14 +363,19 @@ void frmmain::focusSkinName(const QString& skin)
 void frmmain::undoTriggered()
 {
     QString back;
-    if (const RunError error = m_undo.undo(&back)) {
+    bool inUse = false;
+    if (const RunError error = m_undo.undo(&back, &inUse)) {
         Messages::showLines(this,
             { QStringLiteral("元に戻せませんでした。"), QString::number(error.number), error.description,
                 error.detail });
         return;
     }
+    const bool here = !back.isEmpty() && Path_Slash(QFileInfo(back).path()) == currentFolder();
+    // Winamp had it before the delete or rename took it away, and has it again.
+    if (here && inUse)
+        useInWinamp(QFileInfo(back).fileName(), WinampUse::Apply);
     Skin_Rescan();
     skinListSelectionChanged();
-    if (Path_Slash(QFileInfo(back).path()) == currentFolder())
+    if (here)
         selectListed(QFileInfo(back).fileName());
 }

@@ -78,7 +78,7 @@ void UndoHistory::record(Kind kind, const QList<Change>& changes)
 {
     if (changes.isEmpty())
         return;
-    m_steps.append({ kind, changes });
+    m_steps.append({ kind, changes, false });
     changed();
 }
 
@@ -107,7 +107,7 @@ QString UndoHistory::caption() const
     return plain;
 }
 
-RunError UndoHistory::undo(QString* back)
+RunError UndoHistory::undo(QString* back, bool* inUse)
 {
     if (m_steps.isEmpty())
         return RunError::fromNumber(Error::InvalidCall);
@@ -129,6 +129,8 @@ RunError UndoHistory::undo(QString* back)
     const Change& first = step.changes.first();
     if (back)
         *back = first.type == Change::Type::Made ? QString() : first.from;
+    if (inUse)
+        *inUse = step.inUse;
     m_steps.removeLast();
     changed();
     return {};

@@ -44,6 +44,14 @@ public:
         record(Kind::Delete, { { Change::Type::Trashed, original, inTrash } });
     }
 
+    // The newest step took away the skin Winamp uses: its undo says so, so that the skin
+    // brought back is given to Winamp again.
+    void markInUse()
+    {
+        if (!m_steps.isEmpty())
+            m_steps.last().inUse = true;
+    }
+
     bool isEmpty() const { return m_steps.isEmpty(); }
     int size() const { return int(m_steps.size()); }
 
@@ -56,14 +64,16 @@ public:
     // Takes back the newest step. First every change is checked (what is to come back is
     // there, its place is free); when one cannot be done nothing is touched, the step is
     // kept and the failure names the path concerned as its detail ("path: cause").
-    // back receives where the step's first skin is again (empty when it went to the trash).
-    RunError undo(QString* back = nullptr);
+    // back receives where the step's first skin is again (empty when it went to the trash);
+    // inUse whether that skin was Winamp's when the step took it away.
+    RunError undo(QString* back = nullptr, bool* inUse = nullptr);
 
 private:
     struct Step
     {
         Kind kind;
         QList<Change> changes;
+        bool inUse = false;
     };
     void changed() const
     {

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -71,6 +72,7 @@ private slots:
     void cancelledAddChangesNothing();
     void onlySkinsAreAddedAndACollectionIsOffered();
     void undoBringsBackDeletedRenamedAndAdded();
+    void undoGivesWinampBackTheSkinItUsed();
     void renameCommandFocusesTheSelectedNameBox();
     void clickingANameSelectsItsSkin();
     void enterRenamesAndLeavingAfterwardsDoesNothing();
@@ -413,6 +415,35 @@ void TestFileCommands::undoBringsBackDeletedRenamedAndAdded()
     QCOMPARE(onDisk(downloads + "Red"), QStringList { "main.bmp" });
     QVERIFY(!m_window->mnuUndo->isEnabled());
     QCOMPARE(boxes.seen.size(), 1);
+}
+
+void TestFileCommands::undoGivesWinampBackTheSkinItUsed()
+{
+    const QString amp = slashed(m_dir->path()) + "Winamp/";
+    QVERIFY(QDir().mkpath(amp));
+    const QByteArray cwd = "cwd=" + QFile::encodeName(skins()) + "\r\n";
+    QVERIFY(writeFile(amp + "winamp.ini", cwd + "skin=Blue\r\n"));
+    QVERIFY(saved("Amp", amp));
+    Messages::setAnswerer([](const Messages::Box&) { return QMessageBox::Yes; });
+    const auto answerNoMore = qScopeGuard([] { Messages::setAnswerer({}); });
+    showAndActivate();
+    m_window->Skin_Rescan();
+    QCOMPARE(m_window->skinInUse(), QStringLiteral("Blue"));
+
+    typeInto(1, "Navy");
+    QTest::keyClick(m_window->Skin_Name[1], Qt::Key_Return);
+    QCOMPARE(readAll(amp + "winamp.ini"), cwd + "skin=Navy\r\n");
+    m_window->mnuUndo->trigger();
+    QCOMPARE(readAll(amp + "winamp.ini"), cwd + "skin=Blue\r\n");
+    QCOMPARE(m_window->skinInUse(), QStringLiteral("Blue"));
+
+    showGrid(1);
+    m_window->file[2]->trigger();
+    QCOMPARE(readAll(amp + "winamp.ini"), cwd + "skin=\r\n");
+    m_window->mnuUndo->trigger();
+    QCOMPARE(listed(), (QStringList { "Aqua", "Blue", "Green" }));
+    QCOMPARE(readAll(amp + "winamp.ini"), cwd + "skin=Blue\r\n");
+    QCOMPARE(m_window->skinInUse(), QStringLiteral("Blue"));
 }
 
 void TestFileCommands::renameCommandFocusesTheSelectedNameBox()
