@@ -66,17 +66,13 @@ public:
     }
     bool next() { return sqlite3_step(m_statement) == SQLITE_ROW; }
     qint64 integer(int i) const { return sqlite3_column_int64(m_statement, i); }
-    QString text(int i) const
-    {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_statement, i)),
-            sqlite3_column_bytes(m_statement, i));
-    }
     // A text column's UTF-8 as it stands.
     QByteArrayView bytes(int i) const
     {
         return QByteArrayView(reinterpret_cast<const char*>(sqlite3_column_text(m_statement, i)),
             sqlite3_column_bytes(m_statement, i));
     }
+    QString text(int i) const { return QString::fromUtf8(bytes(i)); }
     QByteArrayView blob(int i) const
     {
         return QByteArrayView(static_cast<const char*>(sqlite3_column_blob(m_statement, i)), sqlite3_column_bytes(m_statement, i));
