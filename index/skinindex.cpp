@@ -64,7 +64,14 @@ public:
         sqlite3_clear_bindings(m_statement);
         return ok;
     }
-    bool next() { return sqlite3_step(m_statement) == SQLITE_ROW; }
+    bool next()
+    {
+        const int rc = sqlite3_step(m_statement);
+        m_failed = m_failed || (rc != SQLITE_ROW && rc != SQLITE_DONE);
+        return rc == SQLITE_ROW;
+    }
+    // A step failed, interrupted by a stop or worse: what came is not all there is.
+    bool failed() const { return m_failed; }
     qint64 integer(int i) const { return sqlite3_column_int64(m_statement, i); }
     // A text column's UTF-8 as it stands.
     QByteArrayView bytes(int i) const
@@ -80,6 +87,7 @@ public:
 
 private:
     sqlite3_stmt* m_statement = nullptr;
+    bool m_failed = false;
 };
 
 struct Todo
@@ -115,7 +123,7 @@ public:
         while (select.next())
             append(select.bytes(1), select.bytes(2), select.integer(0), select.integer(3), select.bytes(4));
         rehash();
-        return true;
+        return !select.failed();
     }
 
     // The folder as the file spells it, or -1 when no row is of it.
@@ -296,6 +304,8 @@ std::shared_ptr<const IndexSnapshot> loadSnapshot(sqlite3* db, const IndexFile::
         rank.push_back(order.rank(r.folder));
         records.push_back(std::move(r));
     }
+    if (select.failed())
+        return nullptr;
     std::vector<int> sortedRows(records.size());
     for (size_t i = 0; i < sortedRows.size(); ++i)
         sortedRows[i] = int(i);
@@ -352,6 +362,8 @@ std::shared_ptr<const IndexSnapshot> changedSnapshot(sqlite3* db, const IndexSna
         }
         sqlite3_reset(select.get());
     }
+    if (select.failed())
+        return nullptr;
     const SnapshotOrder order { folders };
     std::vector<int> addedOrder(added.size());
     for (size_t i = 0; i < addedOrder.size(); ++i)
@@ -478,6 +490,9 @@ private:
             snapshot = changedSnapshot(db, *m_snapshot, m_reader, folders, *changes);
         if (!snapshot)
             snapshot = loadSnapshot(db, m_reader, folders);
+        // A stop interrupts the reading: what came may be a part.
+        if (!snapshot || m_stop)
+            return;
         {
             std::lock_guard lock(m_snapshotMutex);
             m_snapshot = std::move(snapshot);
