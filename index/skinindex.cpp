@@ -14,6 +14,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <bit>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -63,13 +64,22 @@ public:
         sqlite3_clear_bindings(m_statement);
         return ok;
     }
-    bool next() { return sqlite3_step(m_statement) == SQLITE_ROW; }
-    qint64 integer(int i) const { return sqlite3_column_int64(m_statement, i); }
-    QString text(int i) const
+    bool next()
     {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_statement, i)),
+        const int rc = sqlite3_step(m_statement);
+        m_failed = m_failed || (rc != SQLITE_ROW && rc != SQLITE_DONE);
+        return rc == SQLITE_ROW;
+    }
+    // A step failed, interrupted by a stop or worse: what came is not all there is.
+    bool failed() const { return m_failed; }
+    qint64 integer(int i) const { return sqlite3_column_int64(m_statement, i); }
+    // A text column's UTF-8 as it stands.
+    QByteArrayView bytes(int i) const
+    {
+        return QByteArrayView(reinterpret_cast<const char*>(sqlite3_column_text(m_statement, i)),
             sqlite3_column_bytes(m_statement, i));
     }
+    QString text(int i) const { return QString::fromUtf8(bytes(i)); }
     QByteArrayView blob(int i) const
     {
         return QByteArrayView(static_cast<const char*>(sqlite3_column_blob(m_statement, i)), sqlite3_column_bytes(m_statement, i));
@@ -77,6 +87,7 @@ public:
 
 private:
     sqlite3_stmt* m_statement = nullptr;
+    bool m_failed = false;
 };
 
 struct Todo
@@ -85,69 +96,317 @@ struct Todo
     QString name;
 };
 
+// The skins the file holds and their stamps, as raw bytes the way the listing spells
+// them: an update that finds nothing changed decodes no name. The worker keeps it from
+// one update to the next while it alone writes the file.
+class KnownStamps
+{
+public:
+    struct Row
+    {
+        qint64 id = 0;
+        qint64 stamp = 0;
+        quint32 nameAt = 0; // in m_bytes, the key file's bytes right after
+        quint32 nameLength = 0;
+        quint32 keyLength = 0;
+        quint16 folder = 0;
+        bool seen = false;
+        bool dropped = false; // its row is gone from the file
+    };
+
+    bool load(sqlite3* db)
+    {
+        *this = KnownStamps();
+        Statement select(db, "SELECT id, folder, name, stamp, keyfile FROM skins");
+        if (!select)
+            return false;
+        while (select.next())
+            append(select.bytes(1), select.bytes(2), select.integer(0), select.integer(3), select.bytes(4));
+        rehash();
+        return !select.failed();
+    }
+
+    // The folder as the file spells it, or -1 when no row is of it.
+    int folderOf(QByteArrayView folder) const
+    {
+        for (int i = 0; i < int(m_folders.size()); ++i) {
+            if (m_folders[i] == folder)
+                return i;
+        }
+        return -1;
+    }
+
+    Row* find(int folder, QByteArrayView name)
+    {
+        if (folder < 0 || m_slots.empty())
+            return nullptr;
+        for (size_t at = slotOf(quint16(folder), name); m_slots[at] >= 0; at = (at + 1) & (m_slots.size() - 1)) {
+            Row& row = m_rows[size_t(m_slots[at])];
+            if (!row.dropped && row.folder == folder && nameOf(row) == name)
+                return &row;
+        }
+        return nullptr;
+    }
+
+    // The row as the file now holds it, after an update wrote it.
+    void set(QByteArrayView folder, QByteArrayView name, qint64 id, qint64 stamp, QByteArrayView keyFile)
+    {
+        Row* row = find(folderOf(folder), name);
+        if (row && keyFileOf(*row) == keyFile) {
+            row->id = id;
+            row->stamp = stamp;
+            return;
+        }
+        if (row)
+            row->dropped = true;
+        append(folder, name, id, stamp, keyFile);
+        if (m_rows.size() * 2 > m_slots.size())
+            rehash();
+        else
+            place(m_rows.size() - 1);
+    }
+
+    QByteArrayView keyFileOf(const Row& row) const
+    {
+        return QByteArrayView(m_bytes).sliced(qsizetype(row.nameAt + row.nameLength), qsizetype(row.keyLength));
+    }
+    std::vector<Row>& rows() { return m_rows; }
+
+private:
+    void append(QByteArrayView folder, QByteArrayView name, qint64 id, qint64 stamp, QByteArrayView keyFile)
+    {
+        int at = m_lastFolder >= 0 && m_folders[size_t(m_lastFolder)] == folder ? m_lastFolder : folderOf(folder);
+        if (at < 0) {
+            m_folders.push_back(folder.toByteArray());
+            at = int(m_folders.size()) - 1;
+        }
+        m_lastFolder = at;
+        m_rows.push_back({ id, stamp, quint32(m_bytes.size()), quint32(name.size()), quint32(keyFile.size()), quint16(at) });
+        m_bytes.append(name).append(keyFile);
+    }
+    // Leaves out the dropped rows, with their bytes.
+    void rehash()
+    {
+        QByteArray bytes;
+        bytes.reserve(m_bytes.size());
+        size_t kept = 0;
+        for (Row row : m_rows) {
+            if (row.dropped)
+                continue;
+            const quint32 at = quint32(bytes.size());
+            bytes.append(QByteArrayView(m_bytes).sliced(qsizetype(row.nameAt), qsizetype(row.nameLength + row.keyLength)));
+            row.nameAt = at;
+            m_rows[kept++] = row;
+        }
+        m_rows.resize(kept);
+        m_bytes = bytes;
+        m_slots.assign(std::bit_ceil(m_rows.size() * 2 + 16), -1);
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            place(i);
+    }
+    void place(size_t row)
+    {
+        size_t at = slotOf(m_rows[row].folder, nameOf(m_rows[row]));
+        while (m_slots[at] >= 0)
+            at = (at + 1) & (m_slots.size() - 1);
+        m_slots[at] = qint32(row);
+    }
+    QByteArrayView nameOf(const Row& row) const
+    {
+        return QByteArrayView(m_bytes).sliced(qsizetype(row.nameAt), qsizetype(row.nameLength));
+    }
+    size_t slotOf(quint16 folder, QByteArrayView name) const { return qHash(name, folder) & (m_slots.size() - 1); }
+
+    std::vector<QByteArray> m_folders; // UTF-8, as the file holds them
+    int m_lastFolder = -1;
+    std::vector<Row> m_rows;
+    QByteArray m_bytes;
+    std::vector<qint32> m_slots; // open addressing: a row's index, or -1
+};
+
+// The columns a snapshot's record is read from, from first on.
+constexpr const char* recordColumns = "id, folder, name, archive, size, modified, skindate, contents, contenthash, "
+                                      "lookhash, colours, thumbnail, readme";
+
+void readRecord(const Statement& select, SkinRecord& r, QByteArray& thumbnail)
+{
+    r.id = select.integer(0);
+    r.name = select.text(2);
+    r.archive = select.integer(3) != 0;
+    r.size = select.integer(4);
+    r.modified = select.integer(5);
+    r.skinDate = select.integer(6);
+    r.contents = quint32(select.integer(7));
+    const QByteArrayView hash = select.blob(8);
+    if (hash.size() == qsizetype(r.contentHash.size()))
+        std::copy(hash.begin(), hash.end(), r.contentHash.begin());
+    r.lookHash = quint64(select.integer(9));
+    const QByteArrayView colours = select.blob(10);
+    for (int i = 0; i < SkinRecord::colourCount && (i + 1) * 4 <= colours.size(); ++i) {
+        const auto* c = reinterpret_cast<const uchar*>(colours.data()) + i * 4;
+        r.colours[size_t(i)] = qRgb(c[0], c[1], c[2]);
+        r.shares[size_t(i)] = c[3];
+    }
+    thumbnail = select.blob(11).toByteArray();
+    r.readme = select.text(12);
+}
+
+// The folders in the order given, each's skins as the list sorts them.
+struct SnapshotOrder
+{
+    const QStringList& folders;
+
+    qsizetype rank(const QString& folder) const
+    {
+        const qsizetype at = folders.indexOf(folder);
+        return at < 0 ? folders.size() : at;
+    }
+    static bool before(qsizetype rankA, const QString& a, qsizetype rankB, const QString& b)
+    {
+        if (rankA != rankB)
+            return rankA < rankB;
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    }
+    bool operator()(const SkinRecord& a, const SkinRecord& b) const
+    {
+        return before(rank(a.folder), a.name, rank(b.folder), b.name);
+    }
+};
+
+// A thumbnail of another size (none) is left black.
+void copyThumbnail(const QByteArray& thumb, QByteArray& thumbnails, size_t row)
+{
+    char* to = thumbnails.data() + qsizetype(row) * SkinRecord::thumbBytes;
+    if (thumb.size() == SkinRecord::thumbBytes)
+        std::copy(thumb.begin(), thumb.end(), to);
+    else
+        std::fill(to, to + SkinRecord::thumbBytes, '\0');
+}
+
 std::shared_ptr<const IndexSnapshot> loadSnapshot(sqlite3* db, const IndexFile::Connection& reader, const QStringList& folders)
 {
-    Statement select(db,
-        "SELECT id, folder, name, archive, size, modified, skindate, contents, contenthash, lookhash, colours, "
-        "thumbnail, readme FROM skins WHERE listed = 1");
+    Statement select(db, QByteArray("SELECT ").append(recordColumns).append(" FROM skins WHERE listed = 1").constData());
     std::vector<SkinRecord> records;
     std::vector<QByteArray> thumbs;
+    std::vector<qsizetype> rank;
+    const SnapshotOrder order { folders };
     QHash<QString, QString> folderTexts; // one shared string per folder
     while (select && select.next()) {
         SkinRecord r;
-        r.id = select.integer(0);
         const QString folder = select.text(1);
         if (!folders.contains(folder))
             continue;
         r.folder = folderTexts.value(folder, folder);
         folderTexts.insert(folder, r.folder);
-        r.name = select.text(2);
-        r.archive = select.integer(3) != 0;
-        r.size = select.integer(4);
-        r.modified = select.integer(5);
-        r.skinDate = select.integer(6);
-        r.contents = quint32(select.integer(7));
-        const QByteArrayView hash = select.blob(8);
-        if (hash.size() == qsizetype(r.contentHash.size()))
-            std::copy(hash.begin(), hash.end(), r.contentHash.begin());
-        r.lookHash = quint64(select.integer(9));
-        const QByteArrayView colours = select.blob(10);
-        for (int i = 0; i < SkinRecord::colourCount && (i + 1) * 4 <= colours.size(); ++i) {
-            const auto* c = reinterpret_cast<const uchar*>(colours.data()) + i * 4;
-            r.colours[size_t(i)] = qRgb(c[0], c[1], c[2]);
-            r.shares[size_t(i)] = c[3];
-        }
-        thumbs.emplace_back(select.blob(11).toByteArray());
-        r.readme = select.text(12);
+        thumbs.emplace_back();
+        readRecord(select, r, thumbs.back());
+        rank.push_back(order.rank(r.folder));
         records.push_back(std::move(r));
     }
-    // The folders in the order given, each's skins as the list sorts them.
-    std::vector<int> order(records.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = int(i);
-    auto folderRank = [&](const QString& folder) {
-        const qsizetype at = folders.indexOf(folder);
-        return at < 0 ? folders.size() : at;
-    };
-    std::vector<qsizetype> rank(records.size());
-    for (size_t i = 0; i < records.size(); ++i)
-        rank[i] = folderRank(records[i].folder);
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        if (rank[size_t(a)] != rank[size_t(b)])
-            return rank[size_t(a)] < rank[size_t(b)];
-        const int c = records[size_t(a)].name.compare(records[size_t(b)].name, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : records[size_t(a)].name < records[size_t(b)].name;
+    if (select.failed())
+        return nullptr;
+    std::vector<int> sortedRows(records.size());
+    for (size_t i = 0; i < sortedRows.size(); ++i)
+        sortedRows[i] = int(i);
+    std::sort(sortedRows.begin(), sortedRows.end(), [&](int a, int b) {
+        return SnapshotOrder::before(rank[size_t(a)], records[size_t(a)].name, rank[size_t(b)], records[size_t(b)].name);
     });
     std::vector<SkinRecord> sorted;
     sorted.reserve(records.size());
     QByteArray thumbnails(qsizetype(records.size()) * SkinRecord::thumbBytes, '\0');
-    for (const int i : order) {
-        const QByteArray& thumb = thumbs[size_t(i)];
-        if (thumb.size() == SkinRecord::thumbBytes)
-            std::copy(thumb.begin(), thumb.end(), thumbnails.begin() + qsizetype(sorted.size()) * SkinRecord::thumbBytes);
+    for (const int i : sortedRows) {
+        copyThumbnail(thumbs[size_t(i)], thumbnails, sorted.size());
         sorted.push_back(std::move(records[size_t(i)]));
     }
     return std::make_shared<const IndexSnapshot>(std::move(sorted), std::move(thumbnails), reader);
+}
+
+// What changed in the file since previous was loaded: the rows of gone deleted, those of
+// written read again.
+struct Changes
+{
+    std::vector<qint64> gone;
+    const std::vector<Todo>* written = nullptr;
+};
+
+// The snapshot a full load would give, from previous (loaded for the same folders) and
+// the rows that changed since: the unchanged records, thumbnails and colours are reused.
+std::shared_ptr<const IndexSnapshot> changedSnapshot(sqlite3* db, const IndexSnapshot& previous,
+    const IndexFile::Connection& reader, const QStringList& folders, const Changes& changes)
+{
+    std::vector<bool> dropped(size_t(previous.size()), false);
+    for (const qint64 id : changes.gone) {
+        const int row = previous.rowOfId(id);
+        if (row >= 0)
+            dropped[size_t(row)] = true;
+    }
+    Statement select(db,
+        QByteArray("SELECT ").append(recordColumns).append(" FROM skins WHERE folder = ? AND name = ? AND listed = 1").constData());
+    if (!select)
+        return nullptr;
+    std::vector<SkinRecord> added;
+    std::vector<QByteArray> thumbs;
+    for (const Todo& todo : *changes.written) {
+        const int row = previous.rowOf(todo.folder, todo.name);
+        if (row >= 0)
+            dropped[size_t(row)] = true;
+        select.bind(1, todo.folder);
+        select.bind(2, todo.name);
+        if (select.next()) {
+            SkinRecord r;
+            r.folder = todo.folder;
+            thumbs.emplace_back();
+            readRecord(select, r, thumbs.back());
+            added.push_back(std::move(r));
+        }
+        sqlite3_reset(select.get());
+    }
+    if (select.failed())
+        return nullptr;
+    const SnapshotOrder order { folders };
+    std::vector<int> addedOrder(added.size());
+    for (size_t i = 0; i < addedOrder.size(); ++i)
+        addedOrder[i] = int(i);
+    std::sort(addedOrder.begin(), addedOrder.end(), [&](int a, int b) { return order(added[size_t(a)], added[size_t(b)]); });
+
+    // The previous rows kept, each added record put in where the order puts it.
+    const size_t kept = size_t(std::count(dropped.begin(), dropped.end(), false));
+    const size_t total = kept + added.size();
+    std::vector<SkinRecord> records;
+    records.reserve(total);
+    // Every byte is written below.
+    QByteArray thumbnails(qsizetype(total) * SkinRecord::thumbBytes, Qt::Uninitialized);
+    std::vector<float> lab;
+    lab.reserve(total * SkinRecord::colourCount * 3);
+    constexpr size_t labPerRow = SkinRecord::colourCount * 3;
+    const std::vector<SkinRecord>& old = previous.records();
+    // The rows kept are copied a run at a time: most of them in a few long runs.
+    int from = 0;
+    auto keep = [&](int end) {
+        while (from < end) {
+            for (; from < end && dropped[size_t(from)]; ++from) { }
+            int run = from;
+            for (; run < end && !dropped[size_t(run)]; ++run) { }
+            if (run == from)
+                continue;
+            const QByteArrayView thumbs = QByteArrayView(previous.thumbnail(from).data(), qsizetype(run - from) * SkinRecord::thumbBytes);
+            std::copy(thumbs.begin(), thumbs.end(), thumbnails.data() + qsizetype(records.size()) * SkinRecord::thumbBytes);
+            lab.insert(lab.end(), previous.colourLab(from), previous.colourLab(from) + size_t(run - from) * labPerRow);
+            records.insert(records.end(), old.begin() + from, old.begin() + run);
+            from = run;
+        }
+    };
+    for (const int i : addedOrder) {
+        SkinRecord& r = added[size_t(i)];
+        const auto at = std::lower_bound(old.begin(), old.end(), r, order);
+        keep(int(at - old.begin()));
+        copyThumbnail(thumbs[size_t(i)], thumbnails, records.size());
+        IndexSnapshot::colourLabOf(r, lab);
+        records.push_back(std::move(r));
+    }
+    keep(int(old.size()));
+    return std::make_shared<const IndexSnapshot>(std::move(records), std::move(thumbnails), reader, std::move(lab));
 }
 
 } // namespace
@@ -216,7 +475,9 @@ private:
         post(m_running, [done, total](SkinIndex* index) { emit index->progress(done, total); });
     }
 
-    void publish(sqlite3* db, const QStringList& folders)
+    // changes, when the snapshot in hand was loaded for these folders and the file has
+    // changed only by them since, lets the new one be built from it.
+    void publish(sqlite3* db, const QStringList& folders, const Changes* changes = nullptr)
     {
         if (!m_reader)
             m_reader = IndexFile::openForReading(m_file);
@@ -224,7 +485,14 @@ private:
             db = m_reader.get();
         if (!db)
             return;
-        auto snapshot = loadSnapshot(db, m_reader, folders);
+        std::shared_ptr<const IndexSnapshot> snapshot;
+        if (changes && m_snapshot)
+            snapshot = changedSnapshot(db, *m_snapshot, m_reader, folders, *changes);
+        if (!snapshot)
+            snapshot = loadSnapshot(db, m_reader, folders);
+        // A stop interrupts the reading: what came may be a part.
+        if (!snapshot || m_stop)
+            return;
         {
             std::lock_guard lock(m_snapshotMutex);
             m_snapshot = std::move(snapshot);
@@ -273,6 +541,7 @@ private:
     }
 
     void update(sqlite3* db, const QStringList& folders);
+    bool knowWritten(sqlite3* db, const std::vector<Todo>& written);
 
     SkinIndex* m_owner;
     QString m_file;
@@ -290,27 +559,21 @@ private:
     std::shared_ptr<const IndexSnapshot> m_snapshot;
     QStringList m_snapshotFolders; // in their order there
     bool m_snapshotCurrent = false; // nothing written to the file since it was loaded
+    KnownStamps m_known; // the file's stamps, while m_knownCurrent
+    bool m_knownCurrent = false;
 };
 
 void IndexWorker::update(sqlite3* db, const QStringList& folders)
 {
-    struct Known
-    {
-        qint64 id;
-        qint64 stamp;
-        QByteArray keyFile;
-        bool seen = false;
-    };
     // An update stopped in the middle of a commit may have left its transaction open.
     if (!sqlite3_get_autocommit(db))
         IndexFile::exec(db, "ROLLBACK");
-    QHash<QString, QHash<QString, Known>> known;
-    {
-        Statement select(db, "SELECT id, folder, name, stamp, keyfile FROM skins");
-        while (select && select.next())
-            known[select.text(1)].insert(select.text(2),
-                { select.integer(0), select.integer(3), QFile::encodeName(select.text(4)) });
-    }
+    if (!m_knownCurrent && !m_known.load(db))
+        return;
+    m_knownCurrent = true;
+    KnownStamps& known = m_known;
+    for (KnownStamps::Row& row : known.rows())
+        row.seen = false;
     if (m_stop)
         return;
 
@@ -321,12 +584,12 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     QStringList listed;
     for (const QString& folder : folders) {
         DIR* dir = opendir(QFile::encodeName(folder).constData());
-        QHash<QString, Known>& inFolder = known[folder];
+        const int inFolder = known.folderOf(folder.toUtf8());
         // A folder that cannot be read now (a disk not mounted) keeps its rows for when it
         // comes back, out of the snapshot meanwhile.
         if (!dir) {
-            for (Known& row : inFolder)
-                row.seen = true;
+            for (KnownStamps::Row& row : known.rows())
+                row.seen = row.seen || row.folder == inFolder;
             continue;
         }
         listed << folder;
@@ -336,19 +599,20 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
                 break;
             if (entry->d_name[0] == '.')
                 continue;
-            const QByteArray raw(entry->d_name);
-            const QString name = QFile::decodeName(raw);
-            if (QFile::encodeName(name) != raw)
-                continue;
-            auto it = inFolder.find(name);
-            if (it != inFolder.end()) {
-                it->seen = true;
-                if (SkinReader::stamp(dirfd(dir), raw, it->keyFile) == it->stamp) {
+            // The file spells a name as the listing does: a name found there is one that
+            // survives the trip through QString.
+            const QByteArrayView raw(entry->d_name);
+            if (KnownStamps::Row* row = known.find(inFolder, raw)) {
+                row->seen = true;
+                if (SkinReader::stamp(dirfd(dir), raw, known.keyFileOf(*row)) == row->stamp) {
                     ++unchanged;
                     continue;
                 }
             }
-            todo.push_back({ folder, name });
+            const QByteArray bytes = raw.toByteArray();
+            const QString name = QFile::decodeName(bytes);
+            if (QFile::encodeName(name) == bytes)
+                todo.push_back({ folder, name });
         }
         closedir(dir);
         if (m_stop)
@@ -357,31 +621,31 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     const int total = unchanged + int(todo.size());
     progress(unchanged, total);
 
-    int gone = 0;
-    for (auto folder = known.cbegin(); folder != known.cend(); ++folder) {
-        for (auto it = folder->cbegin(); it != folder->cend(); ++it)
-            gone += it->seen ? 0 : 1;
+    Changes changes;
+    changes.written = &todo;
+    for (KnownStamps::Row& row : known.rows()) {
+        if (!row.seen && !row.dropped)
+            changes.gone.push_back(row.id);
     }
     // Nothing to write: the snapshot in hand is the index.
-    if (todo.empty() && gone == 0 && m_snapshot && m_snapshotCurrent && m_snapshotFolders == listed) {
+    const bool current = m_snapshot && m_snapshotCurrent && m_snapshotFolders == listed;
+    if (todo.empty() && changes.gone.empty() && current) {
         progress(total, total);
         return;
     }
 
-    // From here on the file may hold more than the snapshot, until the next one is loaded.
+    // From here on the file may hold more than the snapshot and the stamps in hand, until
+    // the update is over.
     m_snapshotCurrent = false;
+    m_knownCurrent = false;
     bool ok = IndexFile::exec(db, "BEGIN");
     {
         Statement dropSkin(db, "DELETE FROM skins WHERE id = ?");
         Statement dropReadme(db, "DELETE FROM readmes WHERE rowid = ?");
-        for (auto folder = known.cbegin(); ok && folder != known.cend(); ++folder) {
-            for (auto it = folder->cbegin(); ok && it != folder->cend(); ++it) {
-                if (it->seen)
-                    continue;
-                dropSkin.bind(1, it->id);
-                dropReadme.bind(1, it->id);
-                ok = dropSkin.run() && dropReadme.run();
-            }
+        for (auto id = changes.gone.cbegin(); ok && id != changes.gone.cend(); ++id) {
+            dropSkin.bind(1, *id);
+            dropReadme.bind(1, *id);
+            ok = dropSkin.run() && dropReadme.run();
         }
     }
     ok = ok && IndexFile::exec(db, "COMMIT");
@@ -389,6 +653,8 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
         IndexFile::exec(db, "ROLLBACK");
         return;
     }
+    for (KnownStamps::Row& row : known.rows())
+        row.dropped = row.dropped || !row.seen;
 
     // Readers on every core but the writer's own share, the writer here.
     std::mutex mutex;
@@ -503,7 +769,28 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     if (m_stop)
         return;
     progress(total, total);
-    publish(db, listed);
+    m_knownCurrent = knowWritten(db, todo);
+    publish(db, listed, current ? &changes : nullptr);
+}
+
+// Brings the stamps in hand up to date with the rows written, read back as the file holds
+// them; false when that would cost more than loading them all again next time.
+bool IndexWorker::knowWritten(sqlite3* db, const std::vector<Todo>& written)
+{
+    if (written.size() > m_known.rows().size() / 8 + 256)
+        return false;
+    Statement select(db, "SELECT id, stamp, keyfile, name FROM skins WHERE folder = ? AND name = ?");
+    if (!select)
+        return false;
+    for (const Todo& todo : written) {
+        select.bind(1, todo.folder);
+        select.bind(2, todo.name);
+        if (!select.next())
+            return false;
+        m_known.set(todo.folder.toUtf8(), select.bytes(3), select.integer(0), select.integer(1), select.bytes(2));
+        sqlite3_reset(select.get());
+    }
+    return true;
 }
 
 QString SkinIndex::defaultFile()

@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace SkinReader {
@@ -373,10 +374,16 @@ Read read(const QString& folder, const QString& name)
     return result;
 }
 
-qint64 stamp(int folderFd, const QByteArray& rawName, const QByteArray& rawKeyFile)
+qint64 stamp(int folderFd, QByteArrayView rawName, QByteArrayView rawKeyFile)
 {
+    // Both paths made here, on the stack: this runs once per entry of every folder.
+    char path[PATH_MAX];
+    if (rawName.size() >= qsizetype(sizeof path))
+        return 0;
+    std::memcpy(path, rawName.data(), size_t(rawName.size()));
+    path[rawName.size()] = '\0';
     struct stat st;
-    if (fstatat(folderFd, rawName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (fstatat(folderFd, path, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return 0;
     // Mixed as a hash would: any change of any field moves the number.
     auto mix = [](quint64 h, quint64 v) { return (h ^ v) * 0x100000001b3ULL + (h >> 29); };
@@ -386,7 +393,13 @@ qint64 stamp(int folderFd, const QByteArray& rawName, const QByteArray& rawKeyFi
     h = mix(h, quint64(st.st_mtim.tv_sec) * 1000000000ULL + quint64(st.st_mtim.tv_nsec));
     if (S_ISDIR(st.st_mode) && !rawKeyFile.isEmpty()) {
         struct stat key;
-        if (fstatat(folderFd, (rawName + '/' + rawKeyFile).constData(), &key, AT_SYMLINK_NOFOLLOW) == 0) {
+        const qsizetype length = rawName.size() + 1 + rawKeyFile.size();
+        if (length < qsizetype(sizeof path)) {
+            path[rawName.size()] = '/';
+            std::memcpy(path + rawName.size() + 1, rawKeyFile.data(), size_t(rawKeyFile.size()));
+            path[length] = '\0';
+        }
+        if (length < qsizetype(sizeof path) && fstatat(folderFd, path, &key, AT_SYMLINK_NOFOLLOW) == 0) {
             h = mix(h, quint64(key.st_size));
             h = mix(h, quint64(key.st_mtim.tv_sec) * 1000000000ULL + quint64(key.st_mtim.tv_nsec));
         } else {

@@ -4,6 +4,7 @@
 #include "index/skinrecord.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // What the index reads of one skin: its files once, then everything the record holds.
@@ -26,7 +27,7 @@ Read read(const QString& folder, const QString& name);
 // size and modification time; a folder's own, and those of its key file, whose in-place
 // rewrite leaves the folder alone. Not the change time, which a new hard link to the
 // same file moves. 0 when the entry is gone.
-qint64 stamp(int folderFd, const QByteArray& rawName, const QByteArray& rawKeyFile);
+qint64 stamp(int folderFd, QByteArrayView rawName, QByteArrayView rawKeyFile);
 
 // Whether a file of that name is a program or script a skin has no need of.
 bool isProgramName(const char* name, size_t length);

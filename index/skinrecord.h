@@ -65,15 +65,20 @@ class IndexSnapshot
 {
 public:
     IndexSnapshot() = default;
-    // thumbnails: thumbBytes per record, in the records' order.
-    IndexSnapshot(std::vector<SkinRecord> records, QByteArray thumbnails, std::shared_ptr<sqlite3> reader);
+    // thumbnails: thumbBytes per record, in the records' order. colourLab, when given,
+    // holds what colourLab() gives for each record (colourLabOf), as a snapshot built
+    // from the previous one reuses it.
+    IndexSnapshot(std::vector<SkinRecord> records, QByteArray thumbnails, std::shared_ptr<sqlite3> reader,
+        std::vector<float> colourLab = {});
+    // Appends the record's main colours in CIE L*a*b*, as colourLab() gives them.
+    static void colourLabOf(const SkinRecord& record, std::vector<float>& lab);
 
     const std::vector<SkinRecord>& records() const { return m_records; }
     int size() const { return int(m_records.size()); }
     const SkinRecord& at(int row) const { return m_records[size_t(row)]; }
     // The row of a skin, or -1.
     int rowOf(const QString& folder, const QString& name) const;
-    int rowOfId(qint64 id) const { return m_rowOfId.value(id, -1); }
+    int rowOfId(qint64 id) const;
     // The row's main window shrunk to thumbWidth x thumbHeight, RGB888 rows.
     QByteArrayView thumbnail(int row) const
     {
@@ -88,7 +93,9 @@ private:
     std::vector<SkinRecord> m_records;
     QByteArray m_thumbnails; // kept apart: one block rather than 100,000
     std::vector<float> m_colourLab; // made once here, not on every colour query
-    QMultiHash<size_t, int> m_rowOfPath; // by a hash of folder and name: no copy of either
-    QHash<qint64, int> m_rowOfId;
+    // Open addressing, each slot a row or -1: no node per row to make and free, no copy of
+    // a folder or a name.
+    std::vector<qint32> m_rowOfPath; // by a hash of folder and name
+    std::vector<qint32> m_rowOfId;
     std::shared_ptr<sqlite3> m_reader;
 };

@@ -33,6 +33,7 @@ private slots:
 
 private:
     std::shared_ptr<const IndexSnapshot> build(SkinIndex& index);
+    void compareWithFullLoad(const IndexSnapshot& built);
     QString row(const IndexSnapshot& snapshot, int r) const { return snapshot.at(r).name; }
     QStringList names(const IndexSnapshot& snapshot, const QList<int>& rows) const;
     QStringList folders() const { return { m_folders + "a/", m_folders + "b/" }; }
@@ -49,6 +50,26 @@ std::shared_ptr<const IndexSnapshot> TestSkinIndex::build(SkinIndex& index)
     if (!finished.wait(60000))
         return nullptr;
     return index.snapshot();
+}
+
+// An update's snapshot holds what loading the whole file gives, row for row.
+void TestSkinIndex::compareWithFullLoad(const IndexSnapshot& built)
+{
+    SkinIndex whole(file()); // only reads: the other index holds the file
+    const auto full = build(whole);
+    QVERIFY(full && whole.isReadOnly());
+    QCOMPARE(built.size(), full->size());
+    for (int r = 0; r < full->size(); ++r) {
+        const SkinRecord &a = built.at(r), &b = full->at(r);
+        QCOMPARE(a.folder + a.name, b.folder + b.name);
+        QVERIFY(a.id == b.id && a.archive == b.archive && a.size == b.size && a.modified == b.modified
+            && a.skinDate == b.skinDate && a.contents == b.contents && a.contentHash == b.contentHash
+            && a.lookHash == b.lookHash && a.colours == b.colours && a.shares == b.shares && a.readme == b.readme);
+        QCOMPARE(built.thumbnail(r).toByteArray(), full->thumbnail(r).toByteArray());
+        QVERIFY(std::equal(built.colourLab(r), built.colourLab(r) + SkinRecord::colourCount * 3, full->colourLab(r)));
+        QCOMPARE(built.rowOf(a.folder, a.name), r);
+        QCOMPARE(built.rowOfId(a.id), r);
+    }
 }
 
 QStringList TestSkinIndex::names(const IndexSnapshot& snapshot, const QList<int>& rows) const
@@ -184,21 +205,42 @@ void TestSkinIndex::onlyWhatChangedIsReadAgain()
     SkinIndex index(file());
     auto before = build(index);
     QVERIFY(before);
-    const QString a = m_folders + "a/";
+    const QString a = m_folders + "a/", b = m_folders + "b/";
     // Rewritten in place: the folder's own times stay as they were.
     QVERIFY(writeBitmap(a + "TopazAmp1-2/Main.bmp", Qt::red));
     QVERIFY(QDir(a + "yaxay-crwhobbesw").removeRecursively());
     QVERIFY(makeSkin(a, "new one", "main.bmp", Qt::blue));
+    // Sorted in case-blind, and an archive that is no skin any more.
+    QVERIFY(QFile::copy(sharedSkinsFolder() + "/wsz/Paper-Amp.wsz", b + "PAPER-AMP-copy.wsz"));
+    const QByteArray program = readAll(b + "withprogram.wsz");
+    QVERIFY(writeFile(b + "withprogram.wsz", "not a zip"));
     QSignalSpy progress(&index, &SkinIndex::progress);
     const auto after = build(index);
     QVERIFY(after);
-    QCOMPARE(progress.first().at(0).toInt(), before->size() - 2); // unchanged, counted at once
+    QCOMPARE(progress.first().at(0).toInt(), before->size() - 3); // unchanged, counted at once
     QCOMPARE(after->size(), before->size());
     QCOMPARE(after->rowOf(a, "yaxay-crwhobbesw"), -1);
+    QCOMPARE(after->rowOf(b, "withprogram.wsz"), -1);
+    QCOMPARE(after->rowOf(b, "PAPER-AMP-copy.wsz") + 1, after->rowOf(b, "Paper-Amp.wsz"));
     const int topaz = after->rowOf(a, "TopazAmp1-2");
     QVERIFY(after->at(topaz).lookHash != before->at(before->rowOf(a, "TopazAmp1-2")).lookHash);
     QCOMPARE(after->at(topaz).id, before->at(before->rowOf(a, "TopazAmp1-2")).id);
     QCOMPARE(IndexQueries::nearestColours(*after, Qt::blue, 1).first().row, after->rowOf(a, "new one"));
+    compareWithFullLoad(*after);
+    if (QTest::currentTestFailed())
+        return;
+
+    // Once more from what this update left: the new skin changed, one gone, one back.
+    QVERIFY(writeBitmap(a + "new one/main.bmp", Qt::green));
+    QVERIFY(QFile::remove(b + "PAPER-AMP-copy.wsz"));
+    QVERIFY(writeFile(b + "withprogram.wsz", program));
+    progress.clear();
+    const auto again = build(index);
+    QVERIFY(again);
+    QCOMPARE(progress.first().at(0).toInt(), after->size() - 2);
+    QCOMPARE(again->size(), before->size());
+    QCOMPARE(IndexQueries::nearestColours(*again, Qt::green, 1).first().row, again->rowOf(a, "new one"));
+    compareWithFullLoad(*again);
 }
 
 void TestSkinIndex::aDamagedFileIsSetAsideAndBuiltAgain()
