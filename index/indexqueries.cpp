@@ -7,19 +7,62 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <bit>
+#include <limits>
+#include <utility>
 #include <cstring>
 #include <numeric>
-#include <unordered_map>
 
 namespace IndexQueries {
 
 namespace {
 
-QList<QList<int>> sortedGroups(QList<QList<int>> groups)
+// A row with a key: sorted in compact arrays rather than through the records, which are
+// large and would be read in no order.
+struct Keyed
 {
-    for (QList<int>& group : groups)
-        std::sort(group.begin(), group.end());
-    std::sort(groups.begin(), groups.end(), [](const QList<int>& a, const QList<int>& b) { return a.first() < b.first(); });
+    quint64 key;
+    int row;
+};
+
+// Sorts by the low bits of the keys, stably: a pass per 11 bits, none where every key
+// falls in one bucket.
+void radixSort(std::vector<Keyed>& items, int bits)
+{
+    constexpr int digit = 11;
+    constexpr size_t buckets = size_t(1) << digit;
+    std::vector<Keyed> sorted(items.size());
+    std::vector<int> start(buckets);
+    for (int shift = 0; shift < bits; shift += digit) {
+        std::fill(start.begin(), start.end(), 0);
+        for (const Keyed& item : items)
+            ++start[(item.key >> shift) & (buckets - 1)];
+        if (std::find(start.cbegin(), start.cend(), int(items.size())) != start.cend())
+            continue;
+        int at = 0;
+        for (int& count : start)
+            at += std::exchange(count, at);
+        for (const Keyed& item : items)
+            sorted[size_t(start[(item.key >> shift) & (buckets - 1)]++)] = item;
+        items.swap(sorted);
+    }
+}
+
+// Groups of labelled rows (label -1: none), each in row order, groups by their first row.
+QList<QList<int>> groupsOfLabels(const std::vector<int>& labels, int labelCount)
+{
+    QList<QList<int>> groups;
+    std::vector<int> groupOf(size_t(labelCount), -1);
+    for (int row = 0; row < int(labels.size()); ++row) {
+        const int label = labels[size_t(row)];
+        if (label < 0)
+            continue;
+        if (groupOf[size_t(label)] < 0) {
+            groupOf[size_t(label)] = int(groups.size());
+            groups.emplaceBack();
+        }
+        groups[groupOf[size_t(label)]].append(row);
+    }
     return groups;
 }
 
@@ -107,36 +150,66 @@ QList<int> allRows(const IndexSnapshot& snapshot)
 
 void orderByYear(const IndexSnapshot& snapshot, QList<int>& rows, Qt::SortOrder order)
 {
-    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-        const qint64 da = snapshot.at(a).skinDate, db = snapshot.at(b).skinDate;
-        if ((da == 0) != (db == 0))
-            return db == 0;
-        return order == Qt::AscendingOrder ? da < db : da > db;
-    });
+    std::vector<Keyed> keyed;
+    keyed.reserve(size_t(rows.size()));
+    qint64 low = std::numeric_limits<qint64>::max(), high = std::numeric_limits<qint64>::min();
+    for (const int row : std::as_const(rows)) {
+        const qint64 date = snapshot.at(row).skinDate;
+        keyed.push_back({ quint64(date), row });
+        if (date != 0) {
+            low = std::min(low, date);
+            high = std::max(high, date);
+        }
+    }
+    // A known date as its distance from the first in the order asked, an unknown one past them all.
+    const quint64 unknown = low <= high ? quint64(high) - quint64(low) + 1 : 0;
+    for (Keyed& item : keyed) {
+        const quint64 date = item.key;
+        item.key = date == 0 ? unknown : order == Qt::AscendingOrder ? date - quint64(low) : quint64(high) - date;
+    }
+    radixSort(keyed, std::bit_width(unknown));
+    for (size_t i = 0; i < keyed.size(); ++i)
+        rows[qsizetype(i)] = keyed[i].row;
 }
 
 QList<QList<int>> identicalGroups(const IndexSnapshot& snapshot)
 {
-    std::vector<int> rows;
-    rows.reserve(size_t(snapshot.size()));
-    for (int row = 0; row < snapshot.size(); ++row) {
-        if (hasContent(snapshot.at(row)))
-            rows.push_back(row);
+    const std::vector<SkinRecord>& records = snapshot.records();
+    std::vector<Keyed> keyed;
+    keyed.reserve(records.size());
+    for (int row = 0; row < int(records.size()); ++row) {
+        if (hasContent(records[size_t(row)])) {
+            quint64 prefix;
+            std::memcpy(&prefix, records[size_t(row)].contentHash.data(), sizeof prefix);
+            keyed.push_back({ prefix, row });
+        }
     }
-    std::sort(rows.begin(), rows.end(), [&](int a, int b) {
-        const int c = std::memcmp(snapshot.at(a).contentHash.data(), snapshot.at(b).contentHash.data(), 16);
-        return c != 0 ? c < 0 : a < b;
-    });
-    QList<QList<int>> groups;
-    for (size_t i = 0; i < rows.size();) {
+    radixSort(keyed, 64);
+    auto hashOf = [&](const Keyed& item) { return records[size_t(item.row)].contentHash; };
+    std::vector<int> labels(records.size(), -1);
+    int labelCount = 0;
+    for (size_t i = 0; i < keyed.size();) {
         size_t end = i + 1;
-        while (end < rows.size() && snapshot.at(rows[end]).contentHash == snapshot.at(rows[i]).contentHash)
+        while (end < keyed.size() && keyed[end].key == keyed[i].key)
             ++end;
-        if (end - i > 1)
-            groups.append(QList<int>(rows.begin() + qsizetype(i), rows.begin() + qsizetype(end)));
+        // Hashes that begin alike but differ further on: sorted whole, in row order still.
+        if (end - i > 1 && std::any_of(keyed.begin() + qsizetype(i) + 1, keyed.begin() + qsizetype(end), [&](const Keyed& k) {
+                return hashOf(k) != hashOf(keyed[i]);
+            }))
+            std::stable_sort(keyed.begin() + qsizetype(i), keyed.begin() + qsizetype(end),
+                [&](const Keyed& a, const Keyed& b) { return hashOf(a) < hashOf(b); });
+        for (size_t same = i; same < end; i = same) {
+            while (same < end && hashOf(keyed[same]) == hashOf(keyed[i]))
+                ++same;
+            if (same - i > 1) {
+                for (size_t k = i; k < same; ++k)
+                    labels[size_t(keyed[k].row)] = labelCount;
+                ++labelCount;
+            }
+        }
         i = end;
     }
-    return sortedGroups(groups);
+    return groupsOfLabels(labels, labelCount);
 }
 
 bool sameLook(QByteArrayView a, QByteArrayView b)
@@ -162,20 +235,21 @@ QList<QList<int>> lookAlikeGroups(const IndexSnapshot& snapshot, int maxDistance
         quint64 hash;
         int row; // the first, against which the others were confirmed
     };
-    std::vector<int> rows;
-    for (int row = 0; row < snapshot.size(); ++row) {
-        if (hasContent(snapshot.at(row)))
-            rows.push_back(row);
+    const std::vector<SkinRecord>& records = snapshot.records();
+    std::vector<Keyed> rows;
+    for (int row = 0; row < int(records.size()); ++row) {
+        if (hasContent(records[size_t(row)]))
+            rows.push_back({ records[size_t(row)].lookHash, row });
     }
-    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) { return snapshot.at(a).lookHash < snapshot.at(b).lookHash; });
+    radixSort(rows, 64);
     std::vector<Part> parts;
-    std::vector<int> partOf(size_t(snapshot.size()), -1);
+    std::vector<int> partOf(records.size(), -1);
     for (size_t i = 0; i < rows.size();) {
-        const quint64 hash = snapshot.at(rows[i]).lookHash;
+        const quint64 hash = rows[i].key;
         const size_t first = parts.size();
         size_t end = i;
-        for (; end < rows.size() && snapshot.at(rows[end]).lookHash == hash; ++end) {
-            const int row = rows[end];
+        for (; end < rows.size() && rows[end].key == hash; ++end) {
+            const int row = rows[end].row;
             size_t p = first;
             while (p < parts.size() && !sameLook(snapshot.thumbnail(parts[p].row), snapshot.thumbnail(row)))
                 ++p;
@@ -187,16 +261,30 @@ QList<QList<int>> lookAlikeGroups(const IndexSnapshot& snapshot, int maxDistance
     }
 
     // Hashes within 7 bits share a 16-bit quarter to within one bit: each quarter's value
-    // and its sixteen neighbours are looked up.
+    // and its sixteen neighbours are looked up, in a table of the hashes by each quarter
+    // (one entry per hash; its other parts follow it).
     const int distance = std::clamp(maxDistance, 0, 7);
-    std::array<std::unordered_multimap<quint16, int>, 4> quarters;
-    for (auto& quarter : quarters)
-        quarter.reserve(parts.size());
-    for (int p = 0; p < int(parts.size()); ++p) {
-        if (p > 0 && parts[size_t(p)].hash == parts[size_t(p - 1)].hash)
-            continue; // one entry per hash; its parts are found from the first
-        for (int q = 0; q < 4; ++q)
-            quarters[size_t(q)].emplace(quint16(parts[size_t(p)].hash >> (16 * q)), p);
+    auto firstOfHash = [&](int p) { return p == 0 || parts[size_t(p)].hash != parts[size_t(p - 1)].hash; };
+    auto quarterOf = [](quint64 hash, int q) { return quint16(hash >> (16 * q)); };
+    struct Quarter
+    {
+        std::vector<int> start = std::vector<int>(0x10001, 0);
+        std::vector<int> parts;
+    };
+    std::array<Quarter, 4> quarters;
+    for (int q = 0; q < 4; ++q) {
+        Quarter& quarter = quarters[size_t(q)];
+        for (int p = 0; p < int(parts.size()); ++p) {
+            if (firstOfHash(p))
+                ++quarter.start[size_t(quarterOf(parts[size_t(p)].hash, q)) + 1];
+        }
+        std::partial_sum(quarter.start.begin(), quarter.start.end(), quarter.start.begin());
+        quarter.parts.resize(size_t(quarter.start.back()));
+        std::vector<int> next(quarter.start.begin(), quarter.start.end() - 1);
+        for (int p = 0; p < int(parts.size()); ++p) {
+            if (firstOfHash(p))
+                quarter.parts[size_t(next[quarterOf(parts[size_t(p)].hash, q)]++)] = p;
+        }
     }
     Sets sets(int(parts.size()));
     auto partsOfHash = [&](int first, auto use) {
@@ -204,16 +292,16 @@ QList<QList<int>> lookAlikeGroups(const IndexSnapshot& snapshot, int maxDistance
             use(p);
     };
     for (int p = 0; p < int(parts.size()); ++p) {
-        if (p > 0 && parts[size_t(p)].hash == parts[size_t(p - 1)].hash)
+        if (!firstOfHash(p))
             continue;
         const quint64 hash = parts[size_t(p)].hash;
         for (int q = 0; q < 4; ++q) {
-            const quint16 value = quint16(hash >> (16 * q));
+            const Quarter& quarter = quarters[size_t(q)];
+            const quint16 value = quarterOf(hash, q);
             for (int flip = -1; flip < 16; ++flip) {
                 const quint16 probe = flip < 0 ? value : quint16(value ^ (1u << flip));
-                const auto range = quarters[size_t(q)].equal_range(probe);
-                for (auto it = range.first; it != range.second; ++it) {
-                    const int other = it->second;
+                for (int at = quarter.start[probe]; at < quarter.start[size_t(probe) + 1]; ++at) {
+                    const int other = quarter.parts[size_t(at)];
                     if (other <= p || LookFeatures::distance(hash, parts[size_t(other)].hash) > distance)
                         continue;
                     partsOfHash(p, [&](int a) {
@@ -227,15 +315,17 @@ QList<QList<int>> lookAlikeGroups(const IndexSnapshot& snapshot, int maxDistance
             }
         }
     }
-    std::unordered_map<int, QList<int>> byRoot;
-    for (const int row : rows)
-        byRoot[sets.find(partOf[size_t(row)])].append(row);
-    QList<QList<int>> groups;
-    for (auto& [root, members] : byRoot) {
-        if (members.size() > 1)
-            groups.append(std::move(members));
+    // A set of one part of one skin is no group.
+    std::vector<int> members(parts.size(), 0);
+    for (int& part : partOf) {
+        if (part >= 0)
+            ++members[size_t(part = sets.find(part))];
     }
-    return sortedGroups(groups);
+    for (int& part : partOf) {
+        if (part >= 0 && members[size_t(part)] < 2)
+            part = -1;
+    }
+    return groupsOfLabels(partOf, int(parts.size()));
 }
 
 QList<Nearest> nearestPictures(const IndexSnapshot& snapshot, int row, int count)

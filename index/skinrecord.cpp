@@ -3,11 +3,13 @@
 
 #include "index/lookfeatures.h"
 
-#include <QDateTime>
+#include <QDate>
 
 int SkinRecord::year() const
 {
-    return skinDate > 0 ? QDateTime::fromSecsSinceEpoch(skinDate, Qt::UTC).date().year() : 0;
+    // By the day count: UTC has no zone to look up, and a filter asks every skin.
+    constexpr qint64 unixEpochJulianDay = 2440588;
+    return skinDate > 0 ? QDate::fromJulianDay(skinDate / 86400 + unixEpochJulianDay).year() : 0;
 }
 
 namespace {
