@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 // The search window's questions to the index: words in names and readmes, the content
 // and year filters and the orders, over the folders asked for.
@@ -43,12 +44,17 @@ public:
     const std::shared_ptr<const IndexSnapshot>& shared() const { return m_snapshot; }
     bool isEmpty() const { return !m_snapshot || m_snapshot->size() == 0; }
     const QStringList& folded() const { return m_folded; }
+    // The distinct folders of the snapshot, and the one of each row as an index into them.
+    const QStringList& folders() const { return m_folders; }
+    int folderOf(int row) const { return m_folderOf[size_t(row)]; }
     // Every row, in the order asked for; nearest has no order of its own and gives by name.
     const QList<int>& rows(Order order) const;
 
 private:
     std::shared_ptr<const IndexSnapshot> m_snapshot = std::make_shared<const IndexSnapshot>();
     QStringList m_folded;
+    QStringList m_folders;
+    std::vector<int> m_folderOf;
     QList<int> m_byName;
     mutable QList<int> m_newest;
     mutable QList<int> m_byYear;

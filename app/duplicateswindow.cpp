@@ -38,15 +38,8 @@ QString sizeText(qint64 size)
 QList<DuplicatesWindow::Group> groupsOf(const IndexSnapshot& snapshot)
 {
     QList<DuplicatesWindow::Group> groups;
-    for (const CollectionSearch::DuplicateGroup& found : CollectionSearch::duplicates(snapshot)) {
-        DuplicatesWindow::Group group { found.identical, {}, 0 };
-        group.skins.reserve(found.rows.size());
-        for (const int row : found.rows) {
-            const SkinRecord& record = snapshot.at(row);
-            group.skins.append({ record.folder, record.name, record.size, record.year() });
-        }
-        groups.append(std::move(group));
-    }
+    for (CollectionSearch::DuplicateGroup& found : CollectionSearch::duplicates(snapshot))
+        groups.append({ found.identical, std::move(found.rows), 0 });
     return groups;
 }
 
@@ -56,9 +49,9 @@ QList<DuplicatesWindow::Group> groupsOf(const IndexSnapshot& snapshot)
 class DuplicateGroupsModel : public QAbstractListModel
 {
 public:
-    DuplicateGroupsModel(const QList<DuplicatesWindow::Group>& groups, QObject* parent)
-        : QAbstractListModel(parent)
-        , m_groups(groups)
+    explicit DuplicateGroupsModel(const DuplicatesWindow& window)
+        : QAbstractListModel(nullptr)
+        , m_window(window)
     {
     }
     void reset()
@@ -68,29 +61,30 @@ public:
     }
     int rowCount(const QModelIndex& parent = QModelIndex()) const override
     {
-        return parent.isValid() ? 0 : int(m_groups.size());
+        return parent.isValid() ? 0 : int(m_window.groups().size());
     }
     QVariant data(const QModelIndex& index, int role) const override
     {
-        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_groups.size())
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
             return {};
-        const DuplicatesWindow::Group& group = m_groups[index.row()];
+        const DuplicatesWindow::Group& group = m_window.groups()[index.row()];
         return QStringLiteral("%1 ほか %2 個\n%3")
-            .arg(group.skins.first().name)
-            .arg(group.skins.size() - 1)
+            .arg(m_window.skin(index.row(), 0).name)
+            .arg(group.rows.size() - 1)
             .arg(group.identical ? QStringLiteral("同じ内容のSkin") : QStringLiteral("見た目のよく似たSkin"));
     }
 
 private:
-    const QList<DuplicatesWindow::Group>& m_groups;
+    const DuplicatesWindow& m_window;
 };
 
 // The skins of one group, the kept one checked; the pictures read so far.
 class DuplicateSkinsModel : public QAbstractListModel
 {
 public:
-    explicit DuplicateSkinsModel(QObject* parent)
-        : QAbstractListModel(parent)
+    explicit DuplicateSkinsModel(const DuplicatesWindow& window)
+        : QAbstractListModel(nullptr)
+        , m_window(window)
         , m_blank(pictureSize)
     {
         m_blank.fill(Qt::transparent);
@@ -98,10 +92,11 @@ public:
         painter.setPen(QColor(0xa0, 0xa0, 0xa0));
         painter.drawRect(QRect(QPoint(0, 0), pictureSize - QSize(1, 1)));
     }
-    void show(DuplicatesWindow::Group* group)
+    void show(int group, int* kept)
     {
         beginResetModel();
         m_group = group;
+        m_kept = kept;
         m_pictures.clear();
         endResetModel();
     }
@@ -119,7 +114,7 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override
     {
-        return parent.isValid() || !m_group ? 0 : int(m_group->skins.size());
+        return parent.isValid() || !m_kept ? 0 : int(m_window.groups()[m_group].rows.size());
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override
     {
@@ -129,16 +124,17 @@ public:
     {
         if (!index.isValid() || index.row() >= rowCount())
             return {};
-        const DuplicatesWindow::Skin& skin = m_group->skins[index.row()];
         switch (role) {
-        case Qt::DisplayRole:
+        case Qt::DisplayRole: {
+            const DuplicatesWindow::Skin skin = m_window.skin(m_group, index.row());
             return QStringLiteral("%1\n%2\n%3　%4")
                 .arg(skin.name, skin.folder, sizeText(skin.size),
                     skin.year > 0 ? QStringLiteral("%1年").arg(skin.year) : QStringLiteral("年不明"));
+        }
         case Qt::DecorationRole:
             return m_pictures.value(index.row(), m_blank);
         case Qt::CheckStateRole:
-            return index.row() == m_group->kept ? Qt::Checked : Qt::Unchecked;
+            return index.row() == *m_kept ? Qt::Checked : Qt::Unchecked;
         case Qt::ToolTipRole:
             return QStringLiteral("チェックしたSkinを残します");
         default:
@@ -151,14 +147,16 @@ public:
         if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= rowCount()
             || value.value<Qt::CheckState>() != Qt::Checked)
             return false;
-        const int before = std::exchange(m_group->kept, index.row());
+        const int before = std::exchange(*m_kept, index.row());
         emit dataChanged(this->index(before), this->index(before), { Qt::CheckStateRole });
         emit dataChanged(index, index, { Qt::CheckStateRole });
         return true;
     }
 
 private:
-    DuplicatesWindow::Group* m_group = nullptr;
+    const DuplicatesWindow& m_window;
+    int m_group = -1;
+    int* m_kept = nullptr; // null: no group shown
     QHash<int, QPixmap> m_pictures;
     QPixmap m_blank;
 };
@@ -184,7 +182,8 @@ DuplicatesWindow::DuplicatesWindow(SkinIndex* index, QWidget* parent)
     groupList->setObjectName(QStringLiteral("Duplicates_Groups"));
     groupList->setUniformItemSizes(true);
     groupList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_groupModel = new DuplicateGroupsModel(m_groups, this);
+    m_groupModel = new DuplicateGroupsModel(*this);
+    m_groupModel->setParent(this);
     groupList->setModel(m_groupModel);
     skinList = new QListView(split);
     skinList->setObjectName(QStringLiteral("Duplicates_Skins"));
@@ -192,7 +191,8 @@ DuplicatesWindow::DuplicatesWindow(SkinIndex* index, QWidget* parent)
     skinList->setIconSize(pictureSize);
     skinList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     skinList->setSpacing(2);
-    m_skinModel = new DuplicateSkinsModel(this);
+    m_skinModel = new DuplicateSkinsModel(*this);
+    m_skinModel->setParent(this);
     skinList->setModel(m_skinModel);
     split->setStretchFactor(1, 1);
     split->setSizes({ 200, 400 });
@@ -235,11 +235,18 @@ DuplicatesWindow::DuplicatesWindow(SkinIndex* index, QWidget* parent)
 
 DuplicatesWindow::~DuplicatesWindow() = default;
 
+DuplicatesWindow::Skin DuplicatesWindow::skin(int group, int i) const
+{
+    const SkinRecord& record = m_snapshot->at(m_groups[group].rows[i]);
+    return { record.folder, record.name, record.size, record.year() };
+}
+
 void DuplicatesWindow::refresh()
 {
     {
         const Hourglass hourglass;
-        m_groups = groupsOf(*m_index->snapshot());
+        m_snapshot = m_index->snapshot();
+        m_groups = groupsOf(*m_snapshot);
     }
     showGroups(0);
 }
@@ -260,7 +267,7 @@ void DuplicatesWindow::showGroups(int current)
 {
     qsizetype skins = 0;
     for (const Group& group : std::as_const(m_groups))
-        skins += group.skins.size();
+        skins += group.rows.size();
     QString text = m_groups.isEmpty()
         ? QStringLiteral("同じSkinも、見た目のよく似たSkinも見つかりませんでした。")
         : QStringLiteral("%1 組、%2 個のSkinが見つかりました。組ごとに残すSkinをチェックしてください。")
@@ -271,7 +278,7 @@ void DuplicatesWindow::showGroups(int current)
         text += QStringLiteral("\n索引を作成中のため、まだ見つかっていないSkinがあります。");
     summary->setText(text);
 
-    m_skinModel->show(nullptr);
+    m_skinModel->show(-1, nullptr);
     m_groupModel->reset();
     current = std::min(current, int(m_groups.size()) - 1);
     if (current >= 0)
@@ -285,7 +292,7 @@ void DuplicatesWindow::showGroup(int group)
     m_jobs->cancel();
     m_reading.clear();
     const bool shown = group >= 0 && group < m_groups.size();
-    m_skinModel->show(shown ? &m_groups[group] : nullptr);
+    m_skinModel->show(group, shown ? &m_groups[group].kept : nullptr);
     trashButton->setEnabled(shown);
     if (shown)
         skinList->scrollToTop();
@@ -319,7 +326,7 @@ void DuplicatesWindow::readPicturesInSight()
     m_reading = wanted;
     QList<PictureJobs::Read> reads;
     for (const int row : std::as_const(wanted)) {
-        const Skin& skin = m_groups[group].skins[row];
+        const Skin skin = this->skin(group, row);
         reads.append([load = loadPicture, path = skin.folder + skin.name, ratio = devicePixelRatioF()] {
             return PreviewImage::stretchedImage(load(path), pictureSize, ratio);
         });
@@ -332,25 +339,25 @@ void DuplicatesWindow::trashOthers(int group)
     if (group < 0 || group >= m_groups.size())
         return;
     const int kept = m_groups[group].kept;
-    const QList<Skin> skins = m_groups[group].skins;
-    if (kept < 0 || kept >= skins.size())
+    const QList<int> rows = m_groups[group].rows;
+    if (kept < 0 || kept >= rows.size())
         return;
     Messages::Box ask;
     ask.icon = Messages::Icon::Warning;
     ask.parent = this;
     ask.buttons = QMessageBox::Yes | QMessageBox::No;
     ask.text = QStringLiteral("「%1」を残し、ほかの %2 個のSkinをごみ箱へ移します。よろしいですか？")
-                   .arg(skins[kept].name)
-                   .arg(skins.size() - 1);
+                   .arg(skin(group, kept).name)
+                   .arg(rows.size() - 1);
     if (Messages::show(ask) != QMessageBox::Yes)
         return;
 
-    QList<Skin> left { skins[kept] };
+    QList<int> left { rows[kept] };
     QStringList failures;
     QStringList folders;
     QList<UndoHistory::Change> trashed;
-    for (int i = 0; i < skins.size(); ++i) {
-        const Skin& skin = skins[i];
+    for (int i = 0; i < rows.size(); ++i) {
+        const Skin skin = this->skin(group, i);
         if (i == kept)
             continue;
         // What the index saw may have been renamed or replaced since: only a skin still
@@ -361,7 +368,7 @@ void DuplicatesWindow::trashOthers(int group)
             : RunError::fromNumber(Error::FileNotFound);
         if (error) {
             failures.append(Messages::concerning(skin.folder + skin.name, error.description));
-            left.append(skin);
+            left.append(rows[i]);
             continue;
         }
         trashed.append({ UndoHistory::Change::Type::Trashed, skin.folder + skin.name, inTrash });

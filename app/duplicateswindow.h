@@ -8,9 +8,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class DuplicateGroupsModel;
 class DuplicateSkinsModel;
+class IndexSnapshot;
 class PictureJobs;
 class QAction;
 class QLabel;
@@ -39,7 +41,7 @@ public:
     struct Group
     {
         bool identical = false;
-        QList<Skin> skins;
+        QList<int> rows; // into the snapshot asked
         int kept = 0; // the skin marked 「残す」
     };
 
@@ -49,6 +51,7 @@ public:
     // Asks the index again and shows what it finds.
     void refresh();
     const QList<Group>& groups() const { return m_groups; }
+    Skin skin(int group, int i) const;
     QLabel* summary = nullptr;
     QListView* groupList = nullptr;
     QListView* skinList = nullptr; // of the current group; the checked one is kept
@@ -79,6 +82,7 @@ private:
     void readPicturesInSight();
 
     SkinIndex* m_index;
+    std::shared_ptr<const IndexSnapshot> m_snapshot; // whose rows the groups hold
     QList<Group> m_groups;
     DuplicateGroupsModel* m_groupModel = nullptr;
     DuplicateSkinsModel* m_skinModel = nullptr;

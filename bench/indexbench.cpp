@@ -2,6 +2,7 @@
 #include "bench/indexbench.h"
 
 #include "app/frmmain.h"
+#include "bench/searchbench.h"
 #include "index/indexqueries.h"
 #include "index/skinindex.h"
 #include "skins/pagestate.h"
@@ -380,6 +381,24 @@ QList<Measure> measure(const QList<Set>& sets, const QString& cache, const QStri
         query(QStringLiteral("the 100 skins whose pictures are nearest one skin's"), [&] { IndexQueries::nearestPictures(snap, 0, 100); });
         query(QStringLiteral("the 100 skins whose main colours are nearest a colour"),
             [&] { IndexQueries::nearestColours(snap, QColor(0, 128, 128), 100); });
+
+        const SearchBench::Indexed windows = SearchBench::measureIndexed(index, set.folder, names, samples);
+        check(windows.ok, "the windows on the index show every skin oldest first, and the groups");
+        auto windowRow = [&](const QString& what, const SearchBench::Times& t, bool target) {
+            const Time time { t.wall, t.cpu };
+            rows << row(what, snap.size(), time, {}, target ? QStringLiteral("< 16 ms") : QString(), t.cpu < 16);
+        };
+        windowRow(QStringLiteral("Search window: 年順 clicked, every skin ordered by year, listed and painted"),
+            windows.yearOrder, true);
+        windowRow(QStringLiteral("Search window: 年順 clicked the first time after the index came (the snapshot's names "
+                                 "folded and sorted first)"),
+            windows.firstYearOrder, true);
+        windowRow(QStringLiteral("「重複を探す」 asked: %1 groups found, listed, the first group's skins listed and painted")
+                      .arg(windows.groups),
+            windows.duplicates, true);
+        windowRow(QStringLiteral("「重複を探す」 as above until the pictures in sight are read and painted (CPU time of "
+                                 "the whole process)"),
+            windows.duplicatesPictures, false);
     }
     return rows;
 }

@@ -48,6 +48,39 @@ void radixSort(std::vector<Keyed>& items, int bits)
     }
 }
 
+// The distinct 64-bit keys seen, each given a label in the order first seen: open
+// addressing, so that grouping is one pass in row order rather than a sort.
+class Labels
+{
+public:
+    explicit Labels(size_t most)
+        : m_slots(std::bit_ceil(std::max<size_t>(16, most * 2)), -1)
+        , m_shift(64 - std::countr_zero(m_slots.size()))
+    {
+    }
+    // key's label; same(label) tells whether a key alike in these 64 bits is the same.
+    // A new label is count() - 1 on return.
+    template<class Same> int of(quint64 key, Same same)
+    {
+        size_t at = size_t((key * 0x9e3779b97f4a7c15ull) >> m_shift);
+        for (; m_slots[at] >= 0; at = (at + 1) & (m_slots.size() - 1)) {
+            const int label = m_slots[at];
+            if (m_keys[size_t(label)] == key && same(label))
+                return label;
+        }
+        m_slots[at] = int(m_keys.size());
+        m_keys.push_back(key);
+        return m_slots[at];
+    }
+    int count() const { return int(m_keys.size()); }
+    quint64 key(int label) const { return m_keys[size_t(label)]; }
+
+private:
+    std::vector<int> m_slots;
+    int m_shift;
+    std::vector<quint64> m_keys;
+};
+
 // Groups of labelled rows (label -1: none), each in row order, groups by their first row.
 QList<QList<int>> groupsOfLabels(const std::vector<int>& labels, int labelCount)
 {
@@ -175,41 +208,29 @@ void orderByYear(const IndexSnapshot& snapshot, QList<int>& rows, Qt::SortOrder 
 QList<QList<int>> identicalGroups(const IndexSnapshot& snapshot)
 {
     const std::vector<SkinRecord>& records = snapshot.records();
-    std::vector<Keyed> keyed;
-    keyed.reserve(records.size());
+    Labels labels(records.size());
+    std::vector<int> first; // row of each label
+    std::vector<int> count;
+    std::vector<int> labelOf(records.size(), -1);
     for (int row = 0; row < int(records.size()); ++row) {
-        if (hasContent(records[size_t(row)])) {
-            quint64 prefix;
-            std::memcpy(&prefix, records[size_t(row)].contentHash.data(), sizeof prefix);
-            keyed.push_back({ prefix, row });
+        const auto& hash = records[size_t(row)].contentHash;
+        if (!hasContent(records[size_t(row)]))
+            continue;
+        quint64 prefix;
+        std::memcpy(&prefix, hash.data(), sizeof prefix);
+        const int label = labels.of(prefix, [&](int label) { return records[size_t(first[size_t(label)])].contentHash == hash; });
+        if (label == int(first.size())) {
+            first.push_back(row);
+            count.push_back(0);
         }
+        ++count[size_t(label)];
+        labelOf[size_t(row)] = label;
     }
-    radixSort(keyed, 64);
-    auto hashOf = [&](const Keyed& item) { return records[size_t(item.row)].contentHash; };
-    std::vector<int> labels(records.size(), -1);
-    int labelCount = 0;
-    for (size_t i = 0; i < keyed.size();) {
-        size_t end = i + 1;
-        while (end < keyed.size() && keyed[end].key == keyed[i].key)
-            ++end;
-        // Hashes that begin alike but differ further on: sorted whole, in row order still.
-        if (end - i > 1 && std::any_of(keyed.begin() + qsizetype(i) + 1, keyed.begin() + qsizetype(end), [&](const Keyed& k) {
-                return hashOf(k) != hashOf(keyed[i]);
-            }))
-            std::stable_sort(keyed.begin() + qsizetype(i), keyed.begin() + qsizetype(end),
-                [&](const Keyed& a, const Keyed& b) { return hashOf(a) < hashOf(b); });
-        for (size_t same = i; same < end; i = same) {
-            while (same < end && hashOf(keyed[same]) == hashOf(keyed[i]))
-                ++same;
-            if (same - i > 1) {
-                for (size_t k = i; k < same; ++k)
-                    labels[size_t(keyed[k].row)] = labelCount;
-                ++labelCount;
-            }
-        }
-        i = end;
+    for (int& label : labelOf) {
+        if (label >= 0 && count[size_t(label)] < 2)
+            label = -1;
     }
-    return groupsOfLabels(labels, labelCount);
+    return groupsOfLabels(labelOf, labels.count());
 }
 
 bool sameLook(QByteArrayView a, QByteArrayView b)
@@ -232,79 +253,69 @@ QList<QList<int>> lookAlikeGroups(const IndexSnapshot& snapshot, int maxDistance
     // looks that differ; each part is then one candidate against the other hashes.
     struct Part
     {
-        quint64 hash;
         int row; // the first, against which the others were confirmed
+        int next; // the next part of the same hash, or -1
     };
     const std::vector<SkinRecord>& records = snapshot.records();
-    std::vector<Keyed> rows;
-    for (int row = 0; row < int(records.size()); ++row) {
-        if (hasContent(records[size_t(row)]))
-            rows.push_back({ records[size_t(row)].lookHash, row });
-    }
-    radixSort(rows, 64);
+    Labels hashes(records.size()); // a label per distinct hash
+    std::vector<int> firstPart; // of each hash; the others follow through next
     std::vector<Part> parts;
     std::vector<int> partOf(records.size(), -1);
-    for (size_t i = 0; i < rows.size();) {
-        const quint64 hash = rows[i].key;
-        const size_t first = parts.size();
-        size_t end = i;
-        for (; end < rows.size() && rows[end].key == hash; ++end) {
-            const int row = rows[end].row;
-            size_t p = first;
-            while (p < parts.size() && !sameLook(snapshot.thumbnail(parts[p].row), snapshot.thumbnail(row)))
-                ++p;
-            if (p == parts.size())
-                parts.push_back({ hash, row });
-            partOf[size_t(row)] = int(p);
+    for (int row = 0; row < int(records.size()); ++row) {
+        if (!hasContent(records[size_t(row)]))
+            continue;
+        const quint64 hash = records[size_t(row)].lookHash;
+        const int label = hashes.of(hash, [](int) { return true; });
+        if (label == int(firstPart.size()))
+            firstPart.push_back(-1);
+        int p = firstPart[size_t(label)], last = -1;
+        for (; p >= 0 && !sameLook(snapshot.thumbnail(parts[size_t(p)].row), snapshot.thumbnail(row)); p = parts[size_t(p)].next)
+            last = p;
+        if (p < 0) {
+            p = int(parts.size());
+            parts.push_back({ row, -1 });
+            (last >= 0 ? parts[size_t(last)].next : firstPart[size_t(label)]) = p;
         }
-        i = end;
+        partOf[size_t(row)] = p;
     }
 
     // Hashes within 7 bits share a 16-bit quarter to within one bit: each quarter's value
-    // and its sixteen neighbours are looked up, in a table of the hashes by each quarter
-    // (one entry per hash; its other parts follow it).
+    // and its sixteen neighbours are looked up, in a table of the hashes by each quarter.
     const int distance = std::clamp(maxDistance, 0, 7);
-    auto firstOfHash = [&](int p) { return p == 0 || parts[size_t(p)].hash != parts[size_t(p - 1)].hash; };
     auto quarterOf = [](quint64 hash, int q) { return quint16(hash >> (16 * q)); };
     struct Quarter
     {
         std::vector<int> start = std::vector<int>(0x10001, 0);
-        std::vector<int> parts;
+        std::vector<int> hashes;
     };
     std::array<Quarter, 4> quarters;
     for (int q = 0; q < 4; ++q) {
         Quarter& quarter = quarters[size_t(q)];
-        for (int p = 0; p < int(parts.size()); ++p) {
-            if (firstOfHash(p))
-                ++quarter.start[size_t(quarterOf(parts[size_t(p)].hash, q)) + 1];
-        }
+        for (int h = 0; h < hashes.count(); ++h)
+            ++quarter.start[size_t(quarterOf(hashes.key(h), q)) + 1];
         std::partial_sum(quarter.start.begin(), quarter.start.end(), quarter.start.begin());
-        quarter.parts.resize(size_t(quarter.start.back()));
+        quarter.hashes.resize(size_t(hashes.count()));
         std::vector<int> next(quarter.start.begin(), quarter.start.end() - 1);
-        for (int p = 0; p < int(parts.size()); ++p) {
-            if (firstOfHash(p))
-                quarter.parts[size_t(next[quarterOf(parts[size_t(p)].hash, q)]++)] = p;
-        }
+        for (int h = 0; h < hashes.count(); ++h)
+            quarter.hashes[size_t(next[quarterOf(hashes.key(h), q)]++)] = h;
     }
     Sets sets(int(parts.size()));
-    auto partsOfHash = [&](int first, auto use) {
-        for (int p = first; p < int(parts.size()) && parts[size_t(p)].hash == parts[size_t(first)].hash; ++p)
+    auto partsOfHash = [&](int h, auto use) {
+        for (int p = firstPart[size_t(h)]; p >= 0; p = parts[size_t(p)].next)
             use(p);
     };
-    for (int p = 0; p < int(parts.size()); ++p) {
-        if (!firstOfHash(p))
-            continue;
-        const quint64 hash = parts[size_t(p)].hash;
+    for (int h = 0; h < hashes.count(); ++h) {
+        const quint64 hash = hashes.key(h);
         for (int q = 0; q < 4; ++q) {
             const Quarter& quarter = quarters[size_t(q)];
             const quint16 value = quarterOf(hash, q);
             for (int flip = -1; flip < 16; ++flip) {
                 const quint16 probe = flip < 0 ? value : quint16(value ^ (1u << flip));
                 for (int at = quarter.start[probe]; at < quarter.start[size_t(probe) + 1]; ++at) {
-                    const int other = quarter.parts[size_t(at)];
-                    if (other <= p || LookFeatures::distance(hash, parts[size_t(other)].hash) > distance)
+                    const int other = quarter.hashes[size_t(at)];
+                    if (other <= h || LookFeatures::distance(hash, hashes.key(other)) > distance)
                         continue;
-                    partsOfHash(p, [&](int a) {
+                    partsOfHash(h, [&](int a) {
                         partsOfHash(other, [&](int b) {
                             if (sets.find(a) != sets.find(b)
                                 && sameLook(snapshot.thumbnail(parts[size_t(a)].row), snapshot.thumbnail(parts[size_t(b)].row)))
