@@ -14,6 +14,7 @@
 #include <QAbstractListModel>
 #include <QAction>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -23,6 +24,9 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include <algorithm>
 #include <bit>
-#include <limits>
-#include <utility>
 #include <cstring>
+#include <limits>
 #include <numeric>
+#include <utility>
 
 namespace IndexQueries {
 
