@@ -372,6 +372,11 @@ void SearchWindow::prepareAhead()
 
 void SearchWindow::takePrepared()
 {
+    // A question that could not wait took it already, and was answered with it.
+    if (!m_preparingFor) {
+        prepareAhead();
+        return;
+    }
     if (m_preparing->future().resultCount() > 0)
         m_prepared = m_preparing->result();
     m_preparingFor.reset();
@@ -457,6 +462,7 @@ void SearchWindow::prepare()
     if (m_preparingFor == m_index->snapshot()) {
         m_preparing->waitForFinished();
         m_prepared = m_preparing->result();
+        m_preparingFor.reset();
         return;
     }
     m_prepared = CollectionSearch::Prepared(m_index->snapshot());

@@ -48,6 +48,19 @@ void radixSort(std::vector<Keyed>& items, int bits)
     }
 }
 
+// keyed cut to its first count by key, then row: rows come in ascending order, so a
+// stable sort keeps ties so. A partial sort when few are asked, else one of them all.
+void firstByKey(std::vector<Keyed>& keyed, size_t count, int bits)
+{
+    count = std::min(count, keyed.size());
+    if (count * 8 < keyed.size())
+        std::partial_sort(keyed.begin(), keyed.begin() + qsizetype(count), keyed.end(),
+            [](const Keyed& a, const Keyed& b) { return a.key != b.key ? a.key < b.key : a.row < b.row; });
+    else
+        radixSort(keyed, bits);
+    keyed.resize(count);
+}
+
 // The distinct 64-bit keys seen, each given a label in the order first seen: open
 // addressing, so that grouping is one pass in row order rather than a sort.
 class Labels
@@ -345,16 +358,16 @@ QList<Nearest> nearestPictures(const IndexSnapshot& snapshot, int row, int count
     if (row < 0 || row >= snapshot.size() || count <= 0)
         return nearest;
     const quint64 hash = snapshot.at(row).lookHash;
-    std::vector<std::pair<int, int>> all; // distance, row
+    std::vector<Keyed> all; // by distance
     all.reserve(size_t(snapshot.size()));
     for (int other = 0; other < snapshot.size(); ++other) {
         if (other != row && hasContent(snapshot.at(other)))
-            all.emplace_back(LookFeatures::distance(hash, snapshot.at(other).lookHash), other);
+            all.push_back({ quint64(LookFeatures::distance(hash, snapshot.at(other).lookHash)), other });
     }
-    const size_t n = std::min(all.size(), size_t(count));
-    std::partial_sort(all.begin(), all.begin() + qsizetype(n), all.end());
-    for (size_t i = 0; i < n; ++i)
-        nearest.append({ all[i].second, double(all[i].first) });
+    firstByKey(all, size_t(count), 7);
+    nearest.reserve(qsizetype(all.size()));
+    for (const Keyed& near : all)
+        nearest.append({ near.row, double(near.key) });
     return nearest;
 }
 
@@ -366,7 +379,7 @@ QList<Nearest> nearestColours(const IndexSnapshot& snapshot, QColor colour, int 
     const LookFeatures::Lab wanted = LookFeatures::lab(colour.rgb());
     // A colour that covers little of the picture counts as farther: up to this much.
     constexpr float smallSharePenalty = 25.0f;
-    std::vector<std::pair<float, int>> all;
+    std::vector<Keyed> all; // by the bits of the distance, which order as the distances do, none being negative
     all.reserve(size_t(snapshot.size()));
     for (int row = 0; row < snapshot.size(); ++row) {
         const SkinRecord& record = snapshot.at(row);
@@ -380,12 +393,12 @@ QList<Nearest> nearestColours(const IndexSnapshot& snapshot, QColor colour, int 
                 best = d;
         }
         if (best >= 0)
-            all.emplace_back(best, row);
+            all.push_back({ std::bit_cast<quint32>(best), row });
     }
-    const size_t n = std::min(all.size(), size_t(count));
-    std::partial_sort(all.begin(), all.begin() + qsizetype(n), all.end());
-    for (size_t i = 0; i < n; ++i)
-        nearest.append({ all[i].second, double(all[i].first) });
+    firstByKey(all, size_t(count), 32);
+    nearest.reserve(qsizetype(all.size()));
+    for (const Keyed& near : all)
+        nearest.append({ near.row, double(std::bit_cast<float>(quint32(near.key))) });
     return nearest;
 }
 
