@@ -103,28 +103,3 @@ QList<int> rowsOf(const QList<IndexQueries::Nearest>& nearest)
 }
 
 } // namespace CollectionSearch
-
-namespace CollectionSearch {
-
-QList<DuplicateGroup> duplicates(const IndexSnapshot& snapshot)
-{
-    QList<DuplicateGroup> groups;
-    std::vector<bool> grouped(size_t(snapshot.size()), false);
-    for (const QList<int>& rows : IndexQueries::lookAlikeGroups(snapshot)) {
-        const auto& first = snapshot.at(rows.first()).contentHash;
-        const bool identical = std::all_of(rows.cbegin(), rows.cend(), [&](int row) {
-            return snapshot.at(row).contentHash == first;
-        });
-        for (const int row : rows)
-            grouped[size_t(row)] = true;
-        groups.append({ identical, rows });
-    }
-    // Skins without a picture to compare still have their content.
-    for (const QList<int>& rows : IndexQueries::identicalGroups(snapshot)) {
-        if (std::none_of(rows.cbegin(), rows.cend(), [&](int row) { return grouped[size_t(row)]; }))
-            groups.append({ true, rows });
-    }
-    return groups;
-}
-
-} // namespace CollectionSearch

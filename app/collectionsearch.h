@@ -5,7 +5,6 @@
 #include "index/skinrecord.h"
 
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -66,18 +65,5 @@ QList<Hit> find(const Prepared& prepared, const Query& query, const QList<int>* 
 
 // The rows of nearest, in their order.
 QList<int> rowsOf(const QList<IndexQueries::Nearest>& nearest);
-
-} // namespace CollectionSearch
-
-namespace CollectionSearch {
-
-struct DuplicateGroup
-{
-    bool identical = false; // every skin of it the same content; else look-alikes
-    QList<int> rows;
-};
-// The identical and look-alike groups of the snapshot: look-alike groups, each marked
-// identical when its skins share one content, and identical skins no picture joined.
-QList<DuplicateGroup> duplicates(const IndexSnapshot& snapshot);
 
 } // namespace CollectionSearch

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/duplicateswindow.h"
 
-#include "app/collectionsearch.h"
 #include "app/hourglass.h"
 #include "app/picturejobs.h"
 #include "dialogs/messages.h"
 #include "index/skinindex.h"
+#include "index/skinrecord.h"
 #include "ops/filecommands.h"
 #include "ops/undohistory.h"
 #include "skins/previewimage.h"
@@ -42,8 +42,9 @@ QString sizeText(qint64 size)
 QList<DuplicatesWindow::Group> groupsOf(const IndexSnapshot& snapshot)
 {
     QList<DuplicatesWindow::Group> groups;
-    for (CollectionSearch::DuplicateGroup& found : CollectionSearch::duplicates(snapshot))
-        groups.append({ found.identical, std::move(found.rows), 0 });
+    groups.reserve(snapshot.duplicates().size());
+    for (const DuplicateGroup& found : snapshot.duplicates())
+        groups.append({ found.identical, found.rows, 0 });
     return groups;
 }
 

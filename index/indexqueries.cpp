@@ -352,6 +352,25 @@ QList<QList<int>> lookAlikeGroups(const IndexSnapshot& snapshot, int maxDistance
     return groupsOfLabels(partOf, int(parts.size()));
 }
 
+QList<DuplicateGroup> duplicateGroups(const IndexSnapshot& snapshot)
+{
+    QList<DuplicateGroup> groups;
+    std::vector<bool> grouped(size_t(snapshot.size()), false);
+    for (QList<int>& rows : lookAlikeGroups(snapshot)) {
+        const auto& first = snapshot.at(rows.first()).contentHash;
+        const bool identical
+            = std::all_of(rows.cbegin(), rows.cend(), [&](int row) { return snapshot.at(row).contentHash == first; });
+        for (const int row : std::as_const(rows))
+            grouped[size_t(row)] = true;
+        groups.append({ identical, std::move(rows) });
+    }
+    for (QList<int>& rows : identicalGroups(snapshot)) {
+        if (std::none_of(rows.cbegin(), rows.cend(), [&](int row) { return grouped[size_t(row)]; }))
+            groups.append({ true, std::move(rows) });
+    }
+    return groups;
+}
+
 QList<Nearest> nearestPictures(const IndexSnapshot& snapshot, int row, int count)
 {
     QList<Nearest> nearest;

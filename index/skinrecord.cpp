@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "index/skinrecord.h"
 
+#include "index/indexqueries.h"
 #include "index/lookfeatures.h"
 
 #include <QDate>
@@ -40,6 +41,7 @@ IndexSnapshot::IndexSnapshot(std::vector<SkinRecord> records, QByteArray thumbna
         m_rowOfPath.insert(pathKey(m_records[size_t(row)].folder, m_records[size_t(row)].name), row);
         m_rowOfId.insert(m_records[size_t(row)].id, row);
     }
+    m_duplicates = IndexQueries::duplicateGroups(*this);
 }
 
 int IndexSnapshot::rowOf(const QString& folder, const QString& name) const

@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QColor>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -58,6 +59,13 @@ struct SkinRecord
     int year() const; // of skinDate, UTC; 0 when unknown
 };
 
+// Skins alike: the same content Winamp reads, or looks within a small distance.
+struct DuplicateGroup
+{
+    bool identical = false; // every skin of it the same content; else look-alikes
+    QList<int> rows;
+};
+
 // The index as read at one moment: every skin of the registered folders, and a connection
 // to the file for the full-text search. Handed out whole and never changed: a newer index
 // comes as a new snapshot.
@@ -81,6 +89,9 @@ public:
     }
     // The row's main colours in CIE L*a*b*: colourCount times L, a, b.
     const float* colourLab(int row) const { return m_colourLab.data() + size_t(row) * SkinRecord::colourCount * 3; }
+    // The groups of duplicates, made once with the snapshot on the thread that reads it,
+    // so that asking for them costs the window nothing.
+    const QList<DuplicateGroup>& duplicates() const { return m_duplicates; }
     // A read-only connection to the index file, or null (an empty snapshot).
     sqlite3* reader() const { return m_reader.get(); }
 
@@ -90,5 +101,6 @@ private:
     std::vector<float> m_colourLab; // made once here, not on every colour query
     QMultiHash<size_t, int> m_rowOfPath; // by a hash of folder and name: no copy of either
     QHash<qint64, int> m_rowOfId;
+    QList<DuplicateGroup> m_duplicates;
     std::shared_ptr<sqlite3> m_reader;
 };
