@@ -3,6 +3,8 @@
 
 #include "skins/skinsearch.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <vector>
 
@@ -13,8 +15,19 @@ Prepared::Prepared(std::shared_ptr<const IndexSnapshot> snapshot)
 {
     const int count = m_snapshot->size();
     m_folded.reserve(count);
-    for (const SkinRecord& record : m_snapshot->records())
+    m_folderOf.reserve(size_t(count));
+    QHash<QString, int> folders;
+    for (const SkinRecord& record : m_snapshot->records()) {
         m_folded.append(SkinSearch::fold(record.name));
+        const auto known = folders.constFind(record.folder);
+        if (known != folders.cend()) {
+            m_folderOf.push_back(known.value());
+            continue;
+        }
+        m_folderOf.push_back(int(m_folders.size()));
+        folders.insert(record.folder, int(m_folders.size()));
+        m_folders.append(record.folder);
+    }
     m_byName = SkinSearch::allRows(count);
     // As the skin list sorts: case-blind by name, then by folder.
     std::stable_sort(m_byName.begin(), m_byName.end(), [this](int a, int b) {
@@ -58,18 +71,23 @@ QList<Hit> find(const Prepared& prepared, const Query& query, const QList<int>* 
         for (const int row : IndexQueries::readmeMatches(snapshot, query.typed))
             readme[size_t(row)] = true;
     }
-    const QSet<QString> folders(query.folders.cbegin(), query.folders.cend());
-    // Few skins hold any given flag: the cheap tests first.
+    std::vector<bool> searched(size_t(prepared.folders().size()), false);
+    for (const QString& folder : query.folders) {
+        const qsizetype at = prepared.folders().indexOf(folder);
+        if (at >= 0)
+            searched[size_t(at)] = true;
+    }
+    // Few skins hold any given flag: the cheap tests first; the records, which are large,
+    // only when a filter needs them.
     const bool filtering = query.filter.required || query.filter.excluded || query.filter.yearFrom
         || query.filter.yearTo;
 
     QList<Hit> hits;
     for (const int row : candidates ? *candidates : prepared.rows(query.order)) {
-        const SkinRecord& record = snapshot.at(row);
-        if (!folders.contains(record.folder) || (filtering && !IndexQueries::passes(record, query.filter)))
+        if (!searched[size_t(prepared.folderOf(row))] || (filtering && !IndexQueries::passes(snapshot.at(row), query.filter)))
             continue;
         const bool inReadme = !readme.empty() && readme[size_t(row)];
-        if (inReadme || SkinSearch::matches(prepared.folded().at(row), words))
+        if (inReadme || words.isEmpty() || SkinSearch::matches(prepared.folded().at(row), words))
             hits.append({ row, inReadme });
     }
     return hits;
@@ -82,31 +100,6 @@ QList<int> rowsOf(const QList<IndexQueries::Nearest>& nearest)
     for (const IndexQueries::Nearest& near : nearest)
         rows.append(near.row);
     return rows;
-}
-
-} // namespace CollectionSearch
-
-namespace CollectionSearch {
-
-QList<DuplicateGroup> duplicates(const IndexSnapshot& snapshot)
-{
-    QList<DuplicateGroup> groups;
-    std::vector<bool> grouped(size_t(snapshot.size()), false);
-    for (const QList<int>& rows : IndexQueries::lookAlikeGroups(snapshot)) {
-        const auto& first = snapshot.at(rows.first()).contentHash;
-        const bool identical = std::all_of(rows.cbegin(), rows.cend(), [&](int row) {
-            return snapshot.at(row).contentHash == first;
-        });
-        for (const int row : rows)
-            grouped[size_t(row)] = true;
-        groups.append({ identical, rows });
-    }
-    // Skins without a picture to compare still have their content.
-    for (const QList<int>& rows : IndexQueries::identicalGroups(snapshot)) {
-        if (std::none_of(rows.cbegin(), rows.cend(), [&](int row) { return grouped[size_t(row)]; }))
-            groups.append({ true, rows });
-    }
-    return groups;
 }
 
 } // namespace CollectionSearch

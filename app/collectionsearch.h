@@ -5,11 +5,11 @@
 #include "index/skinrecord.h"
 
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 // The search window's questions to the index: words in names and readmes, the content
 // and year filters and the orders, over the folders asked for.
@@ -43,12 +43,17 @@ public:
     const std::shared_ptr<const IndexSnapshot>& shared() const { return m_snapshot; }
     bool isEmpty() const { return !m_snapshot || m_snapshot->size() == 0; }
     const QStringList& folded() const { return m_folded; }
+    // The distinct folders of the snapshot, and the one of each row as an index into them.
+    const QStringList& folders() const { return m_folders; }
+    int folderOf(int row) const { return m_folderOf[size_t(row)]; }
     // Every row, in the order asked for; nearest has no order of its own and gives by name.
     const QList<int>& rows(Order order) const;
 
 private:
     std::shared_ptr<const IndexSnapshot> m_snapshot = std::make_shared<const IndexSnapshot>();
     QStringList m_folded;
+    QStringList m_folders;
+    std::vector<int> m_folderOf;
     QList<int> m_byName;
     mutable QList<int> m_newest;
     mutable QList<int> m_byYear;
@@ -60,18 +65,5 @@ QList<Hit> find(const Prepared& prepared, const Query& query, const QList<int>* 
 
 // The rows of nearest, in their order.
 QList<int> rowsOf(const QList<IndexQueries::Nearest>& nearest);
-
-} // namespace CollectionSearch
-
-namespace CollectionSearch {
-
-struct DuplicateGroup
-{
-    bool identical = false; // every skin of it the same content; else look-alikes
-    QList<int> rows;
-};
-// The identical and look-alike groups of the snapshot: look-alike groups, each marked
-// identical when its skins share one content, and identical skins no picture joined.
-QList<DuplicateGroup> duplicates(const IndexSnapshot& snapshot);
 
 } // namespace CollectionSearch

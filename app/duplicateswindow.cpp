@@ -1,32 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/duplicateswindow.h"
 
-#include "app/collectionsearch.h"
 #include "app/hourglass.h"
 #include "app/picturejobs.h"
 #include "dialogs/messages.h"
 #include "index/skinindex.h"
+#include "index/skinrecord.h"
 #include "ops/filecommands.h"
 #include "ops/undohistory.h"
 #include "skins/previewimage.h"
 #include "skins/winamplook.h"
 
+#include <QAbstractListModel>
 #include <QAction>
-#include <QButtonGroup>
-#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
-// A page of groups: more would make a window too heavy to scroll; the rest come when
-// these are dealt with.
-constexpr int shownGroups = 200;
 constexpr QSize pictureSize(146, 60);
 
 QString sizeText(qint64 size)
@@ -39,18 +42,129 @@ QString sizeText(qint64 size)
 QList<DuplicatesWindow::Group> groupsOf(const IndexSnapshot& snapshot)
 {
     QList<DuplicatesWindow::Group> groups;
-    for (const CollectionSearch::DuplicateGroup& found : CollectionSearch::duplicates(snapshot)) {
-        DuplicatesWindow::Group group { found.identical, {} };
-        for (const int row : found.rows) {
-            const SkinRecord& record = snapshot.at(row);
-            group.skins.append({ record.folder, record.name, record.size, record.year() });
-        }
-        groups.append(group);
-    }
+    groups.reserve(snapshot.duplicates().size());
+    for (const DuplicateGroup& found : snapshot.duplicates())
+        groups.append({ found.identical, found.rows, 0 });
     return groups;
 }
 
 } // namespace
+
+// One line per group: its first skin, how many, and of which kind.
+class DuplicateGroupsModel : public QAbstractListModel
+{
+public:
+    explicit DuplicateGroupsModel(const DuplicatesWindow& window)
+        : QAbstractListModel(nullptr)
+        , m_window(window)
+    {
+    }
+    void reset()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(m_window.groups().size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
+            return {};
+        const DuplicatesWindow::Group& group = m_window.groups()[index.row()];
+        return QStringLiteral("%1 ほか %2 個\n%3")
+            .arg(m_window.skin(index.row(), 0).name)
+            .arg(group.rows.size() - 1)
+            .arg(group.identical ? QStringLiteral("同じ内容のSkin") : QStringLiteral("見た目のよく似たSkin"));
+    }
+
+private:
+    const DuplicatesWindow& m_window;
+};
+
+// The skins of one group, the kept one checked; the pictures read so far.
+class DuplicateSkinsModel : public QAbstractListModel
+{
+public:
+    explicit DuplicateSkinsModel(const DuplicatesWindow& window)
+        : QAbstractListModel(nullptr)
+        , m_window(window)
+        , m_blank(pictureSize)
+    {
+        m_blank.fill(Qt::transparent);
+        QPainter painter(&m_blank);
+        painter.setPen(QColor(0xa0, 0xa0, 0xa0));
+        painter.drawRect(QRect(QPoint(0, 0), pictureSize - QSize(1, 1)));
+    }
+    void show(int group, int* kept)
+    {
+        beginResetModel();
+        m_group = group;
+        m_kept = kept;
+        m_pictures.clear();
+        endResetModel();
+    }
+    bool hasPicture(int row) const { return m_pictures.contains(row); }
+    void setPicture(int row, const QPixmap& picture)
+    {
+        m_pictures.insert(row, picture);
+        emit dataChanged(index(row), index(row), { Qt::DecorationRole });
+    }
+    // Pictures far out of sight are let go: a group of thousands would hold them all.
+    void keepPictures(int from, int to)
+    {
+        m_pictures.removeIf([from, to](const auto& it) { return it.key() < from || it.key() > to; });
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() || !m_kept ? 0 : int(m_window.groups()[m_group].rows.size());
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        return QAbstractListModel::flags(index) | Qt::ItemIsUserCheckable;
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount())
+            return {};
+        switch (role) {
+        case Qt::DisplayRole: {
+            const DuplicatesWindow::Skin skin = m_window.skin(m_group, index.row());
+            return QStringLiteral("%1\n%2\n%3　%4")
+                .arg(skin.name, skin.folder, sizeText(skin.size),
+                    skin.year > 0 ? QStringLiteral("%1年").arg(skin.year) : QStringLiteral("年不明"));
+        }
+        case Qt::DecorationRole:
+            return m_pictures.value(index.row(), m_blank);
+        case Qt::CheckStateRole:
+            return index.row() == *m_kept ? Qt::Checked : Qt::Unchecked;
+        case Qt::ToolTipRole:
+            return QStringLiteral("チェックしたSkinを残します");
+        default:
+            return {};
+        }
+    }
+    // One skin is kept: checking another moves the mark, as a radio button would.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override
+    {
+        if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= rowCount()
+            || value.value<Qt::CheckState>() != Qt::Checked)
+            return false;
+        const int before = std::exchange(*m_kept, index.row());
+        emit dataChanged(this->index(before), this->index(before), { Qt::CheckStateRole });
+        emit dataChanged(index, index, { Qt::CheckStateRole });
+        return true;
+    }
+
+private:
+    const DuplicatesWindow& m_window;
+    int m_group = -1;
+    int* m_kept = nullptr; // null: no group shown
+    QHash<int, QPixmap> m_pictures;
+    QPixmap m_blank;
+};
 
 DuplicatesWindow::DuplicatesWindow(SkinIndex* index, QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -68,25 +182,53 @@ DuplicatesWindow::DuplicatesWindow(SkinIndex* index, QWidget* parent)
     again->setAutoDefault(false);
     connect(again, &QPushButton::clicked, this, &DuplicatesWindow::refresh);
 
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    m_contents = new QWidget(scroll);
-    m_list = new QVBoxLayout(m_contents);
-    m_list->addStretch();
-    scroll->setWidget(m_contents);
+    auto* split = new QSplitter(this);
+    groupList = new QListView(split);
+    groupList->setObjectName(QStringLiteral("Duplicates_Groups"));
+    groupList->setUniformItemSizes(true);
+    groupList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_groupModel = new DuplicateGroupsModel(*this);
+    m_groupModel->setParent(this);
+    groupList->setModel(m_groupModel);
+    skinList = new QListView(split);
+    skinList->setObjectName(QStringLiteral("Duplicates_Skins"));
+    skinList->setUniformItemSizes(true);
+    skinList->setIconSize(pictureSize);
+    skinList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    skinList->setSpacing(2);
+    m_skinModel = new DuplicateSkinsModel(*this);
+    m_skinModel->setParent(this);
+    skinList->setModel(m_skinModel);
+    split->setStretchFactor(1, 1);
+    split->setSizes({ 200, 400 });
+    trashButton = new QPushButton(QStringLiteral("残すSkinのほかをごみ箱へ移す(&T)"), this);
+    trashButton->setObjectName(QStringLiteral("Duplicates_Trash"));
+    trashButton->setAutoDefault(false);
+    trashButton->setEnabled(false);
+    connect(trashButton, &QPushButton::clicked, this, [this] { trashOthers(groupList->currentIndex().row()); });
 
     auto* top = new QHBoxLayout;
     top->addWidget(summary, 1);
     top->addWidget(again);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(scroll);
-    resize(560, 600);
+    layout->addWidget(split, 1);
+    layout->addWidget(trashButton, 0, Qt::AlignRight);
+    resize(640, 600);
+
+    connect(groupList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex& current) { showGroup(current.row()); });
+    m_sight = new QTimer(this);
+    m_sight->setSingleShot(true);
+    m_sight->setInterval(0);
+    connect(m_sight, &QTimer::timeout, this, &DuplicatesWindow::readPicturesInSight);
+    connect(skinList->verticalScrollBar(), &QScrollBar::valueChanged, m_sight, qOverload<>(&QTimer::start));
+    skinList->viewport()->installEventFilter(this);
 
     m_jobs = new PictureJobs(this);
     connect(m_jobs, &PictureJobs::pictureReady, this, [this](int read, const QImage& picture) {
-        if (!picture.isNull() && read < m_pictures.size())
-            m_pictures[read]->setPixmap(QPixmap::fromImage(picture));
+        if (!picture.isNull() && read < m_reading.size())
+            m_skinModel->setPicture(m_reading[read], QPixmap::fromImage(picture));
     });
     // Asked while the index was being built: the answer is completed once it is; a
     // complete one is left alone, with the user's choices in it.
@@ -96,129 +238,131 @@ DuplicatesWindow::DuplicatesWindow(SkinIndex* index, QWidget* parent)
     });
 }
 
+DuplicatesWindow::~DuplicatesWindow() = default;
+
+DuplicatesWindow::Skin DuplicatesWindow::skin(int group, int i) const
+{
+    const SkinRecord& record = m_snapshot->at(m_groups[group].rows[i]);
+    return { record.folder, record.name, record.size, record.year() };
+}
+
 void DuplicatesWindow::refresh()
 {
     {
         const Hourglass hourglass;
-        m_groups = groupsOf(*m_index->snapshot());
+        m_snapshot = m_index->snapshot();
+        m_groups = groupsOf(*m_snapshot);
     }
-    showGroups();
+    showGroups(0);
 }
 
-void DuplicatesWindow::showGroups()
+bool DuplicatesWindow::picturesPending() const
 {
-    m_jobs->cancel();
-    m_pictures.clear();
-    // Later, not now: the trash button of one of them may be the caller.
-    for (const Shown& shown : std::as_const(m_shown)) {
-        shown.box->hide();
-        shown.box->deleteLater();
-    }
-    m_shown.clear();
+    return m_sight->isActive() || m_jobs->busy();
+}
 
+bool DuplicatesWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == skinList->viewport() && event->type() == QEvent::Resize)
+        m_sight->start();
+    return QWidget::eventFilter(watched, event);
+}
+
+void DuplicatesWindow::showGroups(int current)
+{
     qsizetype skins = 0;
     for (const Group& group : std::as_const(m_groups))
-        skins += group.skins.size();
+        skins += group.rows.size();
     QString text = m_groups.isEmpty()
         ? QStringLiteral("同じSkinも、見た目のよく似たSkinも見つかりませんでした。")
-        : QStringLiteral("%1 組、%2 個のSkinが見つかりました。各組で残すSkinを選んでください。")
+        : QStringLiteral("%1 組、%2 個のSkinが見つかりました。組ごとに残すSkinをチェックしてください。")
               .arg(m_groups.size())
               .arg(skins);
-    if (m_groups.size() > shownGroups)
-        text += QStringLiteral("（初めの %1 組を表示しています）").arg(shownGroups);
     m_partial = m_index->isBusy();
     if (m_partial)
         text += QStringLiteral("\n索引を作成中のため、まだ見つかっていないSkinがあります。");
     summary->setText(text);
 
+    m_skinModel->show(-1, nullptr);
+    m_groupModel->reset();
+    current = std::min(current, int(m_groups.size()) - 1);
+    if (current >= 0)
+        groupList->setCurrentIndex(m_groupModel->index(current));
+    else
+        showGroup(-1);
+}
+
+void DuplicatesWindow::showGroup(int group)
+{
+    m_jobs->cancel();
+    m_reading.clear();
+    const bool shown = group >= 0 && group < m_groups.size();
+    m_skinModel->show(group, shown ? &m_groups[group].kept : nullptr);
+    trashButton->setEnabled(shown);
+    if (shown)
+        skinList->scrollToTop();
+    m_sight->start();
+}
+
+void DuplicatesWindow::readPicturesInSight()
+{
+    const int count = m_skinModel->rowCount();
+    const int group = groupList->currentIndex().row();
+    if (count == 0 || group < 0 || group >= m_groups.size())
+        return;
+    const QModelIndex top = skinList->indexAt(QPoint(4, 4));
+    const QModelIndex bottom = skinList->indexAt(QPoint(4, skinList->viewport()->height() - 4));
+    const int first = top.isValid() ? top.row() : 0;
+    const int last = bottom.isValid() ? bottom.row() : count - 1;
+    // A screen ahead and behind is read too, so that a short scroll finds them there.
+    const int span = last - first + 1;
+    m_skinModel->keepPictures(first - 2 * span, last + 2 * span);
+    QList<int> wanted;
+    for (int row = first; row <= last; ++row)
+        wanted.append(row);
+    for (int step = 1; step <= span; ++step)
+        wanted << last + step << first - step;
+    wanted.removeIf([&](int row) { return row < 0 || row >= count || m_skinModel->hasPicture(row); });
+    // Reads under way for what is still wanted go on.
+    if (m_jobs->busy() && std::all_of(wanted.cbegin(), wanted.cend(), [this](int row) { return m_reading.contains(row); }))
+        return;
+    if (wanted.isEmpty())
+        return;
+    m_reading = wanted;
     QList<PictureJobs::Read> reads;
-    for (int i = 0; i < m_groups.size() && i < shownGroups; ++i) {
-        QWidget* box = groupBox(i);
-        m_list->insertWidget(m_list->count() - 1, box);
-        for (const Skin& skin : std::as_const(m_groups[i].skins)) {
-            reads.append([load = loadPicture, path = skin.folder + skin.name, ratio = devicePixelRatioF()] {
-                return PreviewImage::stretchedImage(load(path), pictureSize, ratio);
-            });
-        }
+    for (const int row : std::as_const(wanted)) {
+        const Skin skin = this->skin(group, row);
+        reads.append([load = loadPicture, path = skin.folder + skin.name, ratio = devicePixelRatioF()] {
+            return PreviewImage::stretchedImage(load(path), pictureSize, ratio);
+        });
     }
     m_jobs->start(std::move(reads));
 }
 
-QWidget* DuplicatesWindow::groupBox(int group)
-{
-    const Group& shown = m_groups[group];
-    auto* box = new QGroupBox(
-        shown.identical ? QStringLiteral("同じ内容のSkin") : QStringLiteral("見た目のよく似たSkin"), m_contents);
-    box->setObjectName(QStringLiteral("Duplicates_Group_%1").arg(group));
-    auto* keep = new QButtonGroup(box);
-    auto* layout = new QVBoxLayout(box);
-    for (int i = 0; i < shown.skins.size(); ++i) {
-        const Skin& skin = shown.skins[i];
-        auto* picture = new QLabel(box);
-        picture->setFixedSize(pictureSize);
-        picture->setFrameShape(QFrame::Box);
-        m_pictures.append(picture);
-        auto* about = new QLabel(box);
-        about->setTextFormat(Qt::PlainText);
-        about->setText(QStringLiteral("%1\n%2\n%3　%4")
-                           .arg(skin.name, skin.folder, sizeText(skin.size),
-                               skin.year > 0 ? QStringLiteral("%1年").arg(skin.year) : QStringLiteral("年不明")));
-        auto* radio = new QRadioButton(QStringLiteral("残す"), box);
-        radio->setChecked(i == 0);
-        keep->addButton(radio, i);
-        auto* row = new QHBoxLayout;
-        row->addWidget(picture);
-        row->addWidget(about, 1);
-        row->addWidget(radio);
-        layout->addLayout(row);
-    }
-    auto* trash = new QPushButton(QStringLiteral("残すSkinのほかをごみ箱へ移す(&T)"), box);
-    trash->setAutoDefault(false);
-    layout->addWidget(trash, 0, Qt::AlignRight);
-    connect(trash, &QPushButton::clicked, this, [this, box] {
-        for (int i = 0; i < m_shown.size(); ++i) {
-            if (m_shown[i].box == box)
-                trashOthers(i);
-        }
-    });
-    m_shown.append({ box, keep, trash });
-    return box;
-}
-
-QList<QAbstractButton*> DuplicatesWindow::keepButtons(int group) const
-{
-    return group < m_shown.size() ? m_shown[group].keep->buttons() : QList<QAbstractButton*>();
-}
-
-QPushButton* DuplicatesWindow::trashButton(int group) const
-{
-    return group < m_shown.size() ? m_shown[group].trash : nullptr;
-}
-
 void DuplicatesWindow::trashOthers(int group)
 {
-    if (group < 0 || group >= m_shown.size())
+    if (group < 0 || group >= m_groups.size())
         return;
-    const int kept = m_shown[group].keep->checkedId();
-    const QList<Skin> skins = m_groups[group].skins;
-    if (kept < 0 || kept >= skins.size())
+    const int kept = m_groups[group].kept;
+    const QList<int> rows = m_groups[group].rows;
+    if (kept < 0 || kept >= rows.size())
         return;
     Messages::Box ask;
     ask.icon = Messages::Icon::Warning;
     ask.parent = this;
     ask.buttons = QMessageBox::Yes | QMessageBox::No;
     ask.text = QStringLiteral("「%1」を残し、ほかの %2 個のSkinをごみ箱へ移します。よろしいですか？")
-                   .arg(skins[kept].name)
-                   .arg(skins.size() - 1);
+                   .arg(skin(group, kept).name)
+                   .arg(rows.size() - 1);
     if (Messages::show(ask) != QMessageBox::Yes)
         return;
 
-    QList<Skin> left { skins[kept] };
+    QList<int> left { rows[kept] };
     QStringList failures;
     QStringList folders;
     QList<UndoHistory::Change> trashed;
-    for (int i = 0; i < skins.size(); ++i) {
-        const Skin& skin = skins[i];
+    for (int i = 0; i < rows.size(); ++i) {
+        const Skin skin = this->skin(group, i);
         if (i == kept)
             continue;
         // What the index saw may have been renamed or replaced since: only a skin still
@@ -229,7 +373,7 @@ void DuplicatesWindow::trashOthers(int group)
             : RunError::fromNumber(Error::FileNotFound);
         if (error) {
             failures.append(Messages::concerning(skin.folder + skin.name, error.description));
-            left.append(skin);
+            left.append(rows[i]);
             continue;
         }
         trashed.append({ UndoHistory::Change::Type::Trashed, skin.folder + skin.name, inTrash });
@@ -239,11 +383,11 @@ void DuplicatesWindow::trashOthers(int group)
     if (left.size() < 2)
         m_groups.removeAt(group);
     else
-        m_groups[group].skins = left;
+        m_groups[group] = { m_groups[group].identical, left, 0 };
     // One step: the whole group comes back with one undo.
     if (undo && !trashed.isEmpty())
         undo->record(UndoHistory::Kind::Delete, trashed);
-    showGroups();
+    showGroups(group);
     if (!folders.isEmpty())
         emit skinsTrashed(folders);
     if (!failures.isEmpty())

@@ -18,9 +18,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPromise>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QThreadPool>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -84,6 +86,22 @@ QString SkinMatches::nameAt(int row) const
     if (row < 0 || row >= rowCount())
         return {};
     return m_indexed ? m_prepared.snapshot().at(m_hits.at(row).row).name : m_names.at(m_rows.at(row));
+}
+
+int SkinMatches::rowOf(const QString& folder, const QString& name) const
+{
+    if (m_indexed) {
+        const int wanted = m_prepared.snapshot().rowOf(folder, name);
+        const auto found = std::find_if(m_hits.cbegin(), m_hits.cend(), [wanted](const auto& hit) { return hit.row == wanted; });
+        return wanted < 0 || found == m_hits.cend() ? -1 : int(found - m_hits.cbegin());
+    }
+    if (folder != m_folder)
+        return -1;
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (m_names.at(m_rows.at(row)) == name)
+            return row;
+    }
+    return -1;
 }
 
 int SkinMatches::rowCount(const QModelIndex& parent) const
@@ -234,6 +252,8 @@ SearchWindow::SearchWindow(QWidget* parent)
     connect(matchList, &QTreeView::doubleClicked, this, &SearchWindow::chooseCurrent);
     textBox->installEventFilter(this);
     matchList->installEventFilter(this);
+    m_preparing = new QFutureWatcher<CollectionSearch::Prepared>(this);
+    connect(m_preparing, &QFutureWatcher<CollectionSearch::Prepared>::finished, this, &SearchWindow::takePrepared);
     refilter();
 }
 
@@ -323,15 +343,46 @@ void SearchWindow::setIndex(SkinIndex* index, std::function<QStringList()> regis
     m_index = index;
     m_registered = std::move(registeredFolders);
     if (m_index) {
-        connect(m_index, &SkinIndex::snapshotChanged, this, &SearchWindow::snapshotChanged);
+        connect(m_index, &SkinIndex::snapshotChanged, this, &SearchWindow::prepareAhead);
         connect(m_index, &SkinIndex::finished, this, [this] { indexNote->hide(); });
     }
-    snapshotChanged();
+    prepareAhead();
 }
 
-void SearchWindow::snapshotChanged()
+void SearchWindow::prepareAhead()
 {
-    if (isVisible() && (needsIndex() || !textBox->text().trimmed().isEmpty()))
+    if (!m_index)
+        return;
+    const std::shared_ptr<const IndexSnapshot> snapshot = m_index->snapshot();
+    // One at a time: the one under way asks again once it is done.
+    if (snapshot == m_prepared.shared() || m_preparing->isRunning())
+        return;
+    m_preparingFor = snapshot;
+    auto promise = std::make_shared<QPromise<CollectionSearch::Prepared>>();
+    m_preparing->setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, snapshot] {
+        CollectionSearch::Prepared prepared(snapshot);
+        prepared.rows(CollectionSearch::Order::year);
+        prepared.rows(CollectionSearch::Order::newest);
+        promise->addResult(std::move(prepared));
+        promise->finish();
+    });
+}
+
+void SearchWindow::takePrepared()
+{
+    // A question that could not wait took it already, and was answered with it.
+    if (!m_preparingFor) {
+        prepareAhead();
+        return;
+    }
+    if (m_preparing->future().resultCount() > 0)
+        m_prepared = m_preparing->result();
+    m_preparingFor.reset();
+    prepareAhead(); // for a snapshot that came meanwhile
+    if (m_index && m_prepared.shared() == m_index->snapshot() && isVisible()
+        && (needsIndex() || !textBox->text().trimmed().isEmpty()))
         refilter();
 }
 
@@ -408,6 +459,12 @@ void SearchWindow::prepare()
     if (!m_index || m_prepared.shared() == m_index->snapshot())
         return;
     const Hourglass hourglass;
+    if (m_preparingFor == m_index->snapshot()) {
+        m_preparing->waitForFinished();
+        m_prepared = m_preparing->result();
+        m_preparingFor.reset();
+        return;
+    }
     m_prepared = CollectionSearch::Prepared(m_index->snapshot());
 }
 
@@ -486,15 +543,7 @@ void SearchWindow::keepCurrent(const QString& folder, const QString& name)
     if (count == 0)
         return;
     // The match the user had stays current when it still matches; else the first.
-    int kept = 0;
-    if (!name.isEmpty()) {
-        for (int row = 0; row < count; ++row) {
-            if (m_model->nameAt(row) == name && m_model->folderAt(row) == folder) {
-                kept = row;
-                break;
-            }
-        }
-    }
+    const int kept = name.isEmpty() ? 0 : std::max(0, m_model->rowOf(folder, name));
     const QModelIndex index = m_model->index(kept, 0);
     matchList->setCurrentIndex(index);
     matchList->scrollTo(index);

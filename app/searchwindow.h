@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFutureWatcher>
 #include <QSet>
 #include <QWidget>
 
@@ -36,6 +37,8 @@ public:
     const QList<int>& rows() const { return m_rows; }
     QString folderAt(int row) const;
     QString nameAt(int row) const;
+    // The row showing that skin, or -1.
+    int rowOf(const QString& folder, const QString& name) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -126,7 +129,8 @@ private:
     bool needsIndex() const;
     CollectionSearch::Query query() const;
     QList<int> nearestRows() const;
-    void snapshotChanged();
+    void prepareAhead();
+    void takePrepared();
     void keepCurrent(const QString& folder, const QString& name);
     void chooseCurrent();
     const QList<int>& order();
@@ -148,5 +152,8 @@ private:
     SkinIndex* m_index = nullptr;
     std::function<QStringList()> m_registered;
     CollectionSearch::Prepared m_prepared;
+    // A newer snapshot being made ready on a worker, so that no question waits for it.
+    QFutureWatcher<CollectionSearch::Prepared>* m_preparing = nullptr;
+    std::shared_ptr<const IndexSnapshot> m_preparingFor;
     Nearest m_nearest;
 };

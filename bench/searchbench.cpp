@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bench/searchbench.h"
 
+#include "app/duplicateswindow.h"
 #include "app/searchwindow.h"
+#include "index/skinindex.h"
 #include "skins/skinscan.h"
 #include "skins/skinsearch.h"
 
@@ -10,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
+#include <QRadioButton>
 #include <QTreeView>
 
 #include <algorithm>
@@ -20,20 +23,20 @@ namespace SearchBench {
 
 namespace {
 
-double threadCpuMs()
+double cpuMs(clockid_t clock)
 {
     timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    clock_gettime(clock, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-template<class F> Times timeOf(F&& f)
+template<class F> Times timeOf(F&& f, clockid_t clock = CLOCK_THREAD_CPUTIME_ID)
 {
     QElapsedTimer wall;
-    const double cpu = threadCpuMs();
+    const double cpu = cpuMs(clock);
     wall.start();
     f();
-    return { wall.nsecsElapsed() / 1e6, threadCpuMs() - cpu };
+    return { wall.nsecsElapsed() / 1e6, cpuMs(clock) - cpu };
 }
 
 Times median(QList<Times> times)
@@ -90,6 +93,55 @@ Result measure(const QStringList& names, int runs)
     result.containsLoop = median(loop);
     result.fold = median(fold);
     result.sort = median(sort);
+    return result;
+}
+
+Indexed measureIndexed(SkinIndex& index, const QString& folder, const QStringList& names, int runs)
+{
+    Indexed result;
+    SearchWindow search(nullptr);
+    search.setSkins(folder, names);
+    search.setIndex(&index, [folder] { return QStringList { folder }; });
+    search.show();
+    QApplication::processEvents();
+    const QAbstractItemModel* matches = search.matchList->model();
+    QList<Times> year;
+    for (int i = 0; i <= runs; ++i) {
+        search.byName->click();
+        QApplication::processEvents();
+        const Times t = timeOf([&] {
+            search.byYear->click();
+            QApplication::processEvents(); // the list laid out and painted
+        });
+        (i == 0 ? result.firstYearOrder : year.emplaceBack()) = t;
+    }
+    result.yearOrder = median(year);
+    const std::shared_ptr<const IndexSnapshot> snapshot = index.snapshot();
+    auto dateAt = [&](int row) {
+        return snapshot->at(snapshot->rowOf(folder, matches->index(row, 0).data().toString())).skinDate;
+    };
+    const int last = matches->rowCount() - 1;
+    result.ok = matches->rowCount() == names.size() && last > 0 && dateAt(0) > 0 && dateAt(0) <= dateAt(last / 2);
+
+    DuplicatesWindow duplicates(&index, nullptr);
+    duplicates.show();
+    QApplication::processEvents();
+    QList<Times> shown, pictures;
+    for (int i = 0; i < runs; ++i) {
+        pictures << timeOf([&] {
+            shown << timeOf([&] {
+                duplicates.refresh();
+                QApplication::processEvents();
+            });
+            while (duplicates.picturesPending())
+                QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            QApplication::processEvents();
+        }, CLOCK_PROCESS_CPUTIME_ID);
+    }
+    result.duplicates = median(shown);
+    result.duplicatesPictures = median(pictures);
+    result.groups = int(duplicates.groups().size());
+    result.ok = result.ok && result.groups > 0 && duplicates.skinList->model()->rowCount() > 1;
     return result;
 }
 

@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+class SkinIndex;
+
 // The search window at the scale of the whole skin archive.
 namespace SearchBench {
 
@@ -23,5 +25,17 @@ struct Result
 };
 
 Result measure(const QStringList& names, int runs);
+
+// The windows on an index that is up to date with folder, whose listing is names.
+struct Indexed
+{
+    Times firstYearOrder; // 年順 clicked the first time: the snapshot made ready, ordered, listed, painted
+    Times yearOrder; // 年順 clicked again, after 名前順: ordered, listed, painted
+    Times duplicates; // 「重複を探す」 asked: the groups, both lists, the first group, painted
+    Times duplicatesPictures; // the same until the pictures in sight are read and painted, CPU of the process
+    int groups = 0;
+    bool ok = false; // the search window listed every skin, oldest first; the window showed the groups
+};
+Indexed measureIndexed(SkinIndex& index, const QString& folder, const QStringList& names, int runs);
 
 } // namespace SearchBench

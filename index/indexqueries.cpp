@@ -7,19 +7,108 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <limits>
 #include <numeric>
-#include <unordered_map>
+#include <utility>
 
 namespace IndexQueries {
 
 namespace {
 
-QList<QList<int>> sortedGroups(QList<QList<int>> groups)
+// A row with a key: sorted in compact arrays rather than through the records, which are
+// large and would be read in no order.
+struct Keyed
 {
-    for (QList<int>& group : groups)
-        std::sort(group.begin(), group.end());
-    std::sort(groups.begin(), groups.end(), [](const QList<int>& a, const QList<int>& b) { return a.first() < b.first(); });
+    quint64 key;
+    int row;
+};
+
+// Sorts by the low bits of the keys, stably: a pass per 11 bits, none where every key
+// falls in one bucket.
+void radixSort(std::vector<Keyed>& items, int bits)
+{
+    constexpr int digit = 11;
+    constexpr size_t buckets = size_t(1) << digit;
+    std::vector<Keyed> sorted(items.size());
+    std::vector<int> start(buckets);
+    for (int shift = 0; shift < bits; shift += digit) {
+        std::fill(start.begin(), start.end(), 0);
+        for (const Keyed& item : items)
+            ++start[(item.key >> shift) & (buckets - 1)];
+        if (std::find(start.cbegin(), start.cend(), int(items.size())) != start.cend())
+            continue;
+        int at = 0;
+        for (int& count : start)
+            at += std::exchange(count, at);
+        for (const Keyed& item : items)
+            sorted[size_t(start[(item.key >> shift) & (buckets - 1)]++)] = item;
+        items.swap(sorted);
+    }
+}
+
+// keyed cut to its first count by key, then row: rows come in ascending order, so a
+// stable sort keeps ties so. A partial sort when few are asked, else one of them all.
+void firstByKey(std::vector<Keyed>& keyed, size_t count, int bits)
+{
+    count = std::min(count, keyed.size());
+    if (count * 8 < keyed.size())
+        std::partial_sort(keyed.begin(), keyed.begin() + qsizetype(count), keyed.end(),
+            [](const Keyed& a, const Keyed& b) { return a.key != b.key ? a.key < b.key : a.row < b.row; });
+    else
+        radixSort(keyed, bits);
+    keyed.resize(count);
+}
+
+// The distinct 64-bit keys seen, each given a label in the order first seen: open
+// addressing, so that grouping is one pass in row order rather than a sort.
+class Labels
+{
+public:
+    explicit Labels(size_t most)
+        : m_slots(std::bit_ceil(std::max<size_t>(16, most * 2)), -1)
+        , m_shift(64 - std::countr_zero(m_slots.size()))
+    {
+    }
+    // key's label; same(label) tells whether a key alike in these 64 bits is the same.
+    // A new label is count() - 1 on return.
+    template<class Same> int of(quint64 key, Same same)
+    {
+        size_t at = size_t((key * 0x9e3779b97f4a7c15ull) >> m_shift);
+        for (; m_slots[at] >= 0; at = (at + 1) & (m_slots.size() - 1)) {
+            const int label = m_slots[at];
+            if (m_keys[size_t(label)] == key && same(label))
+                return label;
+        }
+        m_slots[at] = int(m_keys.size());
+        m_keys.push_back(key);
+        return m_slots[at];
+    }
+    int count() const { return int(m_keys.size()); }
+    quint64 key(int label) const { return m_keys[size_t(label)]; }
+
+private:
+    std::vector<int> m_slots;
+    int m_shift;
+    std::vector<quint64> m_keys;
+};
+
+// Groups of labelled rows (label -1: none), each in row order, groups by their first row.
+QList<QList<int>> groupsOfLabels(const std::vector<int>& labels, int labelCount)
+{
+    QList<QList<int>> groups;
+    std::vector<int> groupOf(size_t(labelCount), -1);
+    for (int row = 0; row < int(labels.size()); ++row) {
+        const int label = labels[size_t(row)];
+        if (label < 0)
+            continue;
+        if (groupOf[size_t(label)] < 0) {
+            groupOf[size_t(label)] = int(groups.size());
+            groups.emplaceBack();
+        }
+        groups[groupOf[size_t(label)]].append(row);
+    }
     return groups;
 }
 
@@ -107,36 +196,54 @@ QList<int> allRows(const IndexSnapshot& snapshot)
 
 void orderByYear(const IndexSnapshot& snapshot, QList<int>& rows, Qt::SortOrder order)
 {
-    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-        const qint64 da = snapshot.at(a).skinDate, db = snapshot.at(b).skinDate;
-        if ((da == 0) != (db == 0))
-            return db == 0;
-        return order == Qt::AscendingOrder ? da < db : da > db;
-    });
+    std::vector<Keyed> keyed;
+    keyed.reserve(size_t(rows.size()));
+    qint64 low = std::numeric_limits<qint64>::max(), high = std::numeric_limits<qint64>::min();
+    for (const int row : std::as_const(rows)) {
+        const qint64 date = snapshot.at(row).skinDate;
+        keyed.push_back({ quint64(date), row });
+        if (date != 0) {
+            low = std::min(low, date);
+            high = std::max(high, date);
+        }
+    }
+    // A known date as its distance from the first in the order asked, an unknown one past them all.
+    const quint64 unknown = low <= high ? quint64(high) - quint64(low) + 1 : 0;
+    for (Keyed& item : keyed) {
+        const quint64 date = item.key;
+        item.key = date == 0 ? unknown : order == Qt::AscendingOrder ? date - quint64(low) : quint64(high) - date;
+    }
+    radixSort(keyed, std::bit_width(unknown));
+    for (size_t i = 0; i < keyed.size(); ++i)
+        rows[qsizetype(i)] = keyed[i].row;
 }
 
 QList<QList<int>> identicalGroups(const IndexSnapshot& snapshot)
 {
-    std::vector<int> rows;
-    rows.reserve(size_t(snapshot.size()));
-    for (int row = 0; row < snapshot.size(); ++row) {
-        if (hasContent(snapshot.at(row)))
-            rows.push_back(row);
+    const std::vector<SkinRecord>& records = snapshot.records();
+    Labels labels(records.size());
+    std::vector<int> first; // row of each label
+    std::vector<int> count;
+    std::vector<int> labelOf(records.size(), -1);
+    for (int row = 0; row < int(records.size()); ++row) {
+        const auto& hash = records[size_t(row)].contentHash;
+        if (!hasContent(records[size_t(row)]))
+            continue;
+        quint64 prefix;
+        std::memcpy(&prefix, hash.data(), sizeof prefix);
+        const int label = labels.of(prefix, [&](int label) { return records[size_t(first[size_t(label)])].contentHash == hash; });
+        if (label == int(first.size())) {
+            first.push_back(row);
+            count.push_back(0);
+        }
+        ++count[size_t(label)];
+        labelOf[size_t(row)] = label;
     }
-    std::sort(rows.begin(), rows.end(), [&](int a, int b) {
-        const int c = std::memcmp(snapshot.at(a).contentHash.data(), snapshot.at(b).contentHash.data(), 16);
-        return c != 0 ? c < 0 : a < b;
-    });
-    QList<QList<int>> groups;
-    for (size_t i = 0; i < rows.size();) {
-        size_t end = i + 1;
-        while (end < rows.size() && snapshot.at(rows[end]).contentHash == snapshot.at(rows[i]).contentHash)
-            ++end;
-        if (end - i > 1)
-            groups.append(QList<int>(rows.begin() + qsizetype(i), rows.begin() + qsizetype(end)));
-        i = end;
+    for (int& label : labelOf) {
+        if (label >= 0 && count[size_t(label)] < 2)
+            label = -1;
     }
-    return sortedGroups(groups);
+    return groupsOfLabels(labelOf, labels.count());
 }
 
 bool sameLook(QByteArrayView a, QByteArrayView b)
@@ -159,64 +266,69 @@ QList<QList<int>> lookAlikeGroups(const IndexSnapshot& snapshot, int maxDistance
     // looks that differ; each part is then one candidate against the other hashes.
     struct Part
     {
-        quint64 hash;
         int row; // the first, against which the others were confirmed
+        int next; // the next part of the same hash, or -1
     };
-    std::vector<int> rows;
-    for (int row = 0; row < snapshot.size(); ++row) {
-        if (hasContent(snapshot.at(row)))
-            rows.push_back(row);
-    }
-    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) { return snapshot.at(a).lookHash < snapshot.at(b).lookHash; });
+    const std::vector<SkinRecord>& records = snapshot.records();
+    Labels hashes(records.size()); // a label per distinct hash
+    std::vector<int> firstPart; // of each hash; the others follow through next
     std::vector<Part> parts;
-    std::vector<int> partOf(size_t(snapshot.size()), -1);
-    for (size_t i = 0; i < rows.size();) {
-        const quint64 hash = snapshot.at(rows[i]).lookHash;
-        const size_t first = parts.size();
-        size_t end = i;
-        for (; end < rows.size() && snapshot.at(rows[end]).lookHash == hash; ++end) {
-            const int row = rows[end];
-            size_t p = first;
-            while (p < parts.size() && !sameLook(snapshot.thumbnail(parts[p].row), snapshot.thumbnail(row)))
-                ++p;
-            if (p == parts.size())
-                parts.push_back({ hash, row });
-            partOf[size_t(row)] = int(p);
+    std::vector<int> partOf(records.size(), -1);
+    for (int row = 0; row < int(records.size()); ++row) {
+        if (!hasContent(records[size_t(row)]))
+            continue;
+        const quint64 hash = records[size_t(row)].lookHash;
+        const int label = hashes.of(hash, [](int) { return true; });
+        if (label == int(firstPart.size()))
+            firstPart.push_back(-1);
+        int p = firstPart[size_t(label)], last = -1;
+        for (; p >= 0 && !sameLook(snapshot.thumbnail(parts[size_t(p)].row), snapshot.thumbnail(row)); p = parts[size_t(p)].next)
+            last = p;
+        if (p < 0) {
+            p = int(parts.size());
+            parts.push_back({ row, -1 });
+            (last >= 0 ? parts[size_t(last)].next : firstPart[size_t(label)]) = p;
         }
-        i = end;
+        partOf[size_t(row)] = p;
     }
 
     // Hashes within 7 bits share a 16-bit quarter to within one bit: each quarter's value
-    // and its sixteen neighbours are looked up.
+    // and its sixteen neighbours are looked up, in a table of the hashes by each quarter.
     const int distance = std::clamp(maxDistance, 0, 7);
-    std::array<std::unordered_multimap<quint16, int>, 4> quarters;
-    for (auto& quarter : quarters)
-        quarter.reserve(parts.size());
-    for (int p = 0; p < int(parts.size()); ++p) {
-        if (p > 0 && parts[size_t(p)].hash == parts[size_t(p - 1)].hash)
-            continue; // one entry per hash; its parts are found from the first
-        for (int q = 0; q < 4; ++q)
-            quarters[size_t(q)].emplace(quint16(parts[size_t(p)].hash >> (16 * q)), p);
+    auto quarterOf = [](quint64 hash, int q) { return quint16(hash >> (16 * q)); };
+    struct Quarter
+    {
+        std::vector<int> start = std::vector<int>(0x10001, 0);
+        std::vector<int> hashes;
+    };
+    std::array<Quarter, 4> quarters;
+    for (int q = 0; q < 4; ++q) {
+        Quarter& quarter = quarters[size_t(q)];
+        for (int h = 0; h < hashes.count(); ++h)
+            ++quarter.start[size_t(quarterOf(hashes.key(h), q)) + 1];
+        std::partial_sum(quarter.start.begin(), quarter.start.end(), quarter.start.begin());
+        quarter.hashes.resize(size_t(hashes.count()));
+        std::vector<int> next(quarter.start.begin(), quarter.start.end() - 1);
+        for (int h = 0; h < hashes.count(); ++h)
+            quarter.hashes[size_t(next[quarterOf(hashes.key(h), q)]++)] = h;
     }
     Sets sets(int(parts.size()));
-    auto partsOfHash = [&](int first, auto use) {
-        for (int p = first; p < int(parts.size()) && parts[size_t(p)].hash == parts[size_t(first)].hash; ++p)
+    auto partsOfHash = [&](int h, auto use) {
+        for (int p = firstPart[size_t(h)]; p >= 0; p = parts[size_t(p)].next)
             use(p);
     };
-    for (int p = 0; p < int(parts.size()); ++p) {
-        if (p > 0 && parts[size_t(p)].hash == parts[size_t(p - 1)].hash)
-            continue;
-        const quint64 hash = parts[size_t(p)].hash;
+    for (int h = 0; h < hashes.count(); ++h) {
+        const quint64 hash = hashes.key(h);
         for (int q = 0; q < 4; ++q) {
-            const quint16 value = quint16(hash >> (16 * q));
+            const Quarter& quarter = quarters[size_t(q)];
+            const quint16 value = quarterOf(hash, q);
             for (int flip = -1; flip < 16; ++flip) {
                 const quint16 probe = flip < 0 ? value : quint16(value ^ (1u << flip));
-                const auto range = quarters[size_t(q)].equal_range(probe);
-                for (auto it = range.first; it != range.second; ++it) {
-                    const int other = it->second;
-                    if (other <= p || LookFeatures::distance(hash, parts[size_t(other)].hash) > distance)
+                for (int at = quarter.start[probe]; at < quarter.start[size_t(probe) + 1]; ++at) {
+                    const int other = quarter.hashes[size_t(at)];
+                    if (other <= h || LookFeatures::distance(hash, hashes.key(other)) > distance)
                         continue;
-                    partsOfHash(p, [&](int a) {
+                    partsOfHash(h, [&](int a) {
                         partsOfHash(other, [&](int b) {
                             if (sets.find(a) != sets.find(b)
                                 && sameLook(snapshot.thumbnail(parts[size_t(a)].row), snapshot.thumbnail(parts[size_t(b)].row)))
@@ -227,15 +339,36 @@ QList<QList<int>> lookAlikeGroups(const IndexSnapshot& snapshot, int maxDistance
             }
         }
     }
-    std::unordered_map<int, QList<int>> byRoot;
-    for (const int row : rows)
-        byRoot[sets.find(partOf[size_t(row)])].append(row);
-    QList<QList<int>> groups;
-    for (auto& [root, members] : byRoot) {
-        if (members.size() > 1)
-            groups.append(std::move(members));
+    // A set of one part of one skin is no group.
+    std::vector<int> members(parts.size(), 0);
+    for (int& part : partOf) {
+        if (part >= 0)
+            ++members[size_t(part = sets.find(part))];
     }
-    return sortedGroups(groups);
+    for (int& part : partOf) {
+        if (part >= 0 && members[size_t(part)] < 2)
+            part = -1;
+    }
+    return groupsOfLabels(partOf, int(parts.size()));
+}
+
+QList<DuplicateGroup> duplicateGroups(const IndexSnapshot& snapshot)
+{
+    QList<DuplicateGroup> groups;
+    std::vector<bool> grouped(size_t(snapshot.size()), false);
+    for (QList<int>& rows : lookAlikeGroups(snapshot)) {
+        const auto& first = snapshot.at(rows.first()).contentHash;
+        const bool identical
+            = std::all_of(rows.cbegin(), rows.cend(), [&](int row) { return snapshot.at(row).contentHash == first; });
+        for (const int row : std::as_const(rows))
+            grouped[size_t(row)] = true;
+        groups.append({ identical, std::move(rows) });
+    }
+    for (QList<int>& rows : identicalGroups(snapshot)) {
+        if (std::none_of(rows.cbegin(), rows.cend(), [&](int row) { return grouped[size_t(row)]; }))
+            groups.append({ true, std::move(rows) });
+    }
+    return groups;
 }
 
 QList<Nearest> nearestPictures(const IndexSnapshot& snapshot, int row, int count)
@@ -244,16 +377,16 @@ QList<Nearest> nearestPictures(const IndexSnapshot& snapshot, int row, int count
     if (row < 0 || row >= snapshot.size() || count <= 0)
         return nearest;
     const quint64 hash = snapshot.at(row).lookHash;
-    std::vector<std::pair<int, int>> all; // distance, row
+    std::vector<Keyed> all; // by distance
     all.reserve(size_t(snapshot.size()));
     for (int other = 0; other < snapshot.size(); ++other) {
         if (other != row && hasContent(snapshot.at(other)))
-            all.emplace_back(LookFeatures::distance(hash, snapshot.at(other).lookHash), other);
+            all.push_back({ quint64(LookFeatures::distance(hash, snapshot.at(other).lookHash)), other });
     }
-    const size_t n = std::min(all.size(), size_t(count));
-    std::partial_sort(all.begin(), all.begin() + qsizetype(n), all.end());
-    for (size_t i = 0; i < n; ++i)
-        nearest.append({ all[i].second, double(all[i].first) });
+    firstByKey(all, size_t(count), 7);
+    nearest.reserve(qsizetype(all.size()));
+    for (const Keyed& near : all)
+        nearest.append({ near.row, double(near.key) });
     return nearest;
 }
 
@@ -265,7 +398,7 @@ QList<Nearest> nearestColours(const IndexSnapshot& snapshot, QColor colour, int 
     const LookFeatures::Lab wanted = LookFeatures::lab(colour.rgb());
     // A colour that covers little of the picture counts as farther: up to this much.
     constexpr float smallSharePenalty = 25.0f;
-    std::vector<std::pair<float, int>> all;
+    std::vector<Keyed> all; // by the bits of the distance, which order as the distances do, none being negative
     all.reserve(size_t(snapshot.size()));
     for (int row = 0; row < snapshot.size(); ++row) {
         const SkinRecord& record = snapshot.at(row);
@@ -279,12 +412,12 @@ QList<Nearest> nearestColours(const IndexSnapshot& snapshot, QColor colour, int 
                 best = d;
         }
         if (best >= 0)
-            all.emplace_back(best, row);
+            all.push_back({ std::bit_cast<quint32>(best), row });
     }
-    const size_t n = std::min(all.size(), size_t(count));
-    std::partial_sort(all.begin(), all.begin() + qsizetype(n), all.end());
-    for (size_t i = 0; i < n; ++i)
-        nearest.append({ all[i].second, double(all[i].first) });
+    firstByKey(all, size_t(count), 32);
+    nearest.reserve(qsizetype(all.size()));
+    for (const Keyed& near : all)
+        nearest.append({ near.row, double(std::bit_cast<float>(quint32(near.key))) });
     return nearest;
 }
 

@@ -40,6 +40,9 @@ QList<QList<int>> identicalGroups(const IndexSnapshot& snapshot);
 // identical skins are part of them. Same order as identicalGroups.
 constexpr int lookAlikeDistance = 6;
 QList<QList<int>> lookAlikeGroups(const IndexSnapshot& snapshot, int maxDistance = lookAlikeDistance);
+// The look-alike groups, each marked identical when its skins share one content, then the
+// identical skins no picture joined (they have none to compare). What the snapshot holds.
+QList<DuplicateGroup> duplicateGroups(const IndexSnapshot& snapshot);
 // True when two thumbnails show the same look: mean difference under a small threshold.
 bool sameLook(QByteArrayView thumbnail1, QByteArrayView thumbnail2);
 

@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "index/skinrecord.h"
 
+#include "index/indexqueries.h"
 #include "index/lookfeatures.h"
 
-#include <QDateTime>
+#include <QDate>
 
 #include <bit>
 
 int SkinRecord::year() const
 {
-    return skinDate > 0 ? QDateTime::fromSecsSinceEpoch(skinDate, Qt::UTC).date().year() : 0;
+    // By the day count: UTC has no zone to look up, and a filter asks every skin.
+    constexpr qint64 unixEpochJulianDay = 2440588;
+    return skinDate > 0 ? QDate::fromJulianDay(skinDate / 86400 + unixEpochJulianDay).year() : 0;
 }
 
 namespace {
@@ -56,6 +59,7 @@ IndexSnapshot::IndexSnapshot(
             at = (at + 1) & (width - 1);
         m_rowOfId[at] = row;
     }
+    m_duplicates = IndexQueries::duplicateGroups(*this);
 }
 
 void IndexSnapshot::colourLabOf(const SkinRecord& record, std::vector<float>& lab)

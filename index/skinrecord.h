@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QColor>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -58,6 +59,13 @@ struct SkinRecord
     int year() const; // of skinDate, UTC; 0 when unknown
 };
 
+// Skins alike: the same content Winamp reads, or looks within a small distance.
+struct DuplicateGroup
+{
+    bool identical = false; // every skin of it the same content; else look-alikes
+    QList<int> rows;
+};
+
 // The index as read at one moment: every skin of the registered folders, and a connection
 // to the file for the full-text search. Handed out whole and never changed: a newer index
 // comes as a new snapshot.
@@ -86,6 +94,9 @@ public:
     }
     // The row's main colours in CIE L*a*b*: colourCount times L, a, b.
     const float* colourLab(int row) const { return m_colourLab.data() + size_t(row) * SkinRecord::colourCount * 3; }
+    // The groups of duplicates, made once with the snapshot on the thread that reads it,
+    // so that asking for them costs the window nothing.
+    const QList<DuplicateGroup>& duplicates() const { return m_duplicates; }
     // A read-only connection to the index file, or null (an empty snapshot).
     sqlite3* reader() const { return m_reader.get(); }
 
@@ -97,5 +108,6 @@ private:
     // a folder or a name.
     std::vector<qint32> m_rowOfPath; // by a hash of folder and name
     std::vector<qint32> m_rowOfId;
+    QList<DuplicateGroup> m_duplicates;
     std::shared_ptr<sqlite3> m_reader;
 };

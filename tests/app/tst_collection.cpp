@@ -14,6 +14,7 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -164,8 +165,8 @@ void TestCollection::duplicatesGroupTheBaseVariantsAndTrashAllButTheKeptOne()
     QCOMPARE(window->groups().size(), 1);
     const DuplicatesWindow::Group& group = window->groups().first();
     QStringList paths;
-    for (const DuplicatesWindow::Skin& skin : group.skins)
-        paths.append(skin.folder + skin.name);
+    for (int i = 0; i < group.rows.size(); ++i)
+        paths.append(window->skin(0, i).folder + window->skin(0, i).name);
     QCOMPARE(paths.size(), 3);
     for (const QString& path : { m_a + "base-2.91", m_b + "base-2.91.wsz", m_b + "base variant" })
         QVERIFY2(paths.contains(path), qPrintable(paths.join(", ")));
@@ -173,9 +174,13 @@ void TestCollection::duplicatesGroupTheBaseVariantsAndTrashAllButTheKeptOne()
 
     // The archive is kept; the others go to the trash, and the list forgets them.
     const int kept = int(paths.indexOf(m_b + "base-2.91.wsz"));
-    window->keepButtons(0).at(kept)->click();
+    QCOMPARE(window->groupList->currentIndex().row(), 0);
+    QAbstractItemModel* skins = window->skinList->model();
+    QCOMPARE(skins->rowCount(), 3);
+    QVERIFY(skins->setData(skins->index(kept, 0), Qt::Checked, Qt::CheckStateRole));
+    QCOMPARE(skins->index(0, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), kept == 0 ? Qt::Checked : Qt::Unchecked);
     Messages::setNextAnswer(QMessageBox::Yes);
-    window->trashButton(0)->click();
+    window->trashButton->click();
     QCOMPARE(Messages::pendingAnswers(), 0);
     QVERIFY(QFileInfo(m_b + "base-2.91.wsz").isFile());
     QVERIFY(!QFileInfo::exists(m_a + "base-2.91") && !QFileInfo::exists(m_b + "base variant"));

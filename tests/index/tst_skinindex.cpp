@@ -5,6 +5,7 @@
 #include "tests/support/testsupport.h"
 #include "tests/support/zipwriter.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -25,6 +26,7 @@ private slots:
     void theBaseSkinsVariantsAreFoundAlike();
     void readmeWordsFiltersAndYears();
     void colours();
+    void groupsAndYearsOfMadeUpRecords();
     void onlyWhatChangedIsReadAgain();
     void aDamagedFileIsSetAsideAndBuiltAgain();
     void aSecondCopyOnlyReads();
@@ -185,6 +187,40 @@ void TestSkinIndex::readmeWordsFiltersAndYears()
     IndexQueries::orderByYear(*snapshot, byYear, Qt::DescendingOrder);
     for (int i = 1; i < byYear.size(); ++i)
         QVERIFY(snapshot->at(byYear[i - 1]).skinDate >= snapshot->at(byYear[i]).skinDate);
+}
+
+// What real skins seldom show: hashes alike in their first half, ties and unknown years,
+// hashes alike whose pictures differ, a date in a year's last second.
+void TestSkinIndex::groupsAndYearsOfMadeUpRecords()
+{
+    const auto date = [](int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(12, 0), Qt::UTC).toSecsSinceEpoch(); };
+    const std::array<qint64, 6> dates = { 0, date(2000, 1, 1), date(1999, 5, 5), 0, date(2000, 1, 1), date(2003, 3, 3) };
+    const std::array<quint64, 6> looks = { 0, ~0ull, 0x7, 0x00ff00ff00ff00ff, ~0ull ^ 1, 0x0f0f0f0f0f0f0f0f };
+    const std::array<char, 6> tails = { 'a', 'b', 'a', 'c', 'b', 'd' }; // the first eight bytes all alike
+    std::vector<SkinRecord> records(6);
+    for (size_t i = 0; i < records.size(); ++i) {
+        records[i].id = qint64(i) + 1;
+        records[i].contents = SkinContent::mainWindow;
+        records[i].skinDate = dates[i];
+        records[i].lookHash = looks[i];
+        records[i].contentHash.fill(7);
+        records[i].contentHash[15] = quint8(tails[i]);
+    }
+    QByteArray thumbnails(6 * SkinRecord::thumbBytes, '\0');
+    thumbnails.replace(4 * SkinRecord::thumbBytes, SkinRecord::thumbBytes, QByteArray(SkinRecord::thumbBytes, '\xff'));
+    const IndexSnapshot snapshot(std::move(records), thumbnails, {});
+
+    QCOMPARE(IndexQueries::identicalGroups(snapshot), (QList<QList<int>> { { 0, 2 }, { 1, 4 } }));
+    QCOMPARE(IndexQueries::lookAlikeGroups(snapshot), (QList<QList<int>> { { 0, 2 } }));
+    QList<int> rows = IndexQueries::allRows(snapshot);
+    IndexQueries::orderByYear(snapshot, rows, Qt::AscendingOrder);
+    QCOMPARE(rows, (QList<int> { 2, 1, 4, 5, 0, 3 }));
+    IndexQueries::orderByYear(snapshot, rows, Qt::DescendingOrder);
+    QCOMPARE(rows, (QList<int> { 5, 1, 4, 2, 0, 3 }));
+    SkinRecord last;
+    last.skinDate = QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59), Qt::UTC).toSecsSinceEpoch();
+    QCOMPARE(last.year(), 2000);
+    QCOMPARE(snapshot.at(2).year(), 1999);
 }
 
 void TestSkinIndex::colours()
