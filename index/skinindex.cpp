@@ -21,6 +21,9 @@
 #include <thread>
 
 #include <dirent.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -284,23 +287,45 @@ void copyThumbnail(const QByteArray& thumb, QByteArray& thumbnails, size_t row)
         std::fill(to, to + SkinRecord::thumbBytes, '\0');
 }
 
+// One shared string for texts many records hold alike (a folder, "readme.txt").
+void share(QHash<QString, QString>& texts, QString& text)
+{
+    const auto it = texts.constFind(text);
+    if (it != texts.cend())
+        text = *it;
+    else
+        texts.insert(text, text);
+}
+
 std::shared_ptr<const IndexSnapshot> loadSnapshot(sqlite3* db, const IndexFile::Connection& reader, const QStringList& folders)
 {
+    // Counted first, so that nothing grows by doubling on the way: the peak is the snapshot.
+    qint64 expected = 0;
+    {
+        Statement count(db, "SELECT count(*) FROM skins WHERE listed = 1");
+        if (count && count.next())
+            expected = std::max<qint64>(0, count.integer(0));
+    }
     Statement select(db, QByteArray("SELECT ").append(recordColumns).append(" FROM skins WHERE listed = 1").constData());
     std::vector<SkinRecord> records;
-    std::vector<QByteArray> thumbs;
+    records.reserve(size_t(expected));
+    QByteArray thumbnails;
+    thumbnails.reserve(qsizetype(expected) * SkinRecord::thumbBytes);
     std::vector<qsizetype> rank;
+    rank.reserve(size_t(expected));
     const SnapshotOrder order { folders };
-    QHash<QString, QString> folderTexts; // one shared string per folder
+    QHash<QString, QString> folderTexts, readmeTexts;
+    QByteArray thumb;
     while (select && select.next()) {
         SkinRecord r;
-        const QString folder = select.text(1);
-        if (!folders.contains(folder))
+        r.folder = select.text(1);
+        if (!folders.contains(r.folder))
             continue;
-        r.folder = folderTexts.value(folder, folder);
-        folderTexts.insert(folder, r.folder);
-        thumbs.emplace_back();
-        readRecord(select, r, thumbs.back());
+        share(folderTexts, r.folder);
+        readRecord(select, r, thumb);
+        share(readmeTexts, r.readme);
+        thumbnails.resize(thumbnails.size() + SkinRecord::thumbBytes);
+        copyThumbnail(thumb, thumbnails, records.size());
         rank.push_back(order.rank(r.folder));
         records.push_back(std::move(r));
     }
@@ -312,14 +337,27 @@ std::shared_ptr<const IndexSnapshot> loadSnapshot(sqlite3* db, const IndexFile::
     std::sort(sortedRows.begin(), sortedRows.end(), [&](int a, int b) {
         return SnapshotOrder::before(rank[size_t(a)], records[size_t(a)].name, rank[size_t(b)], records[size_t(b)].name);
     });
-    std::vector<SkinRecord> sorted;
-    sorted.reserve(records.size());
-    QByteArray thumbnails(qsizetype(records.size()) * SkinRecord::thumbBytes, '\0');
-    for (const int i : sortedRows) {
-        copyThumbnail(thumbs[size_t(i)], thumbnails, sorted.size());
-        sorted.push_back(std::move(records[size_t(i)]));
+    // Put in order where they are, a cycle at a time: no second copy of every record and
+    // thumbnail.
+    std::vector<bool> placed(records.size(), false);
+    char* thumbAt = thumbnails.data();
+    std::array<char, SkinRecord::thumbBytes> held;
+    for (size_t start = 0; start < records.size(); ++start) {
+        if (placed[start] || size_t(sortedRows[start]) == start)
+            continue;
+        SkinRecord record = std::move(records[start]);
+        std::copy_n(thumbAt + start * SkinRecord::thumbBytes, SkinRecord::thumbBytes, held.data());
+        size_t to = start;
+        for (size_t from = size_t(sortedRows[to]); from != start; to = from, from = size_t(sortedRows[to])) {
+            records[to] = std::move(records[from]);
+            std::copy_n(thumbAt + from * SkinRecord::thumbBytes, SkinRecord::thumbBytes, thumbAt + to * SkinRecord::thumbBytes);
+            placed[to] = true;
+        }
+        records[to] = std::move(record);
+        std::copy_n(held.data(), SkinRecord::thumbBytes, thumbAt + to * SkinRecord::thumbBytes);
+        placed[to] = true;
     }
-    return std::make_shared<const IndexSnapshot>(std::move(sorted), std::move(thumbnails), reader);
+    return std::make_shared<const IndexSnapshot>(std::move(records), std::move(thumbnails), reader);
 }
 
 // What changed in the file since previous was loaded: the rows of gone deleted, those of
@@ -499,6 +537,10 @@ private:
             m_snapshotFolders = folders;
         }
         m_snapshotCurrent = true;
+#ifdef __GLIBC__
+        // The reading's passing blocks would otherwise stay with the window for good.
+        malloc_trim(0);
+#endif
         // A new snapshot is news whichever update made it.
         SkinIndex* owner = m_owner;
         QMetaObject::invokeMethod(owner, [owner] { emit owner->snapshotChanged(); }, Qt::QueuedConnection);
