@@ -2,7 +2,7 @@
 #include "index/skinreader.h"
 
 #include "index/lookfeatures.h"
-#include "platform/regularfile.h"
+#include "platform/attributes.h"
 #include "skins/skinarchive.h"
 #include "skins/skinfiles.h"
 #include "skins/skinreadme.h"
@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QImage>
 
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -148,9 +149,37 @@ void describeLook(Read& read, const QHash<QString, QByteArray>& files)
     const QByteArray hash = contentHash(files);
     std::copy(hash.begin(), hash.end(), r.contentHash.begin());
     const QImage look = WinampLook::mainWindow(pictureFiles(files));
-    r.lookHash = LookFeatures::perceptualHash(look);
-    read.thumbnail = LookFeatures::thumbnail(look, SkinRecord::thumbWidth, SkinRecord::thumbHeight);
-    LookFeatures::mainColours(look, r.colours, r.shares);
+    const LookFeatures::Summary summary
+        = LookFeatures::summarise(look, SkinRecord::thumbWidth, SkinRecord::thumbHeight, r.colours, r.shares);
+    r.lookHash = summary.hash;
+    read.thumbnail = summary.thumbnail;
+}
+
+// A file the listing found regular, read whole up to maxBytes. Opened without blocking
+// and without following a link, in case it was replaced meanwhile; reads of a regular file
+// never block, so the flag stays.
+QByteArray readFile(int dirFd, const char* name, qint64 maxBytes)
+{
+    const int fd = openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
+        return {};
+    struct stat st;
+    QByteArray bytes;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        bytes.resize(qsizetype(std::min<qint64>(st.st_size, maxBytes)));
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        bytes.truncate(done);
+    }
+    ::close(fd);
+    return bytes;
 }
 
 qint64 msOf(const struct timespec& t)
@@ -185,6 +214,14 @@ bool holdsPrograms(int dirFd, int depth, int& budget)
     }
     closedir(dir);
     return found;
+}
+
+// Whether the listing alone shows a folder to be a skin: a main.bmp or Region.txt of one's
+// own, readable, in any case. Anything else is left to the listing's own rule.
+bool showsSkin(const char* name, const struct stat& st)
+{
+    return S_ISREG(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & S_IRUSR)
+        && (strcasecmp(name, "main.bmp") == 0 || strcasecmp(name, "region.txt") == 0);
 }
 
 void readFolder(Read& read, const QString& path)
@@ -224,6 +261,7 @@ void readFolder(Read& read, const QString& path)
         }
         if (!S_ISREG(st.st_mode))
             continue;
+        read.listed = read.listed || showsSkin(raw, st);
         r.size += st.st_size;
         if (isProgramName(raw, length))
             r.contents |= SkinContent::programs;
@@ -241,7 +279,7 @@ void readFolder(Read& read, const QString& path)
     }
     QHash<QString, QByteArray> files;
     for (auto it = chosen.cbegin(); it != chosen.cend(); ++it) {
-        const QByteArray bytes = RegularFile::readAt(dirFd, it->raw.constData(), SkinFiles::maxBytesEach);
+        const QByteArray bytes = readFile(dirFd, it->raw.constData(), SkinFiles::maxBytesEach);
         if (bytes.isEmpty())
             continue;
         files.insert(it.key(), bytes);
@@ -254,8 +292,7 @@ void readFolder(Read& read, const QString& path)
     }
     r.readme = SkinReadme::choose(texts);
     if (!r.readme.isEmpty()) {
-        QFile file(path + QLatin1Char('/') + r.readme);
-        const QByteArray bytes = RegularFile::openForReading(file) ? file.read(SkinReadme::maxBytes) : QByteArray();
+        const QByteArray bytes = readFile(dirFd, QFile::encodeName(r.readme).constData(), SkinReadme::maxBytes);
         read.bytesRead += bytes.size();
         read.readmeText = SkinReadme::decode(bytes);
     }
@@ -280,20 +317,39 @@ qint64 secondsOf(const ZipDirectory::Entry& entry)
     return QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
 }
 
+// The listing's rule for an archive, on the one reading of its directory: a regular file,
+// owner-writable, within the archive limits, naming a main.bmp or a Region.txt.
+bool isSkinArchive(int fd, qint64& size, ZipDirectory::Directory& directory)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR) || st.st_size <= 0
+        || st.st_size > SkinArchive::maxArchiveBytes)
+        return false;
+    size = st.st_size;
+    if (directory.read(fd, size, SkinArchive::maxEntries) != ZipDirectory::Status::ok)
+        return false;
+    static const QList<QByteArray> skinFiles { QByteArrayLiteral("main.bmp"), QByteArrayLiteral("region.txt") };
+    thread_local QList<int> chosen;
+    return ZipDirectory::chooseEntries(directory, skinFiles, chosen) && (chosen[0] >= 0 || chosen[1] >= 0);
+}
+
 void readArchive(Read& read, const QString& path)
 {
     SkinRecord& r = read.record;
-    qint64 size = 0;
-    const int fd = RegularFile::open(path, &size);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0)
         return;
-    r.size = size;
+    qint64 size = 0;
     ZipDirectory::Directory directory;
+    read.listed = isSkinArchive(fd, size, directory);
+    if (!read.listed) {
+        ::close(fd);
+        return;
+    }
+    r.size = size;
     QList<ZipDirectory::SkinFile> skinFiles;
     QHash<QString, QByteArray> files;
-    if (size > 0 && size <= SkinArchive::maxArchiveBytes
-        && directory.read(fd, size, SkinArchive::maxEntries) == ZipDirectory::Status::ok
-        && ZipDirectory::skinFiles(directory, skinFiles)) {
+    if (ZipDirectory::skinFiles(directory, skinFiles)) {
         for (const ZipDirectory::Entry& entry : directory.entries()) {
             if (ZipDirectory::kindOf(entry) == ZipDirectory::Kind::file
                 && isProgramName(entry.name, size_t(entry.nameLength)))
@@ -353,22 +409,29 @@ bool isProgramName(const char* name, size_t length)
 
 Read read(const QString& folder, const QString& name)
 {
+    // The listing's rule, applied on what reading the skin finds anyway.
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/')))
+        return Read();
     Read result;
-    if (!SkinScan::isListedSkin(folder, name))
-        return result;
-    result.listed = true;
     SkinRecord& r = result.record;
     r.folder = folder;
     r.name = name;
     const QString path = folder + name;
+    const QByteArray raw = QFile::encodeName(name);
     struct stat st;
     if (lstat(QFile::encodeName(path).constData(), &st) != 0)
         return Read();
     r.archive = S_ISREG(st.st_mode);
-    if (r.archive)
-        readArchive(result, path);
-    else
+    if (r.archive) {
+        if (SkinArchive::isArchiveName(raw.constData(), size_t(raw.size())))
+            readArchive(result, path);
+    } else if (Attributes::isPlainDirectory(raw.constData(), st)) {
         readFolder(result, path);
+        // A skin file that is a link, or not one's own, is judged as the listing judges it.
+        result.listed = result.listed || SkinScan::isListedSkin(folder, name);
+    }
+    if (!result.listed)
+        return Read();
     r.modified = std::max(msOf(st.st_mtim), r.skinDate * 1000);
     return result;
 }
