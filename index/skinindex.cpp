@@ -394,6 +394,8 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     std::mutex mutex;
     std::condition_variable ready, room;
     constexpr size_t maxWaiting = 64;
+    // The writer wakes for this many at once, not for every skin.
+    constexpr size_t batch = 16;
     std::deque<SkinReader::Read> results;
     std::atomic<size_t> next { 0 };
     std::atomic<int> running { 0 };
@@ -410,7 +412,8 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
                 // A reader far ahead of the writer waits, so memory stays bounded.
                 room.wait(lock, [&] { return results.size() < maxWaiting || m_stop; });
                 results.push_back(std::move(read));
-                ready.notify_one();
+                if (results.size() == batch)
+                    ready.notify_one();
             }
             std::lock_guard lock(mutex);
             --running;
@@ -429,21 +432,31 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     Statement dropReadme(db, "DELETE FROM readmes WHERE rowid = ?");
     Statement addReadme(db, "INSERT INTO readmes(rowid, text) VALUES(?, ?)");
     ok = upsert && dropReadme && addReadme;
+    // A row past every id the file holds is new, and has no readme to drop.
+    qint64 lastId = 0;
+    {
+        Statement last(db,
+            "SELECT max(coalesce((SELECT max(id) FROM skins), 0), "
+            "coalesce((SELECT rowid FROM readmes ORDER BY rowid DESC LIMIT 1), 0))");
+        ok = ok && last && last.next();
+        lastId = ok ? last.integer(0) : 0;
+    }
     int done = unchanged;
     int inTransaction = 0;
     QElapsedTimer sinceProgress;
     sinceProgress.start();
+    std::deque<SkinReader::Read> taken;
     while (ok && !m_stop) {
-        SkinReader::Read read;
-        {
+        if (taken.empty()) {
             std::unique_lock lock(mutex);
-            ready.wait(lock, [&] { return !results.empty() || running == 0; });
+            ready.wait(lock, [&] { return results.size() >= batch || running == 0; });
             if (results.empty())
                 break;
-            read = std::move(results.front());
-            results.pop_front();
-            room.notify_one();
+            taken.swap(results);
+            room.notify_all();
         }
+        const SkinReader::Read read = std::move(taken.front());
+        taken.pop_front();
         if (inTransaction == 0)
             ok = IndexFile::exec(db, "BEGIN");
         const SkinRecord& r = read.record;
@@ -474,8 +487,10 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
         const qint64 id = ok ? upsert.integer(0) : 0;
         ok = ok && sqlite3_step(upsert.get()) == SQLITE_DONE;
         sqlite3_reset(upsert.get());
-        dropReadme.bind(1, id);
-        ok = ok && dropReadme.run();
+        if (ok && id <= lastId) {
+            dropReadme.bind(1, id);
+            ok = dropReadme.run();
+        }
         if (ok && !read.readmeText.isEmpty()) {
             addReadme.bind(1, id);
             addReadme.bind(2, read.readmeText);
