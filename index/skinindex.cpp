@@ -428,10 +428,13 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
         "keyfile = excluded.keyfile, archive = excluded.archive, size = excluded.size, modified = excluded.modified, "
         "skindate = excluded.skindate, contents = excluded.contents, contenthash = excluded.contenthash, "
         "lookhash = excluded.lookhash, colours = excluded.colours, thumbnail = excluded.thumbnail, "
-        "readme = excluded.readme RETURNING id");
+        "readme = excluded.readme");
+    // RETURNING would cost the upsert four times over: a new row's id is the last insert's,
+    // a row updated is looked up.
+    Statement findId(db, "SELECT id FROM skins WHERE folder = ? AND name = ?");
     Statement dropReadme(db, "DELETE FROM readmes WHERE rowid = ?");
     Statement addReadme(db, "INSERT INTO readmes(rowid, text) VALUES(?, ?)");
-    ok = upsert && dropReadme && addReadme;
+    ok = upsert && findId && dropReadme && addReadme;
     // A row past every id the file holds is new, and has no readme to drop.
     qint64 lastId = 0;
     {
@@ -483,10 +486,16 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
         upsert.bindBlob(13, colours, int(sizeof colours));
         upsert.bindBlob(14, read.thumbnail.constData(), int(read.thumbnail.size()));
         upsert.bind(15, r.readme);
-        ok = ok && upsert.next();
-        const qint64 id = ok ? upsert.integer(0) : 0;
-        ok = ok && sqlite3_step(upsert.get()) == SQLITE_DONE;
-        sqlite3_reset(upsert.get());
+        sqlite3_set_last_insert_rowid(db, 0);
+        ok = ok && upsert.run();
+        qint64 id = ok ? sqlite3_last_insert_rowid(db) : 0;
+        if (ok && id == 0) {
+            findId.bind(1, r.folder);
+            findId.bind(2, r.name);
+            ok = findId.next();
+            id = ok ? findId.integer(0) : 0;
+            sqlite3_reset(findId.get());
+        }
         if (ok && id <= lastId) {
             dropReadme.bind(1, id);
             ok = dropReadme.run();
