@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QList>
 
+#include <algorithm>
 #include <bit>
 #include <climits>
 #include <fcntl.h>
@@ -226,6 +227,12 @@ QImage readUncompressed(const Bytes& in, const Layout& layout, bool trueColour)
             if (indexed) {
                 for (int x = 0; x < w; ++x)
                     line[x] = uchar(indexAt(x));
+            } else if (bits == 8) {
+                // The common depth, in a loop of its own.
+                auto* dst = reinterpret_cast<QRgb*>(line);
+                const QRgb* colours = layout.colours.constData();
+                for (int x = 0; x < w; ++x)
+                    dst[x] = colours[src[x]];
             } else {
                 auto* dst = reinterpret_cast<QRgb*>(line);
                 for (int x = 0; x < w; ++x)
@@ -298,8 +305,15 @@ QImage readRunLength(const Bytes& in, const Layout& layout, bool trueColour)
         const uint code = in.u8(pos + 1);
         pos += 2;
         if (count > 0) {
-            for (uint k = 0; k < count && x + k < w; ++k)
-                put(x + k, y, eightBit ? code : (k & 1) ? code & 0x0f : code >> 4);
+            if (trueColour && eightBit && y < h) {
+                // A run of one colour, as most of a skin's bitmap is.
+                auto* line = reinterpret_cast<QRgb*>(bits + (h - 1 - y) * bytesPerLine);
+                if (x < w)
+                    std::fill(line + x, line + std::min<qint64>(w, x + count), colours[code]);
+            } else {
+                for (uint k = 0; k < count && x + k < w; ++k)
+                    put(x + k, y, eightBit ? code : (k & 1) ? code & 0x0f : code >> 4);
+            }
             x += count;
             continue;
         }
