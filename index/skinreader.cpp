@@ -155,30 +155,28 @@ void describeLook(Read& read, const QHash<QString, QByteArray>& files)
     read.thumbnail = summary.thumbnail;
 }
 
-// A file the listing found regular, read whole up to maxBytes. Opened without blocking
-// and without following a link, in case it was replaced meanwhile; reads of a regular file
-// never block, so the flag stays.
-QByteArray readFile(int dirFd, const char* name, qint64 maxBytes)
+// A file the listing found regular, of the size it gave: those bytes, or fewer if it
+// shrank. Opened without blocking and without following a link, in case it was replaced
+// meanwhile: a pipe then reads nothing at once, a folder fails.
+QByteArray readFile(int dirFd, const char* name, qint64 size)
 {
+    if (size <= 0)
+        return {};
     const int fd = openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0)
         return {};
-    struct stat st;
-    QByteArray bytes;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        bytes.resize(qsizetype(std::min<qint64>(st.st_size, maxBytes)));
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        bytes.truncate(done);
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
     }
     ::close(fd);
+    bytes.truncate(done);
     return bytes;
 }
 
@@ -240,6 +238,7 @@ void readFolder(Read& read, const QString& path)
         QByteArray raw;
         bool exact = false;
         qint64 modified = 0;
+        qint64 size = 0;
     };
     QHash<QString, Chosen> chosen; // by lower-case name
     QList<SkinReadme::File> texts;
@@ -275,11 +274,11 @@ void readFolder(Read& read, const QString& path)
         const bool exact = name == lower;
         auto it = chosen.find(lower);
         if (it == chosen.end() || (exact && !it->exact))
-            chosen.insert(lower, { QByteArray(raw, qsizetype(length)), exact, msOf(st.st_mtim) });
+            chosen.insert(lower, { QByteArray(raw, qsizetype(length)), exact, msOf(st.st_mtim), qint64(st.st_size) });
     }
     QHash<QString, QByteArray> files;
     for (auto it = chosen.cbegin(); it != chosen.cend(); ++it) {
-        const QByteArray bytes = readFile(dirFd, it->raw.constData(), SkinFiles::maxBytesEach);
+        const QByteArray bytes = readFile(dirFd, it->raw.constData(), it->size);
         if (bytes.isEmpty())
             continue;
         files.insert(it.key(), bytes);
@@ -292,7 +291,11 @@ void readFolder(Read& read, const QString& path)
     }
     r.readme = SkinReadme::choose(texts);
     if (!r.readme.isEmpty()) {
-        const QByteArray bytes = readFile(dirFd, QFile::encodeName(r.readme).constData(), SkinReadme::maxBytes);
+        qint64 size = 0;
+        for (const SkinReadme::File& text : std::as_const(texts))
+            size = text.name == r.readme ? text.size : size;
+        const QByteArray bytes
+            = readFile(dirFd, QFile::encodeName(r.readme).constData(), std::min(size, SkinReadme::maxBytes));
         read.bytesRead += bytes.size();
         read.readmeText = SkinReadme::decode(bytes);
     }
