@@ -218,8 +218,8 @@ bool holdsPrograms(int dirFd, int depth, int& budget)
 // own, readable, in any case. Anything else is left to the listing's own rule.
 bool showsSkin(const char* name, const struct stat& st)
 {
-    return S_ISREG(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & S_IRUSR)
-        && (strcasecmp(name, "main.bmp") == 0 || strcasecmp(name, "region.txt") == 0);
+    return (strcasecmp(name, "main.bmp") == 0 || strcasecmp(name, "region.txt") == 0) && S_ISREG(st.st_mode)
+        && (st.st_mode & S_IRUSR) && st.st_uid == geteuid();
 }
 
 void readFolder(Read& read, const QString& path)
