@@ -463,11 +463,10 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
         if (inTransaction == 0)
             ok = IndexFile::exec(db, "BEGIN");
         const SkinRecord& r = read.record;
-        const QString path = r.folder + r.name;
         upsert.bind(1, r.folder);
         upsert.bind(2, r.name);
         upsert.bind(3, read.listed ? 1 : 0);
-        upsert.bind(4, SkinReader::stamp(AT_FDCWD, QFile::encodeName(path), QFile::encodeName(read.keyFile)));
+        upsert.bind(4, read.stamp);
         upsert.bind(5, read.keyFile);
         upsert.bind(6, r.archive ? 1 : 0);
         upsert.bind(7, r.size);

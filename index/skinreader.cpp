@@ -185,6 +185,35 @@ qint64 msOf(const struct timespec& t)
     return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
+// The stamp, mixed as a hash would: any change of any field moves the number.
+quint64 stir(quint64 h, quint64 v)
+{
+    return (h ^ v) * 0x100000001b3ULL + (h >> 29);
+}
+
+quint64 nsOf(const struct timespec& t)
+{
+    return quint64(t.tv_sec) * 1000000000ULL + quint64(t.tv_nsec);
+}
+
+quint64 entryStamp(const struct stat& st)
+{
+    quint64 h = 0xcbf29ce484222325ULL;
+    h = stir(h, quint64(st.st_mode));
+    h = stir(h, quint64(st.st_size));
+    return stir(h, nsOf(st.st_mtim));
+}
+
+quint64 withKeyFile(quint64 h, qint64 size, const struct timespec& modified)
+{
+    return stir(stir(h, quint64(size)), nsOf(modified));
+}
+
+qint64 finished(quint64 h)
+{
+    return qint64(h == 0 ? 1 : h);
+}
+
 // Programs anywhere under dirFd, as far as maxProgramDepth.
 bool holdsPrograms(int dirFd, int depth, int& budget)
 {
@@ -237,7 +266,7 @@ void readFolder(Read& read, const QString& path)
     {
         QByteArray raw;
         bool exact = false;
-        qint64 modified = 0;
+        struct timespec modified = {};
         qint64 size = 0;
     };
     QHash<QString, Chosen> chosen; // by lower-case name
@@ -274,7 +303,7 @@ void readFolder(Read& read, const QString& path)
         const bool exact = name == lower;
         auto it = chosen.find(lower);
         if (it == chosen.end() || (exact && !it->exact))
-            chosen.insert(lower, { QByteArray(raw, qsizetype(length)), exact, msOf(st.st_mtim), qint64(st.st_size) });
+            chosen.insert(lower, { QByteArray(raw, qsizetype(length)), exact, st.st_mtim, qint64(st.st_size) });
     }
     QHash<QString, QByteArray> files;
     for (auto it = chosen.cbegin(); it != chosen.cend(); ++it) {
@@ -283,11 +312,14 @@ void readFolder(Read& read, const QString& path)
             continue;
         files.insert(it.key(), bytes);
         read.bytesRead += bytes.size();
-        r.skinDate = std::max(r.skinDate, it->modified / 1000);
+        r.skinDate = std::max(r.skinDate, msOf(it->modified) / 1000);
     }
     for (const char* key : { "main.bmp", "region.txt" }) {
-        if (read.keyFile.isEmpty() && chosen.contains(QLatin1String(key)))
-            read.keyFile = QFile::decodeName(chosen.value(QLatin1String(key)).raw);
+        const auto it = chosen.constFind(QLatin1String(key));
+        if (read.keyFile.isEmpty() && it != chosen.cend()) {
+            read.keyFile = QFile::decodeName(it->raw);
+            read.stamp = qint64(withKeyFile(quint64(read.stamp), it->size, it->modified));
+        }
     }
     r.readme = SkinReadme::choose(texts);
     if (!r.readme.isEmpty()) {
@@ -412,18 +444,22 @@ bool isProgramName(const char* name, size_t length)
 
 Read read(const QString& folder, const QString& name)
 {
-    // The listing's rule, applied on what reading the skin finds anyway.
-    if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/')))
-        return Read();
-    Read result;
-    SkinRecord& r = result.record;
-    r.folder = folder;
-    r.name = name;
     const QString path = folder + name;
-    const QByteArray raw = QFile::encodeName(name);
     struct stat st;
     if (lstat(QFile::encodeName(path).constData(), &st) != 0)
         return Read();
+    // Taken before the read: a change while it reads shows at the next update.
+    Read unlisted;
+    unlisted.stamp = finished(entryStamp(st));
+    // The listing's rule, applied on what reading the skin finds anyway.
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/')))
+        return unlisted;
+    Read result;
+    result.stamp = qint64(entryStamp(st));
+    SkinRecord& r = result.record;
+    r.folder = folder;
+    r.name = name;
+    const QByteArray raw = QFile::encodeName(name);
     r.archive = S_ISREG(st.st_mode);
     if (r.archive) {
         if (SkinArchive::isArchiveName(raw.constData(), size_t(raw.size())))
@@ -434,7 +470,8 @@ Read read(const QString& folder, const QString& name)
         result.listed = result.listed || SkinScan::isListedSkin(folder, name);
     }
     if (!result.listed)
-        return Read();
+        return unlisted;
+    result.stamp = finished(quint64(result.stamp));
     r.modified = std::max(msOf(st.st_mtim), r.skinDate * 1000);
     return result;
 }
@@ -444,22 +481,15 @@ qint64 stamp(int folderFd, const QByteArray& rawName, const QByteArray& rawKeyFi
     struct stat st;
     if (fstatat(folderFd, rawName.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return 0;
-    // Mixed as a hash would: any change of any field moves the number.
-    auto mix = [](quint64 h, quint64 v) { return (h ^ v) * 0x100000001b3ULL + (h >> 29); };
-    quint64 h = 0xcbf29ce484222325ULL;
-    h = mix(h, quint64(st.st_mode));
-    h = mix(h, quint64(st.st_size));
-    h = mix(h, quint64(st.st_mtim.tv_sec) * 1000000000ULL + quint64(st.st_mtim.tv_nsec));
+    quint64 h = entryStamp(st);
     if (S_ISDIR(st.st_mode) && !rawKeyFile.isEmpty()) {
         struct stat key;
-        if (fstatat(folderFd, (rawName + '/' + rawKeyFile).constData(), &key, AT_SYMLINK_NOFOLLOW) == 0) {
-            h = mix(h, quint64(key.st_size));
-            h = mix(h, quint64(key.st_mtim.tv_sec) * 1000000000ULL + quint64(key.st_mtim.tv_nsec));
-        } else {
-            h = mix(h, 1);
-        }
+        if (fstatat(folderFd, (rawName + '/' + rawKeyFile).constData(), &key, AT_SYMLINK_NOFOLLOW) == 0)
+            h = withKeyFile(h, key.st_size, key.st_mtim);
+        else
+            h = stir(h, 1);
     }
-    return qint64(h == 0 ? 1 : h);
+    return finished(h);
 }
 
 } // namespace SkinReader
