@@ -18,8 +18,8 @@ namespace LookFeatures {
 //   near pictures differ in few bits;
 // - thumbnail: the picture shrunk to thumbWidth x thumbHeight, averaged, as RGB888 rows;
 // - colours: the few that cover most of the opaque picture, the most covering first:
-//   pixels counted in 4-bit-per-channel boxes, a box near an already chosen colour merged
-//   into it; shares are out of 255, 0 for colours past the last.
+//   every second pixel of every second row counted in 4-bit-per-channel boxes, a box near
+//   an already chosen colour merged into it; shares are out of 255, 0 for colours past the last.
 struct Summary
 {
     quint64 hash = 0;
