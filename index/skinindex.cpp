@@ -702,6 +702,8 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     std::mutex mutex;
     std::condition_variable ready, room;
     constexpr size_t maxWaiting = 64;
+    // The writer wakes for this many at once, not for every skin.
+    constexpr size_t batch = 16;
     std::deque<SkinReader::Read> results;
     std::atomic<size_t> next { 0 };
     std::atomic<int> running { 0 };
@@ -718,7 +720,8 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
                 // A reader far ahead of the writer waits, so memory stays bounded.
                 room.wait(lock, [&] { return results.size() < maxWaiting || m_stop; });
                 results.push_back(std::move(read));
-                ready.notify_one();
+                if (results.size() == batch)
+                    ready.notify_one();
             }
             std::lock_guard lock(mutex);
             --running;
@@ -733,33 +736,45 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
         "keyfile = excluded.keyfile, archive = excluded.archive, size = excluded.size, modified = excluded.modified, "
         "skindate = excluded.skindate, contents = excluded.contents, contenthash = excluded.contenthash, "
         "lookhash = excluded.lookhash, colours = excluded.colours, thumbnail = excluded.thumbnail, "
-        "readme = excluded.readme RETURNING id");
+        "readme = excluded.readme");
+    // RETURNING would cost the upsert four times over: a new row's id is the last insert's,
+    // a row updated is looked up.
+    Statement findId(db, "SELECT id FROM skins WHERE folder = ? AND name = ?");
     Statement dropReadme(db, "DELETE FROM readmes WHERE rowid = ?");
     Statement addReadme(db, "INSERT INTO readmes(rowid, text) VALUES(?, ?)");
-    ok = upsert && dropReadme && addReadme;
+    ok = upsert && findId && dropReadme && addReadme;
+    // A row past every id the file holds is new, and has no readme to drop.
+    qint64 lastId = 0;
+    {
+        Statement last(db,
+            "SELECT max(coalesce((SELECT max(id) FROM skins), 0), "
+            "coalesce((SELECT rowid FROM readmes ORDER BY rowid DESC LIMIT 1), 0))");
+        ok = ok && last && last.next();
+        lastId = ok ? last.integer(0) : 0;
+    }
     int done = unchanged;
     int inTransaction = 0;
     QElapsedTimer sinceProgress;
     sinceProgress.start();
+    std::deque<SkinReader::Read> taken;
     while (ok && !m_stop) {
-        SkinReader::Read read;
-        {
+        if (taken.empty()) {
             std::unique_lock lock(mutex);
-            ready.wait(lock, [&] { return !results.empty() || running == 0; });
+            ready.wait(lock, [&] { return results.size() >= batch || running == 0; });
             if (results.empty())
                 break;
-            read = std::move(results.front());
-            results.pop_front();
-            room.notify_one();
+            taken.swap(results);
+            room.notify_all();
         }
+        const SkinReader::Read read = std::move(taken.front());
+        taken.pop_front();
         if (inTransaction == 0)
             ok = IndexFile::exec(db, "BEGIN");
         const SkinRecord& r = read.record;
-        const QString path = r.folder + r.name;
         upsert.bind(1, r.folder);
         upsert.bind(2, r.name);
         upsert.bind(3, read.listed ? 1 : 0);
-        upsert.bind(4, SkinReader::stamp(AT_FDCWD, QFile::encodeName(path), QFile::encodeName(read.keyFile)));
+        upsert.bind(4, read.stamp);
         upsert.bind(5, read.keyFile);
         upsert.bind(6, r.archive ? 1 : 0);
         upsert.bind(7, r.size);
@@ -778,12 +793,20 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
         upsert.bindBlob(13, colours, int(sizeof colours));
         upsert.bindBlob(14, read.thumbnail.constData(), int(read.thumbnail.size()));
         upsert.bind(15, r.readme);
-        ok = ok && upsert.next();
-        const qint64 id = ok ? upsert.integer(0) : 0;
-        ok = ok && sqlite3_step(upsert.get()) == SQLITE_DONE;
-        sqlite3_reset(upsert.get());
-        dropReadme.bind(1, id);
-        ok = ok && dropReadme.run();
+        sqlite3_set_last_insert_rowid(db, 0);
+        ok = ok && upsert.run();
+        qint64 id = ok ? sqlite3_last_insert_rowid(db) : 0;
+        if (ok && id == 0) {
+            findId.bind(1, r.folder);
+            findId.bind(2, r.name);
+            ok = findId.next();
+            id = ok ? findId.integer(0) : 0;
+            sqlite3_reset(findId.get());
+        }
+        if (ok && id <= lastId) {
+            dropReadme.bind(1, id);
+            ok = dropReadme.run();
+        }
         if (ok && !read.readmeText.isEmpty()) {
             addReadme.bind(1, id);
             addReadme.bind(2, read.readmeText);

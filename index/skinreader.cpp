@@ -2,7 +2,7 @@
 #include "index/skinreader.h"
 
 #include "index/lookfeatures.h"
-#include "platform/regularfile.h"
+#include "platform/attributes.h"
 #include "skins/skinarchive.h"
 #include "skins/skinfiles.h"
 #include "skins/skinreadme.h"
@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QImage>
 
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -149,14 +150,69 @@ void describeLook(Read& read, const QHash<QString, QByteArray>& files)
     const QByteArray hash = contentHash(files);
     std::copy(hash.begin(), hash.end(), r.contentHash.begin());
     const QImage look = WinampLook::mainWindow(pictureFiles(files));
-    r.lookHash = LookFeatures::perceptualHash(look);
-    read.thumbnail = LookFeatures::thumbnail(look, SkinRecord::thumbWidth, SkinRecord::thumbHeight);
-    LookFeatures::mainColours(look, r.colours, r.shares);
+    const LookFeatures::Summary summary
+        = LookFeatures::summarise(look, SkinRecord::thumbWidth, SkinRecord::thumbHeight, r.colours, r.shares);
+    r.lookHash = summary.hash;
+    read.thumbnail = summary.thumbnail;
+}
+
+// A file the listing found regular, of the size it gave: those bytes, or fewer if it
+// shrank. Opened without blocking and without following a link, in case it was replaced
+// meanwhile: a pipe then reads nothing at once, a folder fails.
+QByteArray readFile(int dirFd, const char* name, qint64 size)
+{
+    if (size <= 0)
+        return {};
+    const int fd = openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
+        return {};
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    ::close(fd);
+    bytes.truncate(done);
+    return bytes;
 }
 
 qint64 msOf(const struct timespec& t)
 {
     return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+// The stamp, mixed as a hash would: any change of any field moves the number.
+quint64 stir(quint64 h, quint64 v)
+{
+    return (h ^ v) * 0x100000001b3ULL + (h >> 29);
+}
+
+quint64 nsOf(const struct timespec& t)
+{
+    return quint64(t.tv_sec) * 1000000000ULL + quint64(t.tv_nsec);
+}
+
+quint64 entryStamp(const struct stat& st)
+{
+    quint64 h = 0xcbf29ce484222325ULL;
+    h = stir(h, quint64(st.st_mode));
+    h = stir(h, quint64(st.st_size));
+    return stir(h, nsOf(st.st_mtim));
+}
+
+quint64 withKeyFile(quint64 h, qint64 size, const struct timespec& modified)
+{
+    return stir(stir(h, quint64(size)), nsOf(modified));
+}
+
+qint64 finished(quint64 h)
+{
+    return qint64(h == 0 ? 1 : h);
 }
 
 // Programs anywhere under dirFd, as far as maxProgramDepth.
@@ -188,6 +244,14 @@ bool holdsPrograms(int dirFd, int depth, int& budget)
     return found;
 }
 
+// Whether the listing alone shows a folder to be a skin: a main.bmp or Region.txt of one's
+// own, readable, in any case. Anything else is left to the listing's own rule.
+bool showsSkin(const char* name, const struct stat& st)
+{
+    return (strcasecmp(name, "main.bmp") == 0 || strcasecmp(name, "region.txt") == 0) && S_ISREG(st.st_mode)
+        && (st.st_mode & S_IRUSR) && st.st_uid == geteuid();
+}
+
 void readFolder(Read& read, const QString& path)
 {
     SkinRecord& r = read.record;
@@ -203,7 +267,8 @@ void readFolder(Read& read, const QString& path)
     {
         QByteArray raw;
         bool exact = false;
-        qint64 modified = 0;
+        struct timespec modified = {};
+        qint64 size = 0;
     };
     QHash<QString, Chosen> chosen; // by lower-case name
     QList<SkinReadme::File> texts;
@@ -225,6 +290,7 @@ void readFolder(Read& read, const QString& path)
         }
         if (!S_ISREG(st.st_mode))
             continue;
+        read.listed = read.listed || showsSkin(raw, st);
         r.size += st.st_size;
         if (isProgramName(raw, length))
             r.contents |= SkinContent::programs;
@@ -238,25 +304,31 @@ void readFolder(Read& read, const QString& path)
         const bool exact = name == lower;
         auto it = chosen.find(lower);
         if (it == chosen.end() || (exact && !it->exact))
-            chosen.insert(lower, { QByteArray(raw, qsizetype(length)), exact, msOf(st.st_mtim) });
+            chosen.insert(lower, { QByteArray(raw, qsizetype(length)), exact, st.st_mtim, qint64(st.st_size) });
     }
     QHash<QString, QByteArray> files;
     for (auto it = chosen.cbegin(); it != chosen.cend(); ++it) {
-        const QByteArray bytes = RegularFile::readAt(dirFd, it->raw.constData(), SkinFiles::maxBytesEach);
+        const QByteArray bytes = readFile(dirFd, it->raw.constData(), it->size);
         if (bytes.isEmpty())
             continue;
         files.insert(it.key(), bytes);
         read.bytesRead += bytes.size();
-        r.skinDate = std::max(r.skinDate, it->modified / 1000);
+        r.skinDate = std::max(r.skinDate, msOf(it->modified) / 1000);
     }
     for (const char* key : { "main.bmp", "region.txt" }) {
-        if (read.keyFile.isEmpty() && chosen.contains(QLatin1String(key)))
-            read.keyFile = QFile::decodeName(chosen.value(QLatin1String(key)).raw);
+        const auto it = chosen.constFind(QLatin1String(key));
+        if (read.keyFile.isEmpty() && it != chosen.cend()) {
+            read.keyFile = QFile::decodeName(it->raw);
+            read.stamp = qint64(withKeyFile(quint64(read.stamp), it->size, it->modified));
+        }
     }
     r.readme = SkinReadme::choose(texts);
     if (!r.readme.isEmpty()) {
-        QFile file(path + QLatin1Char('/') + r.readme);
-        const QByteArray bytes = RegularFile::openForReading(file) ? file.read(SkinReadme::maxBytes) : QByteArray();
+        qint64 size = 0;
+        for (const SkinReadme::File& text : std::as_const(texts))
+            size = text.name == r.readme ? text.size : size;
+        const QByteArray bytes
+            = readFile(dirFd, QFile::encodeName(r.readme).constData(), std::min(size, SkinReadme::maxBytes));
         read.bytesRead += bytes.size();
         read.readmeText = SkinReadme::decode(bytes);
     }
@@ -281,20 +353,39 @@ qint64 secondsOf(const ZipDirectory::Entry& entry)
     return QDateTime(date, time, Qt::UTC).toSecsSinceEpoch();
 }
 
+// The listing's rule for an archive, on the one reading of its directory: a regular file,
+// owner-writable, within the archive limits, naming a main.bmp or a Region.txt.
+bool isSkinArchive(int fd, qint64& size, ZipDirectory::Directory& directory)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR) || st.st_size <= 0
+        || st.st_size > SkinArchive::maxArchiveBytes)
+        return false;
+    size = st.st_size;
+    if (directory.read(fd, size, SkinArchive::maxEntries) != ZipDirectory::Status::ok)
+        return false;
+    static const QList<QByteArray> skinFiles { QByteArrayLiteral("main.bmp"), QByteArrayLiteral("region.txt") };
+    thread_local QList<int> chosen;
+    return ZipDirectory::chooseEntries(directory, skinFiles, chosen) && (chosen[0] >= 0 || chosen[1] >= 0);
+}
+
 void readArchive(Read& read, const QString& path)
 {
     SkinRecord& r = read.record;
-    qint64 size = 0;
-    const int fd = RegularFile::open(path, &size);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0)
         return;
-    r.size = size;
+    qint64 size = 0;
     ZipDirectory::Directory directory;
+    read.listed = isSkinArchive(fd, size, directory);
+    if (!read.listed) {
+        ::close(fd);
+        return;
+    }
+    r.size = size;
     QList<ZipDirectory::SkinFile> skinFiles;
     QHash<QString, QByteArray> files;
-    if (size > 0 && size <= SkinArchive::maxArchiveBytes
-        && directory.read(fd, size, SkinArchive::maxEntries) == ZipDirectory::Status::ok
-        && ZipDirectory::skinFiles(directory, skinFiles)) {
+    if (ZipDirectory::skinFiles(directory, skinFiles)) {
         for (const ZipDirectory::Entry& entry : directory.entries()) {
             if (ZipDirectory::kindOf(entry) == ZipDirectory::Kind::file
                 && isProgramName(entry.name, size_t(entry.nameLength)))
@@ -354,22 +445,34 @@ bool isProgramName(const char* name, size_t length)
 
 Read read(const QString& folder, const QString& name)
 {
-    Read result;
-    if (!SkinScan::isListedSkin(folder, name))
-        return result;
-    result.listed = true;
-    SkinRecord& r = result.record;
-    r.folder = folder;
-    r.name = name;
     const QString path = folder + name;
     struct stat st;
     if (lstat(QFile::encodeName(path).constData(), &st) != 0)
         return Read();
+    // Taken before the read: a change while it reads shows at the next update.
+    Read unlisted;
+    unlisted.stamp = finished(entryStamp(st));
+    // The listing's rule, applied on what reading the skin finds anyway.
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/')))
+        return unlisted;
+    Read result;
+    result.stamp = qint64(entryStamp(st));
+    SkinRecord& r = result.record;
+    r.folder = folder;
+    r.name = name;
+    const QByteArray raw = QFile::encodeName(name);
     r.archive = S_ISREG(st.st_mode);
-    if (r.archive)
-        readArchive(result, path);
-    else
+    if (r.archive) {
+        if (SkinArchive::isArchiveName(raw.constData(), size_t(raw.size())))
+            readArchive(result, path);
+    } else if (Attributes::isPlainDirectory(raw.constData(), st)) {
         readFolder(result, path);
+        // A skin file that is a link, or not one's own, is judged as the listing judges it.
+        result.listed = result.listed || SkinScan::isListedSkin(folder, name);
+    }
+    if (!result.listed)
+        return unlisted;
+    result.stamp = finished(quint64(result.stamp));
     r.modified = std::max(msOf(st.st_mtim), r.skinDate * 1000);
     return result;
 }
@@ -385,12 +488,7 @@ qint64 stamp(int folderFd, QByteArrayView rawName, QByteArrayView rawKeyFile)
     struct stat st;
     if (fstatat(folderFd, path, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return 0;
-    // Mixed as a hash would: any change of any field moves the number.
-    auto mix = [](quint64 h, quint64 v) { return (h ^ v) * 0x100000001b3ULL + (h >> 29); };
-    quint64 h = 0xcbf29ce484222325ULL;
-    h = mix(h, quint64(st.st_mode));
-    h = mix(h, quint64(st.st_size));
-    h = mix(h, quint64(st.st_mtim.tv_sec) * 1000000000ULL + quint64(st.st_mtim.tv_nsec));
+    quint64 h = entryStamp(st);
     if (S_ISDIR(st.st_mode) && !rawKeyFile.isEmpty()) {
         struct stat key;
         const qsizetype length = rawName.size() + 1 + rawKeyFile.size();
@@ -399,14 +497,12 @@ qint64 stamp(int folderFd, QByteArrayView rawName, QByteArrayView rawKeyFile)
             std::memcpy(path + rawName.size() + 1, rawKeyFile.data(), size_t(rawKeyFile.size()));
             path[length] = '\0';
         }
-        if (length < qsizetype(sizeof path) && fstatat(folderFd, path, &key, AT_SYMLINK_NOFOLLOW) == 0) {
-            h = mix(h, quint64(key.st_size));
-            h = mix(h, quint64(key.st_mtim.tv_sec) * 1000000000ULL + quint64(key.st_mtim.tv_nsec));
-        } else {
-            h = mix(h, 1);
-        }
+        if (length < qsizetype(sizeof path) && fstatat(folderFd, path, &key, AT_SYMLINK_NOFOLLOW) == 0)
+            h = withKeyFile(h, key.st_size, key.st_mtim);
+        else
+            h = stir(h, 1);
     }
-    return qint64(h == 0 ? 1 : h);
+    return finished(h);
 }
 
 } // namespace SkinReader

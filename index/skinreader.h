@@ -17,6 +17,7 @@ struct Read
     QByteArray thumbnail; // SkinRecord::thumbBytes, or empty
     QString readmeText; // decoded, or empty
     QString keyFile; // a folder's main.bmp (or Region.txt) as spelled, which the stamp watches
+    qint64 stamp = 0; // stamp() of the skin as it was just before it was read
     qint64 bytesRead = 0; // of the skin's files, for the bench's floor
 };
 

@@ -25,6 +25,8 @@ enum class Kind { none, word, cjk };
 
 Kind kindOf(char32_t c)
 {
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? Kind::word : Kind::none;
     if (isCjk(c))
         return Kind::cjk;
     return QChar::isLetterOrNumber(c) ? Kind::word : Kind::none;
@@ -95,7 +97,20 @@ int tokenize(Fts5Tokenizer*, void* context, int flags, const char* text, int siz
         at += length;
         while (at < size && kindOf(decodeAt(bytes, size, at, length)) == kind)
             at += length;
-        const QString run = QString::fromUtf8(text + start, at - start);
+        // Most words of most readmes are ASCII, folded here without a string of their own.
+        char folded[64];
+        const int n = at - start;
+        bool ascii = kind == Kind::word && n <= int(sizeof folded);
+        for (int i = 0; ascii && i < n; ++i) {
+            const char c = text[start + i];
+            ascii = (c & 0x80) == 0;
+            folded[i] = c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+        }
+        if (ascii) {
+            rc = token(context, 0, folded, n, start, at);
+            continue;
+        }
+        const QString run = QString::fromUtf8(text + start, n);
         rc = kind == Kind::word ? pass(token, context, 0, SkinSearch::fold(run), start, at)
                                 : emitCjk(token, context, query, run, start, at);
     }

@@ -32,6 +32,9 @@ bool fitsASkin(QSize size);
 // data or compressed stream are shorter than they claim, or that is otherwise damaged,
 // gives a null image: no picture ever shows memory the file did not fill.
 QImage decodeBmp(const QByteArray& bytes);
+// The same always as RGB32, a palette picture's colours looked up as it is read: what
+// converting decodeBmp's image gives, without the second picture.
+QImage decodeBmpRgb32(const QByteArray& bytes);
 
 // The picture stretched to size (device-independent pixels) without keeping its aspect
 // ratio, smoothly; a null pixmap for a null image.

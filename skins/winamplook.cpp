@@ -24,8 +24,7 @@ namespace {
 QImage decode(const QByteArray& bytes)
 {
     // Winamp 2 reads its skin pictures as Windows bitmaps only.
-    const QImage image = bytes.startsWith("BM") ? PreviewImage::decodeBmp(bytes) : QImage();
-    return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
+    return bytes.startsWith("BM") ? PreviewImage::decodeBmpRgb32(bytes) : QImage();
 }
 
 const QImage& fallback(Bitmap bitmap)
@@ -112,11 +111,13 @@ void shape(QImage& image, const SkinFiles& files, const QString& section)
     const QImage mask = SkinRegion::mask(files.file(QLatin1String(regionFile)), section, image.size());
     if (mask.isNull())
         return;
-    image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    image = std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int w = image.width(), h = image.height();
+    uchar* const pixels = image.bits();
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(pixels + y * image.bytesPerLine());
         const uchar* inside = mask.constScanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             if (!inside[x])
                 line[x] = 0;
         }

@@ -244,6 +244,7 @@ void TestSkinIndex::onlyWhatChangedIsReadAgain()
     const QString a = m_folders + "a/", b = m_folders + "b/";
     // Rewritten in place: the folder's own times stay as they were.
     QVERIFY(writeBitmap(a + "TopazAmp1-2/Main.bmp", Qt::red));
+    QVERIFY(writeFile(a + "TopazAmp1-2/readme.txt", "Zanzibar"));
     QVERIFY(QDir(a + "yaxay-crwhobbesw").removeRecursively());
     QVERIFY(makeSkin(a, "new one", "main.bmp", Qt::blue));
     // Sorted in case-blind, and an archive that is no skin any more.
@@ -261,6 +262,9 @@ void TestSkinIndex::onlyWhatChangedIsReadAgain()
     const int topaz = after->rowOf(a, "TopazAmp1-2");
     QVERIFY(after->at(topaz).lookHash != before->at(before->rowOf(a, "TopazAmp1-2")).lookHash);
     QCOMPARE(after->at(topaz).id, before->at(before->rowOf(a, "TopazAmp1-2")).id);
+    // Its readme read again is found once, under its own row, and the old one no more.
+    QCOMPARE(IndexQueries::readmeMatches(*after, "Zanzibar"), QList<int>({ topaz }));
+    QVERIFY(!IndexQueries::readmeMatches(*after, "McLarnon").contains(topaz));
     QCOMPARE(IndexQueries::nearestColours(*after, Qt::blue, 1).first().row, after->rowOf(a, "new one"));
     compareWithFullLoad(*after);
     if (QTest::currentTestFailed())
