@@ -38,8 +38,12 @@ class Statement
 public:
     Statement(sqlite3* db, const char* sql)
     {
-        if (sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr) != SQLITE_OK)
+        // A stop interrupts the preparing too: such a statement runs nothing and has failed.
+        if (sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(m_statement);
             m_statement = nullptr;
+            m_failed = true;
+        }
     }
     ~Statement() { sqlite3_finalize(m_statement); }
     Statement(const Statement&) = delete;
@@ -62,6 +66,8 @@ public:
     }
     bool run()
     {
+        if (!m_statement)
+            return false;
         const bool ok = sqlite3_step(m_statement) == SQLITE_DONE;
         sqlite3_reset(m_statement);
         sqlite3_clear_bindings(m_statement);
