@@ -3,6 +3,7 @@
 
 #include "index/lookfeatures.h"
 #include "platform/attributes.h"
+#include "platform/regularfile.h"
 #include "skins/skinarchive.h"
 #include "skins/skinfiles.h"
 #include "skins/skinreadme.h"
@@ -15,7 +16,6 @@
 #include <QFile>
 #include <QImage>
 
-#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -166,18 +166,8 @@ QByteArray readFile(int dirFd, const char* name, qint64 size)
     const int fd = openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0)
         return {};
-    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
+    const QByteArray bytes = RegularFile::readUpTo(fd, size);
     ::close(fd);
-    bytes.truncate(done);
     return bytes;
 }
 

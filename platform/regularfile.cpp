@@ -41,21 +41,24 @@ QByteArray readAt(int dirFd, const char* path, qint64 maxBytes)
     const int fd = openAt(dirFd, path, &size);
     if (fd < 0)
         return {};
-    QByteArray bytes;
-    if (size > 0 && size <= maxBytes) {
-        bytes.resize(qsizetype(size));
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        bytes.truncate(done);
-    }
+    const QByteArray bytes = size > 0 && size <= maxBytes ? readUpTo(fd, size) : QByteArray();
     ::close(fd);
+    return bytes;
+}
+
+QByteArray readUpTo(int fd, qint64 size)
+{
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    bytes.truncate(done);
     return bytes;
 }
 

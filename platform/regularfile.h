@@ -17,6 +17,8 @@ int open(const QString& path, qint64* sizeOut = nullptr);
 
 // The whole file when it is a regular file of 1 to maxBytes bytes; empty otherwise.
 QByteArray readAt(int dirFd, const char* path, qint64 maxBytes);
+// At most size bytes from fd's position; fewer when the file ends sooner.
+QByteArray readUpTo(int fd, qint64 size);
 QByteArray read(const QString& path, qint64 maxBytes);
 
 // Opens file, by its name, for reading when it is a regular file. Opened so, the file
