@@ -14,7 +14,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -38,26 +37,12 @@ namespace IndexBench {
 
 namespace {
 
-double clockMs(clockid_t clock)
-{
-    timespec ts;
-    clock_gettime(clock, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-struct Time
-{
-    double wall = 0, cpu = 0;
-};
+using Time = SearchBench::Times;
 
 // The index works on threads of its own: the process's CPU time counts them all.
 template<class F> Time timeOf(F&& f, clockid_t clock = CLOCK_PROCESS_CPUTIME_ID)
 {
-    QElapsedTimer wall;
-    const double cpu = clockMs(clock);
-    wall.start();
-    f();
-    return { wall.nsecsElapsed() / 1e6, clockMs(clock) - cpu };
+    return SearchBench::timeOf(std::forward<F>(f), clock);
 }
 
 Time median(QList<Time> times)

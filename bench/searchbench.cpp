@@ -9,7 +9,6 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
 #include <QRadioButton>
@@ -22,22 +21,6 @@
 namespace SearchBench {
 
 namespace {
-
-double cpuMs(clockid_t clock)
-{
-    timespec ts;
-    clock_gettime(clock, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-template<class F> Times timeOf(F&& f, clockid_t clock = CLOCK_THREAD_CPUTIME_ID)
-{
-    QElapsedTimer wall;
-    const double cpu = cpuMs(clock);
-    wall.start();
-    f();
-    return { wall.nsecsElapsed() / 1e6, cpuMs(clock) - cpu };
-}
 
 Times median(QList<Times> times)
 {

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QElapsedTimer>
 #include <QStringList>
+
+#include <ctime>
 
 class SkinIndex;
 
@@ -11,8 +14,25 @@ namespace SearchBench {
 struct Times
 {
     double wall = 0; // ms, medians
-    double cpu = 0; // ms of this thread
+    double cpu = 0; // ms of this thread, or of the process where a bench says so
 };
+
+inline double cpuMs(clockid_t clock)
+{
+    timespec ts;
+    clock_gettime(clock, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// One call of f, by the wall clock and by clock.
+template<class F> Times timeOf(F&& f, clockid_t clock = CLOCK_THREAD_CPUTIME_ID)
+{
+    QElapsedTimer wall;
+    const double cpu = cpuMs(clock);
+    wall.start();
+    f();
+    return { wall.nsecsElapsed() / 1e6, cpuMs(clock) - cpu };
+}
 
 struct Result
 {
