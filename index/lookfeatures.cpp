@@ -6,6 +6,10 @@
 #include <cstring>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace LookFeatures {
 
 namespace {
@@ -50,7 +54,8 @@ public:
         }
     }
     const int* cellOfX() const { return m_cellOfX.data(); }
-    Sums* row(int y) { return m_sums.data() + size_t(y * m_rows / m_height * m_columns); }
+    int rowOf(int y) const { return y * m_rows / m_height; }
+    Sums* row(int y) { return m_sums.data() + size_t(rowOf(y) * m_columns); }
 
     std::vector<float> means() const
     {
@@ -82,22 +87,97 @@ private:
 
 struct Box
 {
-    qint64 pixels = 0, r = 0, g = 0, b = 0;
+    // Enough for a picture of 2^24 pixels: the composed windows are a fraction of that.
+    quint32 pixels = 0, r = 0, g = 0, b = 0;
 };
-using Boxes = std::vector<Box>;
+
+// The 4096 boxes of 4 bits per channel, kept by each thread from picture to picture: the
+// boxes a picture touched are listed, so that neither reading nor clearing them goes
+// through all the others.
+class Boxes
+{
+public:
+    Boxes()
+        : m_boxes(4096)
+        , m_touched(4096 + 1)
+    {
+    }
+    static Boxes& ofThisThread()
+    {
+        thread_local Boxes boxes;
+        boxes.clear();
+        return boxes;
+    }
+    void clear()
+    {
+        for (size_t i = 0; i < m_count; ++i)
+            m_boxes[m_touched[i]] = Box();
+        m_count = 0;
+    }
+    static uint indexOf(QRgb p) { return (uint(qRed(p)) >> 4) << 8 | (uint(qGreen(p)) >> 4) << 4 | uint(qBlue(p)) >> 4; }
+    void add(uint i, const Box& sums)
+    {
+        Box& box = m_boxes[i];
+        m_touched[m_count] = quint16(i);
+        m_count += size_t((box.pixels == 0) & (sums.pixels != 0));
+        box.pixels += sums.pixels;
+        box.r += sums.r;
+        box.g += sums.g;
+        box.b += sums.b;
+    }
+    void add(QRgb p, quint32 times) { add(indexOf(p), { times, qRed(p) * times, qGreen(p) * times, qBlue(p) * times }); }
+    const Box& operator[](size_t i) const { return m_boxes[i]; }
+    const quint16* touched() const { return m_touched.data(); }
+    size_t touchedCount() const { return m_count; }
+
+private:
+    std::vector<Box> m_boxes;
+    std::vector<quint16> m_touched;
+    size_t m_count = 0;
+};
 
 // The main colours come from every second pixel of every second row: the same colours for
 // any real picture, at a quarter of the cost.
 constexpr int colourStep = 2;
 
-inline void add(Boxes& boxes, QRgb p, qint64 times)
+// Counts every second pixel of a row into the boxes, in runs that fall into one box: a
+// flat picture's runs are too short to predict, and a box summed pixel after pixel would
+// wait on its own last sum each time. A pixel neither opaque nor clear is not counted;
+// false when there was one.
+template<bool opaque> bool countColours(const QRgb* line, int w, Boxes& boxes)
 {
-    const uint r = qRed(p), g = qGreen(p), b = qBlue(p);
-    Box& box = boxes[size_t((r >> 4) << 8 | (g >> 4) << 4 | b >> 4)];
-    box.pixels += times;
-    box.r += r * times;
-    box.g += g * times;
-    box.b += b * times;
+    thread_local std::vector<uint> runBoxes;
+    thread_local std::vector<Box> before; // the row's sums before each run, and at its end
+    const size_t samples = size_t(w + colourStep - 1) / colourStep;
+    runBoxes.resize(samples + 1);
+    before.resize(samples + 2);
+    Box sums;
+    size_t runs = 0;
+    uint last = ~0u;
+    bool whole = true;
+    // Without branches: each pixel opens a run in the next place, kept only when its box differs.
+    for (int x = 0; x < w; x += colourStep) {
+        const QRgb p = line[x];
+        const uint alpha = opaque ? 255 : qAlpha(p);
+        const quint32 times = alpha == 255;
+        const uint i = Boxes::indexOf(p);
+        runBoxes[runs] = i;
+        before[runs] = sums;
+        runs += i != last;
+        last = i;
+        sums.pixels += times;
+        sums.r += qRed(p) * times;
+        sums.g += qGreen(p) * times;
+        sums.b += qBlue(p) * times;
+        whole &= ((alpha + 1) & 0xff) <= 1;
+    }
+    before[runs] = sums;
+    for (size_t run = 0; run < runs; ++run) {
+        const Box& a = before[run];
+        const Box& b = before[run + 1];
+        boxes.add(runBoxes[run], { b.pixels - a.pixels, b.r - a.r, b.g - a.g, b.b - a.b });
+    }
+    return whole;
 }
 
 // Both grids and the colour boxes in one pass over premultiplied pixels, which are over
@@ -106,15 +186,17 @@ inline void add(Boxes& boxes, QRgb p, qint64 times)
 template<bool opaque> bool pass(const QImage& image, Grid& fine, Grid& coarse, Boxes& boxes)
 {
     const int w = image.width(), h = image.height();
-    // Runs of pixels in one cell of each grid, summed in registers two pixels at a time: red
-    // and blue of each in the 16-bit fields of one word, green in another; a field holds a
-    // run of 514.
+    // Each column's channels are summed down the rows, four pixels at a time where the
+    // processor can, into 16-bit
+    // fields, until a row of cells of either grid ends; then the columns are summed into
+    // runs that lie in one cell of each grid, the four fields of a column as one word.
+    // A field of a run holds 257 pixels.
     struct Segment
     {
         int begin, end, fine, coarse;
     };
-    constexpr int longestSegment = 512;
-    constexpr quint64 lanes = 0x00ff00ff00ff00ffULL;
+    constexpr int longestSegment = 16;
+    constexpr int rowsPerFlush = 257 / longestSegment;
     std::vector<Segment> segments;
     for (int x = 0; x < w; ++x) {
         const int f = fine.cellOfX()[x], c = coarse.cellOfX()[x];
@@ -123,43 +205,57 @@ template<bool opaque> bool pass(const QImage& image, Grid& fine, Grid& coarse, B
             segments.push_back({ x, x, f, c });
         ++segments.back().end;
     }
+    std::vector<quint16> fields(size_t(w) * 4);
+    int rows = 0;
+    // Adds the columns summed over the rows up to y, which lie in one row of cells of each grid.
+    auto flush = [&](int y) {
+        Sums* fineRow = fine.row(y - 1);
+        Sums* coarseRow = coarse.row(y - 1);
+        for (const Segment& segment : segments) {
+            quint64 sum = 0;
+            for (int x = segment.begin; x < segment.end; ++x) {
+                quint64 column;
+                std::memcpy(&column, fields.data() + x * 4, sizeof column);
+                sum += column;
+            }
+            const uint b = uint(sum & 0xffff), g = uint(sum >> 16 & 0xffff), r = uint(sum >> 32 & 0xffff);
+            Sums& f = fineRow[segment.fine];
+            Sums& c = coarseRow[segment.coarse];
+            f.r += r;
+            f.g += g;
+            f.b += b;
+            c.r += r;
+            c.g += g;
+            c.b += b;
+        }
+        std::fill(fields.begin(), fields.end(), quint16(0));
+        rows = 0;
+    };
     bool whole = true;
     for (int y = 0; y < h; ++y) {
+        if (y > 0 && (fine.rowOf(y) != fine.rowOf(y - 1) || coarse.rowOf(y) != coarse.rowOf(y - 1) || rows == rowsPerFlush))
+            flush(y);
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        Sums* fineRow = fine.row(y);
-        Sums* coarseRow = coarse.row(y);
-        for (const Segment& segment : segments) {
-            quint64 redBlue = 0, green = 0;
-            int x = segment.begin;
-            for (; x + 1 < segment.end; x += 2) {
-                quint64 two;
-                std::memcpy(&two, line + x, sizeof two);
-                redBlue += two & lanes;
-                green += two >> 8 & lanes;
-            }
-            if (x < segment.end) {
-                redBlue += line[x] & lanes;
-                green += line[x] >> 8 & lanes;
-            }
-            const uint r = uint(redBlue >> 16 & 0xffff) + uint(redBlue >> 48);
-            const uint g = uint(green & 0xffff) + uint(green >> 32 & 0xffff);
-            const uint b = uint(redBlue & 0xffff) + uint(redBlue >> 32 & 0xffff);
-            fineRow[segment.fine].r += r;
-            fineRow[segment.fine].g += g;
-            fineRow[segment.fine].b += b;
-            coarseRow[segment.coarse].r += r;
-            coarseRow[segment.coarse].g += g;
-            coarseRow[segment.coarse].b += b;
+        int x = 0;
+#ifdef __SSE2__
+        const __m128i zero = _mm_setzero_si128();
+        for (; x + 4 <= w; x += 4) {
+            const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + x));
+            auto* at = reinterpret_cast<__m128i*>(fields.data() + x * 4);
+            _mm_storeu_si128(at, _mm_add_epi16(_mm_loadu_si128(at), _mm_unpacklo_epi8(four, zero)));
+            _mm_storeu_si128(at + 1, _mm_add_epi16(_mm_loadu_si128(at + 1), _mm_unpackhi_epi8(four, zero)));
         }
-        if (y % colourStep != 0)
-            continue;
-        // Without branches: a flat picture's runs are too short to predict.
-        for (int x = 0; x < w; x += colourStep) {
-            const uint alpha = opaque ? 255 : qAlpha(line[x]);
-            add(boxes, line[x], alpha == 255);
-            whole &= ((alpha + 1) & 0xff) <= 1;
+#endif
+        for (; x < w; ++x) {
+            for (int channel = 0; channel < 4; ++channel)
+                fields[size_t(x * 4 + channel)] += quint16(line[x] >> (8 * channel) & 0xff);
         }
+        ++rows;
+        if (y % colourStep == 0)
+            whole &= countColours<opaque>(line, w, boxes);
     }
+    if (h > 0)
+        flush(h);
     return whole;
 }
 
@@ -168,26 +264,27 @@ quint64 hashOf(const std::vector<float>& rgb)
     std::array<float, dctSide * dctSide> grey {};
     for (size_t i = 0; i < grey.size(); ++i)
         grey[i] = 0.299f * rgb[i * 3] + 0.587f * rgb[i * 3 + 1] + 0.114f * rgb[i * 3 + 2];
-    // Only the lowest 8 x 8 frequencies are wanted: rows first, then columns.
+    // Only the lowest 8 x 8 frequencies are wanted: rows first, then columns. The eight sums
+    // of a row go on side by side, each in its own order, so that none waits on another.
     const auto& c = cosines();
     std::array<std::array<double, hashSide>, dctSide> rows {};
     for (int y = 0; y < dctSide; ++y) {
         const float* line = grey.data() + y * dctSide;
-        for (int k = 0; k < hashSide; ++k) {
-            double sum = 0;
-            for (int x = 0; x < dctSide; ++x)
-                sum += line[x] * c[size_t(k)][size_t(x)];
-            rows[size_t(y)][size_t(k)] = sum;
+        std::array<double, hashSide> sums {};
+        for (int x = 0; x < dctSide; ++x) {
+            for (int k = 0; k < hashSide; ++k)
+                sums[size_t(k)] += line[x] * c[size_t(k)][size_t(x)];
         }
+        rows[size_t(y)] = sums;
     }
     std::array<double, hashSide * hashSide> coefficients {};
     for (int v = 0; v < hashSide; ++v) {
-        for (int u = 0; u < hashSide; ++u) {
-            double sum = 0;
-            for (int y = 0; y < dctSide; ++y)
-                sum += rows[size_t(y)][size_t(u)] * c[size_t(v)][size_t(y)];
-            coefficients[size_t(v * hashSide + u)] = sum;
+        std::array<double, hashSide> sums {};
+        for (int y = 0; y < dctSide; ++y) {
+            for (int u = 0; u < hashSide; ++u)
+                sums[size_t(u)] += rows[size_t(y)][size_t(u)] * c[size_t(v)][size_t(y)];
         }
+        std::copy(sums.begin(), sums.end(), coefficients.begin() + v * hashSide);
     }
     // The mean brightness (0, 0) says nothing of the look; the median of the rest does.
     std::array<double, hashSide * hashSide - 1> rest {};
@@ -205,13 +302,9 @@ quint64 hashOf(const std::vector<float>& rgb)
 void chooseColours(const Boxes& boxes, QRgb* colours, quint8* shares, int count)
 {
     qint64 total = 0;
-    std::vector<int> order;
-    for (int i = 0; i < int(boxes.size()); ++i) {
-        if (boxes[size_t(i)].pixels > 0) {
-            order.push_back(i);
-            total += boxes[size_t(i)].pixels;
-        }
-    }
+    std::vector<int> order(boxes.touched(), boxes.touched() + boxes.touchedCount());
+    for (const int i : order)
+        total += boxes[size_t(i)].pixels;
     if (total == 0)
         return;
     std::sort(order.begin(), order.end(), [&](int a, int b) {
@@ -220,12 +313,16 @@ void chooseColours(const Boxes& boxes, QRgb* colours, quint8* shares, int count)
     });
     // Shades of one colour fall into neighbouring boxes; they count as that colour.
     constexpr float mergeDistance2 = 12.0f * 12.0f;
-    std::vector<Box> chosen;
+    struct Chosen
+    {
+        qint64 pixels = 0, r = 0, g = 0, b = 0;
+    };
+    std::vector<Chosen> chosen;
     std::vector<Lab> chosenLab;
     for (const int i : order) {
         const Box& box = boxes[size_t(i)];
         // Specks under half a percent change no main colour.
-        if (box.pixels * 200 < total)
+        if (qint64(box.pixels) * 200 < total)
             break;
         const QRgb mean = qRgb(int(box.r / box.pixels), int(box.g / box.pixels), int(box.b / box.pixels));
         const Lab l = lab(mean);
@@ -238,13 +335,13 @@ void chooseColours(const Boxes& boxes, QRgb* colours, quint8* shares, int count)
             chosen[near].g += box.g;
             chosen[near].b += box.b;
         } else if (int(chosen.size()) < count * 4) {
-            chosen.push_back(box);
+            chosen.push_back({ box.pixels, box.r, box.g, box.b });
             chosenLab.push_back(l);
         }
     }
-    std::stable_sort(chosen.begin(), chosen.end(), [](const Box& a, const Box& b) { return a.pixels > b.pixels; });
+    std::stable_sort(chosen.begin(), chosen.end(), [](const Chosen& a, const Chosen& b) { return a.pixels > b.pixels; });
     for (int i = 0; i < count && i < int(chosen.size()); ++i) {
-        const Box& box = chosen[size_t(i)];
+        const Chosen& box = chosen[size_t(i)];
         colours[i] = qRgb(int(box.r / box.pixels), int(box.g / box.pixels), int(box.b / box.pixels));
         shares[i] = quint8(std::max<qint64>(1, box.pixels * 255 / total));
     }
@@ -284,16 +381,16 @@ Summary summarise(const QImage& picture, int thumbWidth, int thumbHeight, QRgb* 
     const QImage image = direct ? picture : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     Grid fine(dctSide, dctSide, image.width(), image.height());
     Grid coarse(thumbWidth, thumbHeight, image.width(), image.height());
-    Boxes boxes(4096);
+    Boxes& boxes = Boxes::ofThisThread();
     const bool whole = opaque ? pass<true>(image, fine, coarse, boxes) : pass<false>(image, fine, coarse, boxes);
     if (!whole || !direct) {
         // Half-transparent pixels count by their own colour, not the one over black.
-        std::fill(boxes.begin(), boxes.end(), Box());
+        boxes.clear();
         const QImage straight = picture.convertToFormat(QImage::Format_ARGB32);
         for (int y = 0; y < straight.height(); y += colourStep) {
             const QRgb* line = reinterpret_cast<const QRgb*>(straight.constScanLine(y));
             for (int x = 0; x < straight.width(); x += colourStep)
-                add(boxes, line[x], qAlpha(line[x]) >= 128);
+                boxes.add(line[x], qAlpha(line[x]) >= 128);
         }
     }
     chooseColours(boxes, colours, shares, count);

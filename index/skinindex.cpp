@@ -30,7 +30,7 @@
 namespace {
 
 // Committed this often, so that a stop or a crash loses little and readers see progress.
-constexpr int rowsPerTransaction = 256;
+constexpr int rowsPerTransaction = 1024;
 constexpr int progressEveryMs = 100;
 
 class Statement
@@ -530,7 +530,8 @@ private:
         if (!db)
             return;
         std::shared_ptr<const IndexSnapshot> snapshot;
-        if (changes && m_snapshot)
+        // A row looked up for each change costs more than one read of them all past a few.
+        if (changes && m_snapshot && changes->written->size() <= size_t(m_snapshot->size()) / 8 + 256)
             snapshot = changedSnapshot(db, *m_snapshot, m_reader, folders, *changes);
         if (!snapshot)
             snapshot = loadSnapshot(db, m_reader, folders);
