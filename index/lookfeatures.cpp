@@ -17,13 +17,14 @@ namespace {
 constexpr int dctSide = 32;
 constexpr int hashSide = 8;
 
-const std::array<std::array<double, dctSide>, hashSide>& cosines()
+// cos(pi / 32 (n + 1/2) k) for the eight lowest k, the eight of each n side by side.
+const std::array<std::array<double, hashSide>, dctSide>& cosines()
 {
     static const auto table = [] {
-        std::array<std::array<double, dctSide>, hashSide> t {};
+        std::array<std::array<double, hashSide>, dctSide> t {};
         for (int k = 0; k < hashSide; ++k) {
             for (int n = 0; n < dctSide; ++n)
-                t[size_t(k)][size_t(n)] = std::cos(M_PI / dctSide * (n + 0.5) * k);
+                t[size_t(n)][size_t(k)] = std::cos(M_PI / dctSide * (n + 0.5) * k);
         }
         return t;
     }();
@@ -146,36 +147,37 @@ constexpr int colourStep = 2;
 // false when there was one.
 template<bool opaque> bool countColours(const QRgb* line, int w, Boxes& boxes)
 {
-    thread_local std::vector<uint> runBoxes;
-    thread_local std::vector<Box> before; // the row's sums before each run, and at its end
-    const size_t samples = size_t(w + colourStep - 1) / colourStep;
-    runBoxes.resize(samples + 1);
-    before.resize(samples + 2);
-    Box sums;
-    size_t runs = 0;
-    uint last = ~0u;
+    // A piece of a row at a time, whose sums fit 16-bit fields: red and blue in one word,
+    // green and the count in another.
+    constexpr int piece = 256 * colourStep;
+    thread_local std::vector<quint16> runBoxes(piece / colourStep + 1);
+    thread_local std::vector<quint64> before(piece / colourStep + 2); // the sums before each run, and at the end
     bool whole = true;
-    // Without branches: each pixel opens a run in the next place, kept only when its box differs.
-    for (int x = 0; x < w; x += colourStep) {
-        const QRgb p = line[x];
-        const uint alpha = opaque ? 255 : qAlpha(p);
-        const quint32 times = alpha == 255;
-        const uint i = Boxes::indexOf(p);
-        runBoxes[runs] = i;
-        before[runs] = sums;
-        runs += i != last;
-        last = i;
-        sums.pixels += times;
-        sums.r += qRed(p) * times;
-        sums.g += qGreen(p) * times;
-        sums.b += qBlue(p) * times;
-        whole &= ((alpha + 1) & 0xff) <= 1;
-    }
-    before[runs] = sums;
-    for (size_t run = 0; run < runs; ++run) {
-        const Box& a = before[run];
-        const Box& b = before[run + 1];
-        boxes.add(runBoxes[run], { b.pixels - a.pixels, b.r - a.r, b.g - a.g, b.b - a.b });
+    for (int from = 0; from < w; from += piece) {
+        quint32 redBlue = 0, greenCount = 0;
+        size_t runs = 0;
+        uint last = ~0u;
+        // Without branches: each pixel opens a run in the next place, kept only when its box differs.
+        for (int x = from; x < std::min(w, from + piece); x += colourStep) {
+            const QRgb p = line[x];
+            const uint alpha = opaque ? 255 : qAlpha(p);
+            const quint32 counted = opaque ? ~0u : 0u - quint32(alpha == 255);
+            const uint i = Boxes::indexOf(p);
+            runBoxes[runs] = quint16(i);
+            before[runs] = redBlue | quint64(greenCount) << 32;
+            runs += i != last;
+            last = i;
+            redBlue += p & 0x00ff00ffu & counted;
+            greenCount += ((p >> 8 & 0xffu) | 0x10000u) & counted;
+            whole &= ((alpha + 1) & 0xff) <= 1;
+        }
+        before[runs] = redBlue | quint64(greenCount) << 32;
+        for (size_t run = 0; run < runs; ++run) {
+            // Every field only grows, so the words subtract field by field.
+            const quint64 sums = before[run + 1] - before[run];
+            const auto rb = quint32(sums), gc = quint32(sums >> 32);
+            boxes.add(runBoxes[run], { gc >> 16, rb >> 16, gc & 0xffff, rb & 0xffff });
+        }
     }
     return whole;
 }
@@ -273,7 +275,7 @@ quint64 hashOf(const std::vector<float>& rgb)
         std::array<double, hashSide> sums {};
         for (int x = 0; x < dctSide; ++x) {
             for (int k = 0; k < hashSide; ++k)
-                sums[size_t(k)] += line[x] * c[size_t(k)][size_t(x)];
+                sums[size_t(k)] += line[x] * c[size_t(x)][size_t(k)];
         }
         rows[size_t(y)] = sums;
     }
@@ -282,7 +284,7 @@ quint64 hashOf(const std::vector<float>& rgb)
         std::array<double, hashSide> sums {};
         for (int y = 0; y < dctSide; ++y) {
             for (int u = 0; u < hashSide; ++u)
-                sums[size_t(u)] += rows[size_t(y)][size_t(u)] * c[size_t(v)][size_t(y)];
+                sums[size_t(u)] += rows[size_t(y)][size_t(u)] * c[size_t(y)][size_t(v)];
         }
         std::copy(sums.begin(), sums.end(), coefficients.begin() + v * hashSide);
     }
