@@ -5,6 +5,7 @@
 #include "skins/skinarchive.h"
 
 #include <QBuffer>
+#include <QtEndian>
 #include <QFile>
 #include <QImageReader>
 #include <QList>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -244,11 +246,22 @@ QImage readUncompressed(const Bytes& in, const Layout& layout, bool trueColour)
         if (standardMasks) {
             // A loop per depth, which the compiler turns into wide moves.
             if (bits == 24) {
-                for (int x = 0; x < w; ++x)
+                // Four bytes at a time, the fourth the next pixel's: all but the last pixel,
+                // whose fourth byte may lie past the data.
+                int x = 0;
+                for (; x + 1 < w; ++x) {
+                    quint32 four;
+                    std::memcpy(&four, src + 3 * x, sizeof four);
+                    dst[x] = qFromLittleEndian(four) | 0xff000000u;
+                }
+                for (; x < w; ++x)
                     dst[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
             } else {
-                for (int x = 0; x < w; ++x)
-                    dst[x] = qRgb(src[4 * x + 2], src[4 * x + 1], src[4 * x]);
+                for (int x = 0; x < w; ++x) {
+                    quint32 four;
+                    std::memcpy(&four, src + 4 * x, sizeof four);
+                    dst[x] = qFromLittleEndian(four) | 0xff000000u;
+                }
             }
             continue;
         }
