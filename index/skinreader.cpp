@@ -34,12 +34,6 @@ namespace {
 constexpr int maxProgramDepth = 4;
 constexpr int maxFolderEntries = 10000;
 
-bool endsWith(const char* name, size_t length, const char* suffix)
-{
-    const size_t n = strlen(suffix);
-    return length > n && strncasecmp(name + length - n, suffix, n) == 0;
-}
-
 // The files Winamp reads of a skin: every bitmap and cursor, its three texts; PNGs, which
 // later Winamps read in place of the bitmaps, count too.
 bool isSkinFileName(const QString& lower)
@@ -424,10 +418,17 @@ void readArchive(Read& read, const QString& path)
 
 bool isProgramName(const char* name, size_t length)
 {
-    static const char* const suffixes[] = { ".exe", ".dll", ".scr", ".bat", ".cmd", ".com", ".pif", ".vbs", ".vbe",
-        ".js", ".jse", ".wsf", ".wsh", ".ps1", ".msi", ".hta", ".cpl", ".lnk", ".jar", ".reg", ".sys", ".ocx" };
+    // Every suffix is a dot and two or three letters: only the name's own is compared.
+    size_t dot = length;
+    while (dot > 0 && length - dot < 4 && name[dot - 1] != '.')
+        --dot;
+    if (dot == 0 || name[dot - 1] != '.' || dot == 1 || length - dot < 2)
+        return false;
+    static const char* const suffixes[] = { "exe", "dll", "scr", "bat", "cmd", "com", "pif", "vbs", "vbe", "js",
+        "jse", "wsf", "wsh", "ps1", "msi", "hta", "cpl", "lnk", "jar", "reg", "sys", "ocx" };
+    const size_t n = length - dot;
     for (const char* suffix : suffixes) {
-        if (endsWith(name, length, suffix))
+        if (strlen(suffix) == n && strncasecmp(name + dot, suffix, n) == 0)
             return true;
     }
     return false;
