@@ -121,7 +121,8 @@ QByteArray contentHash(const QHash<QString, QByteArray>& files)
 SkinFiles pictureFiles(const QHash<QString, QByteArray>& files)
 {
     SkinFiles pictures(files);
-    for (const QString& name : WinampLook::mainWindowFileNames()) {
+    static const QStringList names = WinampLook::mainWindowFileNames();
+    for (const QString& name : names) {
         if (!name.endsWith(QLatin1String(".bmp")) || files.contains(name))
             continue;
         const QByteArray png = files.value(name.chopped(4) + QLatin1String(".png"));
