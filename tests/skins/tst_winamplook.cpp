@@ -80,6 +80,7 @@ private slots:
     void spritesComeFromTheirBitmaps_data();
     void spritesComeFromTheirBitmaps();
     void missingAndDamagedFilesFallBackOneByOne();
+    void smallBitmapsLeaveBlackAndTheTitleStaysInItsField();
     void regionShapesMainWindowAndEqualizer();
     void regionIsQtsFillOnRealSkins_data();
     void regionIsQtsFillOnRealSkins();
@@ -177,6 +178,23 @@ void TestWinampLook::missingAndDamagedFilesFallBackOneByOne()
     look = WinampLook::mainWindowOf(skin);
     QCOMPARE(QColor(look.pixel(39, 88)), QColor(fallback(QStringLiteral("cbuttons.bmp")).pixel(23, 0)));
     QCOMPARE(QColor(look.pixel(100, 5)), QColor(bitmap(real, QStringLiteral("titlebar.bmp")).pixel(127, 5)));
+}
+
+void TestWinampLook::smallBitmapsLeaveBlackAndTheTitleStaysInItsField()
+{
+    QTemporaryDir temp;
+    const QString skin = slashed(temp.path());
+    QVERIFY(writeBitmap(skin + QStringLiteral("main.bmp"), Qt::red));
+    QVERIFY(writeBitmap(skin + QStringLiteral("text.bmp"), Qt::blue, 155, 18));
+    // A window first, so that the next one's pixels are likely to start out as its red.
+    QCOMPARE(QColor(WinampLook::mainWindowOf(skin).pixel(150, 80)), QColor(Qt::red));
+    QVERIFY(writeBitmap(skin + QStringLiteral("main.bmp"), Qt::red, 100, 50));
+    const QImage look = WinampLook::mainWindowOf(skin);
+    QCOMPARE(QColor(look.pixel(60, 45)), QColor(Qt::red));
+    QCOMPARE(QColor(look.pixel(150, 80)), QColor(Qt::black));
+    // The field is 154 pixels wide: the 31st glyph shows four of its five columns.
+    QCOMPARE(QColor(look.pixel(264, 29)), QColor(Qt::blue));
+    QCOMPARE(QColor(look.pixel(265, 29)), QColor(Qt::black));
 }
 
 void TestWinampLook::regionShapesMainWindowAndEqualizer()
