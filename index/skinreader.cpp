@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QImage>
+#include <QScopeGuard>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -254,6 +255,7 @@ void readFolder(Read& read, const QString& path)
         bool exact = false;
         struct timespec modified = {};
         qint64 size = 0;
+        QByteArray bytes;
     };
     QHash<QString, Chosen> chosen; // by lower-case name
     QList<SkinReadme::File> texts;
@@ -264,11 +266,38 @@ void readFolder(Read& read, const QString& path)
             break;
         const char* raw = entry->d_name;
         const size_t length = strlen(raw);
-        struct stat st;
         if (raw[0] == '.' && (length == 1 || (length == 2 && raw[1] == '.')))
             continue;
-        if (fstatat(dirFd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (entry->d_type == DT_DIR) {
+            subfolders = true;
             continue;
+        }
+        if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN)
+            continue;
+        const QString name = QFile::decodeName(QByteArray(raw, qsizetype(length)));
+        const QString lower = name.toLower();
+        // As SkinFiles finds a file: the exact lower-case spelling first, else the first listed.
+        const bool exact = name == lower;
+        auto it = chosen.find(lower);
+        const bool wanted = isSkinFileName(lower) && (it == chosen.end() || (exact && !it->exact));
+        // A file to be read is opened first and asked for its kind and size: one look-up of
+        // its name, not two. Without blocking and without following a link, in case it was
+        // replaced since the listing: a pipe then reads nothing, a folder is told apart.
+        struct stat st;
+        int fd = -1;
+        if (wanted && entry->d_type == DT_REG) {
+            fd = openat(dirFd, raw, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+            if (fd >= 0 && fstat(fd, &st) != 0) {
+                ::close(fd);
+                fd = -1;
+            }
+        }
+        if (fd < 0 && fstatat(dirFd, raw, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        const auto closeFile = qScopeGuard([fd] {
+            if (fd >= 0)
+                ::close(fd);
+        });
         if (S_ISDIR(st.st_mode)) {
             subfolders = true;
             continue;
@@ -279,25 +308,23 @@ void readFolder(Read& read, const QString& path)
         r.size += st.st_size;
         if (isProgramName(raw, length))
             r.contents |= SkinContent::programs;
-        const QString name = QFile::decodeName(QByteArray(raw, qsizetype(length)));
-        const QString lower = name.toLower();
         if (lower.endsWith(QLatin1String(".txt")))
             texts.append({ name, qint64(st.st_size) });
-        if (!isSkinFileName(lower) || st.st_size > SkinFiles::maxBytesEach)
+        if (!wanted || st.st_size > SkinFiles::maxBytesEach)
             continue;
-        // As SkinFiles finds a file: the exact lower-case spelling first, else the first listed.
-        const bool exact = name == lower;
-        auto it = chosen.find(lower);
-        if (it == chosen.end() || (exact && !it->exact))
-            chosen.insert(lower, { QByteArray(raw, qsizetype(length)), exact, st.st_mtim, qint64(st.st_size) });
+        QByteArray bytes;
+        if (fd >= 0)
+            bytes = st.st_size > 0 ? RegularFile::readUpTo(fd, st.st_size) : QByteArray();
+        else if (entry->d_type == DT_UNKNOWN)
+            bytes = readFile(dirFd, raw, st.st_size);
+        chosen.insert(lower, { QByteArray(raw, qsizetype(length)), exact, st.st_mtim, qint64(st.st_size), bytes });
     }
     QHash<QString, QByteArray> files;
     for (auto it = chosen.cbegin(); it != chosen.cend(); ++it) {
-        const QByteArray bytes = readFile(dirFd, it->raw.constData(), it->size);
-        if (bytes.isEmpty())
+        if (it->bytes.isEmpty())
             continue;
-        files.insert(it.key(), bytes);
-        read.bytesRead += bytes.size();
+        files.insert(it.key(), it->bytes);
+        read.bytesRead += it->bytes.size();
         r.skinDate = std::max(r.skinDate, msOf(it->modified) / 1000);
     }
     for (const char* key : { "main.bmp", "region.txt" }) {
@@ -419,20 +446,27 @@ void readArchive(Read& read, const QString& path)
 
 bool isProgramName(const char* name, size_t length)
 {
-    // Every suffix is a dot and two or three letters: only the name's own is compared.
+    // Every suffix is a dot and two or three letters: the name's own, in lower case, is
+    // compared as one number with each.
     size_t dot = length;
     while (dot > 0 && length - dot < 4 && name[dot - 1] != '.')
         --dot;
-    if (dot == 0 || name[dot - 1] != '.' || dot == 1 || length - dot < 2)
+    if (dot < 2 || name[dot - 1] != '.' || length - dot < 2 || length - dot > 3)
         return false;
-    static const char* const suffixes[] = { "exe", "dll", "scr", "bat", "cmd", "com", "pif", "vbs", "vbe", "js",
-        "jse", "wsf", "wsh", "ps1", "msi", "hta", "cpl", "lnk", "jar", "reg", "sys", "ocx" };
-    const size_t n = length - dot;
-    for (const char* suffix : suffixes) {
-        if (strlen(suffix) == n && strncasecmp(name + dot, suffix, n) == 0)
-            return true;
-    }
-    return false;
+    quint32 suffix = 0;
+    for (size_t i = dot; i < length; ++i)
+        suffix = suffix << 8 | quint8(name[i] >= 'A' && name[i] <= 'Z' ? name[i] | 0x20 : name[i]);
+    static constexpr auto number = [](const char* s) {
+        quint32 n = 0;
+        for (; *s; ++s)
+            n = n << 8 | quint8(*s);
+        return n;
+    };
+    static constexpr quint32 suffixes[] = { number("exe"), number("dll"), number("scr"), number("bat"),
+        number("cmd"), number("com"), number("pif"), number("vbs"), number("vbe"), number("js"), number("jse"),
+        number("wsf"), number("wsh"), number("ps1"), number("msi"), number("hta"), number("cpl"), number("lnk"),
+        number("jar"), number("reg"), number("sys"), number("ocx") };
+    return std::find(std::begin(suffixes), std::end(suffixes), suffix) != std::end(suffixes);
 }
 
 Read read(const QString& folder, const QString& name)
