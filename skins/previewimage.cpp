@@ -192,7 +192,19 @@ bool readLayout(const Bytes& in, Layout& out)
     return true;
 }
 
-QImage readUncompressed(const Bytes& in, const Layout& layout, bool trueColour)
+// Whether row y (from the top) is to be read: every row when rows is empty.
+bool isWanted(const RowSpans& rows, qint64 y)
+{
+    if (rows.isEmpty())
+        return true;
+    for (const auto& [first, end] : rows) {
+        if (y >= first && y < end)
+            return true;
+    }
+    return false;
+}
+
+QImage readUncompressed(const Bytes& in, const Layout& layout, bool trueColour, const RowSpans& rows)
 {
     const int w = layout.width;
     const int h = layout.height;
@@ -218,6 +230,10 @@ QImage readUncompressed(const Bytes& in, const Layout& layout, bool trueColour)
         const uchar* src = in.at(layout.dataStart + row * stride);
         const int y = layout.topDown ? row : h - 1 - row;
         uchar* const line = pixels + y * bytesPerLine;
+        if (!indexed && !isWanted(rows, y)) {
+            std::fill_n(reinterpret_cast<QRgb*>(line), w, qRgb(0, 0, 0));
+            continue;
+        }
         if (bits <= 8) {
             auto indexAt = [&](int x) {
                 if (bits == 8)
@@ -280,7 +296,7 @@ QImage readUncompressed(const Bytes& in, const Layout& layout, bool trueColour)
     return image;
 }
 
-QImage readRunLength(const Bytes& in, const Layout& layout, bool trueColour)
+QImage readRunLength(const Bytes& in, const Layout& layout, bool trueColour, const RowSpans& rows)
 {
     const int w = layout.width;
     const int h = layout.height;
@@ -325,7 +341,7 @@ QImage readRunLength(const Bytes& in, const Layout& layout, bool trueColour)
             if (trueColour && eightBit && y < h) {
                 // A run of one colour, as most of a skin's bitmap is.
                 auto* line = reinterpret_cast<QRgb*>(bits + (h - 1 - y) * bytesPerLine);
-                if (x < w)
+                if (x < w && isWanted(rows, h - 1 - y))
                     std::fill(line + x, line + std::min<qint64>(w, x + count), colours[code]);
             } else {
                 for (uint k = 0; k < count && x + k < w; ++k)
@@ -382,15 +398,15 @@ bool fitsASkin(QSize size)
 
 namespace {
 
-QImage decodeBitmap(const QByteArray& bytes, bool trueColour)
+QImage decodeBitmap(const QByteArray& bytes, bool trueColour, const RowSpans& rows = {})
 {
     const Bytes in(bytes);
     Layout layout;
     if (!readLayout(in, layout))
         return {};
     if (layout.compression == Rle8 || layout.compression == Rle4)
-        return readRunLength(in, layout, trueColour);
-    return readUncompressed(in, layout, trueColour);
+        return readRunLength(in, layout, trueColour, rows);
+    return readUncompressed(in, layout, trueColour, rows);
 }
 
 } // namespace
@@ -403,6 +419,11 @@ QImage decodeBmp(const QByteArray& bytes)
 QImage decodeBmpRgb32(const QByteArray& bytes)
 {
     return decodeBitmap(bytes, true);
+}
+
+QImage decodeBmpRgb32(const QByteArray& bytes, const RowSpans& rows)
+{
+    return decodeBitmap(bytes, true, rows);
 }
 
 QImage load(const QString& path)

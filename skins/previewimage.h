@@ -3,6 +3,9 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
+
+#include <utility>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
@@ -35,6 +38,11 @@ QImage decodeBmp(const QByteArray& bytes);
 // The same always as RGB32, a palette picture's colours looked up as it is read: what
 // converting decodeBmp's image gives, without the second picture.
 QImage decodeBmpRgb32(const QByteArray& bytes);
+// Rows of a picture, [first, end) from the top.
+using RowSpans = QList<std::pair<int, int>>;
+// The same, only the rows within rows read; the others are black. For a sprite sheet of
+// which only a few sprites are drawn.
+QImage decodeBmpRgb32(const QByteArray& bytes, const RowSpans& rows);
 
 // The picture stretched to size (device-independent pixels) without keeping its aspect
 // ratio, smoothly; a null pixmap for a null image.

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 using namespace SpriteTable;
 
@@ -22,10 +23,11 @@ namespace WinampLook {
 
 namespace {
 
-QImage decode(const QByteArray& bytes)
+// Only rows read, when given.
+QImage decode(const QByteArray& bytes, const PreviewImage::RowSpans& rows = {})
 {
     // Winamp 2 reads its skin pictures as Windows bitmaps only.
-    return bytes.startsWith("BM") ? PreviewImage::decodeBmpRgb32(bytes) : QImage();
+    return bytes.startsWith("BM") ? PreviewImage::decodeBmpRgb32(bytes, rows) : QImage();
 }
 
 const QImage& fallback(Bitmap bitmap)
@@ -46,13 +48,17 @@ const QImage& fallback(Bitmap bitmap)
 class Bitmaps
 {
 public:
-    Bitmaps(const SkinFiles& files, std::initializer_list<Bitmap> wanted)
+    // rows, when given, are those of each bitmap that will be drawn from; none means all.
+    Bitmaps(const SkinFiles& files, std::initializer_list<Bitmap> wanted,
+        const std::array<PreviewImage::RowSpans, BitmapCount>* rows = nullptr)
     {
         for (const Bitmap b : wanted) {
-            QImage image = decode(files.file(QLatin1String(bitmapFiles[size_t(b)])));
+            const PreviewImage::RowSpans all;
+            const PreviewImage::RowSpans& drawn = rows ? (*rows)[size_t(b)] : all;
+            QImage image = decode(files.file(QLatin1String(bitmapFiles[size_t(b)])), drawn);
             // Winamp draws the balance from volume.bmp when a skin has no balance.bmp.
             if (image.isNull() && b == Balance)
-                image = decode(files.file(QLatin1String(bitmapFiles[Volume])));
+                image = decode(files.file(QLatin1String(bitmapFiles[Volume])), drawn);
             m_images[size_t(b)] = image.isNull() ? fallback(b) : image;
         }
     }
@@ -157,26 +163,49 @@ void shape(QImage& image, const SkinFiles& files, const QString& section)
     }
 }
 
+// Every sprite of the main window but its text, where it goes: the background first.
+const std::vector<Placed>& mainSprites()
+{
+    static const std::vector<Placed> sprites = [] {
+        std::vector<Placed> all(std::begin(mainStopped), std::end(mainStopped));
+        // Winamp's first volume, 200 of 255, and its balance in the middle of -127 to 127;
+        // frame and thumb position are truncated, as Winamp works them out.
+        constexpr int volume = 200;
+        constexpr int volumeMax = 255;
+        constexpr int balance = 0;
+        constexpr int balanceMax = 127;
+        all.push_back({ volumeFrame(volume * (sliderFrames - 1) / volumeMax), volumeArea.x, volumeArea.y });
+        all.push_back({ volumeThumb, volumeArea.x + volume * volumeTravel / volumeMax, volumeArea.y + sliderThumbTop });
+        all.push_back({ balanceFrame(std::abs(balance) * (sliderFrames - 1) / balanceMax), balanceArea.x, balanceArea.y });
+        all.push_back({ balanceThumb, balanceArea.x + (balance + balanceMax) * balanceTravel / (2 * balanceMax),
+            balanceArea.y + sliderThumbTop });
+        return all;
+    }();
+    return sprites;
+}
+
+// The rows of each bitmap the main window draws from: the other frames of a slider and the
+// other looks of the title bar are never decoded. The text's glyphs are all read.
+const std::array<PreviewImage::RowSpans, BitmapCount>& mainRows()
+{
+    static const auto rows = [] {
+        std::array<PreviewImage::RowSpans, BitmapCount> all;
+        for (const Placed& p : mainSprites())
+            all[size_t(p.sprite.bitmap)].append({ p.sprite.y, p.sprite.y + p.sprite.h });
+        all[Text].clear();
+        return all;
+    }();
+    return rows;
+}
+
 QImage composeMain(const SkinFiles& files)
 {
-    const Bitmaps bitmaps(files, { Main, Titlebar, Cbuttons, Playpaus, Monoster, Volume, Balance, Shufrep, Text });
+    const Bitmaps bitmaps(
+        files, { Main, Titlebar, Cbuttons, Playpaus, Monoster, Volume, Balance, Shufrep, Text }, &mainRows());
     static_assert(isBackground(mainStopped[0]));
     QImage image = canvas(bitmaps[mainStopped[0].sprite.bitmap]);
-    blitAll(image, bitmaps, mainStopped);
-
-    // Winamp's first volume, 200 of 255, and its balance in the middle of -127 to 127;
-    // frame and thumb position are truncated, as Winamp works them out.
-    constexpr int volume = 200;
-    constexpr int volumeMax = 255;
-    constexpr int balance = 0;
-    constexpr int balanceMax = 127;
-    blit(image, bitmaps, volumeFrame(volume * (sliderFrames - 1) / volumeMax), volumeArea.x, volumeArea.y);
-    blit(image, bitmaps, volumeThumb, volumeArea.x + volume * volumeTravel / volumeMax, volumeArea.y + sliderThumbTop);
-    blit(image, bitmaps, balanceFrame(std::abs(balance) * (sliderFrames - 1) / balanceMax), balanceArea.x,
-        balanceArea.y);
-    blit(image, bitmaps, balanceThumb, balanceArea.x + (balance + balanceMax) * balanceTravel / (2 * balanceMax),
-        balanceArea.y + sliderThumbTop);
-
+    for (const Placed& p : mainSprites())
+        blit(image, bitmaps, p.sprite, p.x, p.y);
     text(image, bitmaps, QStringLiteral("1. Hadrel (3:45)"), songTitle);
     shape(image, files, QStringLiteral("Normal"));
     return image;

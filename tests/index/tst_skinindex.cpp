@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "index/indexqueries.h"
 #include "index/skinindex.h"
+#include "index/skinreader.h"
 #include "skins/previewimage.h"
 #include "tests/support/testsupport.h"
 #include "tests/support/zipwriter.h"
@@ -14,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 using namespace TestSupport;
@@ -32,6 +35,7 @@ private slots:
     void aSecondCopyOnlyReads();
     void aStoppedUpdateCarriesOnNextTime();
     void aFolderAwayKeepsItsRowsForItsReturn();
+    void aPipeOrALinkAmongTheFilesIsNotRead();
 
 private:
     std::shared_ptr<const IndexSnapshot> build(SkinIndex& index);
@@ -350,4 +354,25 @@ void TestSkinIndex::aFolderAwayKeepsItsRowsForItsReturn()
 }
 
 QTEST_GUILESS_MAIN(TestSkinIndex)
+// Neither is opened as a skin file: the skin reads as if they were not there, and at once.
+void TestSkinIndex::aPipeOrALinkAmongTheFilesIsNotRead()
+{
+    QTemporaryDir dir;
+    const QString folder = slashed(dir.path());
+    QVERIFY(copyTree(sharedSkinsFolder() + "/base-2.91", folder + "plain"));
+    QVERIFY(QFile::remove(folder + "plain/TEXT.BMP") && QFile::remove(folder + "plain/CBUTTONS.BMP"));
+    QVERIFY(copyTree(folder + "plain", folder + "odd"));
+    QCOMPARE(mkfifo(QFile::encodeName(folder + "odd/text.bmp").constData(), 0644), 0);
+    QCOMPARE(symlink(QFile::encodeName(sharedSkinsFolder() + "/base-2.91/CBUTTONS.BMP").constData(),
+                 QFile::encodeName(folder + "odd/cbuttons.bmp").constData()),
+        0);
+    const SkinReader::Read plain = SkinReader::read(folder, "plain"), odd = SkinReader::read(folder, "odd");
+    QVERIFY(plain.listed && odd.listed);
+    QCOMPARE(odd.record.contentHash, plain.record.contentHash);
+    QCOMPARE(odd.record.lookHash, plain.record.lookHash);
+    QCOMPARE(odd.record.size, plain.record.size);
+    QCOMPARE(odd.bytesRead, plain.bytesRead);
+}
+
 #include "tst_skinindex.moc"
+
