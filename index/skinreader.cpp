@@ -238,10 +238,12 @@ bool showsSkin(const char* name, const struct stat& st)
         && (st.st_mode & S_IRUSR) && st.st_uid == geteuid();
 }
 
-void readFolder(Read& read, const QString& path)
+// dirFd: the folder at path, already open, or -1; closed here.
+void readFolder(Read& read, const QString& path, int dirFd)
 {
     SkinRecord& r = read.record;
-    const int dirFd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dirFd < 0)
+        dirFd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (dirFd < 0)
         return;
     DIR* dir = fdopendir(dirFd);
@@ -472,14 +474,21 @@ bool isProgramName(const char* name, size_t length)
 Read read(const QString& folder, const QString& name)
 {
     const QString path = folder + name;
+    const QByteArray encoded = QFile::encodeName(path);
+    // The listing's rule, applied on what reading the skin finds anyway.
+    const bool named = !name.isEmpty() && !name.startsWith(QLatin1Char('.')) && !name.contains(QLatin1Char('/'));
+    // A folder is opened at once and asked for its stamp: one look-up of its name, not two.
+    const int dirFd = named ? ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
     struct stat st;
-    if (lstat(QFile::encodeName(path).constData(), &st) != 0)
+    if (dirFd >= 0 ? fstat(dirFd, &st) != 0 : lstat(encoded.constData(), &st) != 0) {
+        if (dirFd >= 0)
+            ::close(dirFd);
         return Read();
+    }
     // Taken before the read: a change while it reads shows at the next update.
     Read unlisted;
     unlisted.stamp = finished(entryStamp(st));
-    // The listing's rule, applied on what reading the skin finds anyway.
-    if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/')))
+    if (!named)
         return unlisted;
     Read result;
     result.stamp = qint64(entryStamp(st));
@@ -492,9 +501,11 @@ Read read(const QString& folder, const QString& name)
         if (SkinArchive::isArchiveName(raw.constData(), size_t(raw.size())))
             readArchive(result, path);
     } else if (Attributes::isPlainDirectory(raw.constData(), st)) {
-        readFolder(result, path);
+        readFolder(result, path, dirFd);
         // A skin file that is a link, or not one's own, is judged as the listing judges it.
         result.listed = result.listed || SkinScan::isListedSkin(folder, name);
+    } else if (dirFd >= 0) {
+        ::close(dirFd);
     }
     if (!result.listed)
         return unlisted;
