@@ -5,10 +5,10 @@
 #include "skins/skinarchive.h"
 
 #include <QBuffer>
-#include <QtEndian>
 #include <QFile>
 #include <QImageReader>
 #include <QList>
+#include <QtEndian>
 
 #include <algorithm>
 #include <bit>

@@ -4,11 +4,11 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
-
-#include <utility>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
+
+#include <utility>
 
 // Skin pictures for the preview grid and the enlarged view.
 namespace PreviewImage {
