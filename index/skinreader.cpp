@@ -82,8 +82,7 @@ quint64 mix(quint64 x, quint64 y)
 
 Hash128 hash128(QByteArrayView bytes, quint64 seed)
 {
-    constexpr quint64 k1 = 0xa0761d6478bd642fULL, k2 = 0xe7037ed1a0b428dbULL, k3 = 0x8ebc6af09c88c6e3ULL,
-                      k4 = 0x589965cc75374cc3ULL;
+    constexpr quint64 k1 = 0xa0761d6478bd642fULL, k2 = 0xe7037ed1a0b428dbULL, k3 = 0x8ebc6af09c88c6e3ULL;
     quint64 a = seed ^ k1, b = seed ^ k2 ^ quint64(bytes.size());
     const char* p = bytes.data();
     qsizetype n = bytes.size();
@@ -92,17 +91,6 @@ Hash128 hash128(QByteArrayView bytes, quint64 seed)
         std::memcpy(&v, at, 8);
         return v;
     };
-    // Two lanes, 32 bytes a turn, neither waiting on the other's multiply: a skin's bitmaps
-    // are hundreds of kilobytes.
-    if (n >= 32) {
-        quint64 c = a ^ k3, d = b ^ k4;
-        for (; n >= 32; p += 32, n -= 32) {
-            c = mix(load(p) ^ k1, load(p + 8) ^ c) ^ c;
-            d = mix(load(p + 16) ^ k2, load(p + 24) ^ d) ^ d;
-        }
-        a ^= mix(c ^ k4, d ^ k3);
-        b ^= c + d;
-    }
     for (; n >= 16; p += 16, n -= 16) {
         a = mix(a ^ load(p), k3) + b;
         b = mix(b ^ load(p + 8), k1) ^ a;
