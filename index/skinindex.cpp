@@ -31,7 +31,7 @@
 namespace {
 
 // Committed this often, so that a stop or a crash loses little and readers see progress.
-constexpr int rowsPerTransaction = 1024;
+constexpr int rowsPerTransaction = 256;
 constexpr int progressEveryMs = 100;
 
 class Statement
