@@ -13,7 +13,6 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <condition_variable>
@@ -643,7 +642,6 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
             continue;
         }
         listed << folder;
-        const size_t firstTodo = todo.size();
         int seen = 0;
         while (const dirent* entry = readdir(dir)) {
             if ((++seen & 1023) == 0 && m_stop)
@@ -668,10 +666,6 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
         closedir(dir);
         if (m_stop)
             return;
-        // Written in the order of the file's own index of names, each new row lands next to
-        // the last one: a transaction then touches a few pages of it, not one per row.
-        std::sort(todo.begin() + qsizetype(firstTodo), todo.end(),
-            [](const Todo& a, const Todo& b) { return a.name < b.name; });
     }
     const int total = unchanged + int(todo.size());
     progress(unchanged, total);
