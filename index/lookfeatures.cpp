@@ -188,11 +188,10 @@ template<bool opaque> bool countColours(const QRgb* line, int w, Boxes& boxes)
 template<bool opaque> bool pass(const QImage& image, Grid& fine, Grid& coarse, Boxes& boxes)
 {
     const int w = image.width(), h = image.height();
-    // Each column's channels are summed down the rows, four pixels at a time where the
-    // processor can, into 16-bit
-    // fields, until a row of cells of either grid ends; then the columns are summed into
-    // runs that lie in one cell of each grid, the four fields of a column as one word.
-    // A field of a run holds 257 pixels.
+    // Each column's channels are summed down the rows into 16-bit fields, four pixels at a
+    // time where the processor can, until a row of cells of either grid ends; then the
+    // columns are summed into runs that lie in one cell of each grid, the four fields of a
+    // column as one word. A field of a run holds 257 pixels.
     struct Segment
     {
         int begin, end, fine, coarse;

@@ -366,6 +366,13 @@ std::shared_ptr<const IndexSnapshot> loadSnapshot(sqlite3* db, const IndexFile::
     return std::make_shared<const IndexSnapshot>(std::move(records), std::move(thumbnails), reader);
 }
 
+// Whether written rows are few enough among rows to be looked up one by one: past that,
+// reading them all again costs less.
+bool fewChanges(size_t written, size_t rows)
+{
+    return written <= rows / 8 + 256;
+}
+
 // What changed in the file since previous was loaded: the rows of gone deleted, those of
 // written read again.
 struct Changes
@@ -530,8 +537,7 @@ private:
         if (!db)
             return;
         std::shared_ptr<const IndexSnapshot> snapshot;
-        // A row looked up for each change costs more than one read of them all past a few.
-        if (changes && m_snapshot && changes->written->size() <= size_t(m_snapshot->size()) / 8 + 256)
+        if (changes && m_snapshot && fewChanges(changes->written->size(), size_t(m_snapshot->size())))
             snapshot = changedSnapshot(db, *m_snapshot, m_reader, folders, *changes);
         if (!snapshot)
             snapshot = loadSnapshot(db, m_reader, folders);
@@ -849,7 +855,7 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
 // them; false when that would cost more than loading them all again next time.
 bool IndexWorker::knowWritten(sqlite3* db, const std::vector<Todo>& written)
 {
-    if (written.size() > m_known.rows().size() / 8 + 256)
+    if (!fewChanges(written.size(), m_known.rows().size()))
         return false;
     Statement select(db, "SELECT id, stamp, keyfile, name FROM skins WHERE folder = ? AND name = ?");
     if (!select)

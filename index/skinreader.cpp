@@ -152,14 +152,20 @@ void describeLook(Read& read, const QHash<QString, QByteArray>& files)
     read.thumbnail = summary.thumbnail;
 }
 
+// A file the listing found, opened without blocking and without following a link, in case
+// it was replaced meanwhile: a pipe then reads nothing at once, a folder fails.
+int openListed(int dirFd, const char* name)
+{
+    return openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+}
+
 // A file the listing found regular, of the size it gave: those bytes, or fewer if it
-// shrank. Opened without blocking and without following a link, in case it was replaced
-// meanwhile: a pipe then reads nothing at once, a folder fails.
+// shrank.
 QByteArray readFile(int dirFd, const char* name, qint64 size)
 {
     if (size <= 0)
         return {};
-    const int fd = openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    const int fd = openListed(dirFd, name);
     if (fd < 0)
         return {};
     const QByteArray bytes = RegularFile::readUpTo(fd, size);
@@ -283,12 +289,11 @@ void readFolder(Read& read, const QString& path, int dirFd)
         auto it = chosen.find(lower);
         const bool wanted = isSkinFileName(lower) && (it == chosen.end() || (exact && !it->exact));
         // A file to be read is opened first and asked for its kind and size: one look-up of
-        // its name, not two. Without blocking and without following a link, in case it was
-        // replaced since the listing: a pipe then reads nothing, a folder is told apart.
+        // its name, not two.
         struct stat st;
         int fd = -1;
         if (wanted && entry->d_type == DT_REG) {
-            fd = openat(dirFd, raw, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+            fd = openListed(dirFd, raw);
             if (fd >= 0 && fstat(fd, &st) != 0) {
                 ::close(fd);
                 fd = -1;
@@ -316,7 +321,7 @@ void readFolder(Read& read, const QString& path, int dirFd)
             continue;
         QByteArray bytes;
         if (fd >= 0)
-            bytes = st.st_size > 0 ? RegularFile::readUpTo(fd, st.st_size) : QByteArray();
+            bytes = RegularFile::readUpTo(fd, st.st_size);
         else if (entry->d_type == DT_UNKNOWN)
             bytes = readFile(dirFd, raw, st.st_size);
         chosen.insert(lower, { QByteArray(raw, qsizetype(length)), exact, st.st_mtim, qint64(st.st_size), bytes });
