@@ -13,7 +13,7 @@ struct sqlite3;
 namespace IndexFile {
 
 // Raised whenever the tables change their meaning: an older file is set aside.
-constexpr int schemaVersion = 2;
+constexpr int schemaVersion = 3;
 
 using Connection = std::shared_ptr<sqlite3>;
 

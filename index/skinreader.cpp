@@ -22,6 +22,9 @@
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+// Compiled in here, so that no library of it is needed to run.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 #include <algorithm>
 #include <climits>
@@ -66,40 +69,18 @@ quint32 contentsOf(const QHash<QString, QByteArray>& files)
     return flags;
 }
 
-// 128 bits of a fast multiply-mix hash: skins that differ are never taken for the same
-// by chance; a crafted collision would only group two skins for the user to look at.
+// 128 bits of XXH3: skins that differ are never taken for the same by chance; a crafted
+// collision would only group two skins for the user to look at.
 struct Hash128
 {
     quint64 a, b;
     bool operator<(const Hash128& o) const { return a != o.a ? a < o.a : b < o.b; }
 };
 
-quint64 mix(quint64 x, quint64 y)
-{
-    const __uint128_t r = __uint128_t(x) * y;
-    return quint64(r) ^ quint64(r >> 64);
-}
-
 Hash128 hash128(QByteArrayView bytes, quint64 seed)
 {
-    constexpr quint64 k1 = 0xa0761d6478bd642fULL, k2 = 0xe7037ed1a0b428dbULL, k3 = 0x8ebc6af09c88c6e3ULL;
-    quint64 a = seed ^ k1, b = seed ^ k2 ^ quint64(bytes.size());
-    const char* p = bytes.data();
-    qsizetype n = bytes.size();
-    auto load = [](const char* at) {
-        quint64 v;
-        std::memcpy(&v, at, 8);
-        return v;
-    };
-    for (; n >= 16; p += 16, n -= 16) {
-        a = mix(a ^ load(p), k3) + b;
-        b = mix(b ^ load(p + 8), k1) ^ a;
-    }
-    char tail[16] = {};
-    std::memcpy(tail, p, size_t(n));
-    a = mix(a ^ load(tail), k3) + b;
-    b = mix(b ^ load(tail + 8), k1) ^ a;
-    return { mix(a ^ k2, b ^ k3), mix(b ^ k1, a ^ k2) };
+    const XXH128_hash_t h = XXH3_128bits_withSeed(bytes.data(), size_t(bytes.size()), seed);
+    return { h.low64, h.high64 };
 }
 
 // Order-independent: the same files, however archived or spelled, hash alike.
