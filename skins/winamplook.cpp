@@ -150,16 +150,19 @@ void shape(QImage& image, const SkinFiles& files, const QString& section)
     const QImage mask = SkinRegion::mask(files.file(QLatin1String(regionFile)), section, image.size());
     if (mask.isNull())
         return;
-    image = std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Our canvas is made opaque and cut in one pass, where converting it would take one
+    // of its own.
+    const bool opaque = image.format() == QImage::Format_RGB32;
+    if (!opaque || !image.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied))
+        image = std::move(image).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QRgb alpha = opaque ? 0xff000000u : 0u;
     const int w = image.width(), h = image.height();
     uchar* const pixels = image.bits();
     for (int y = 0; y < h; ++y) {
         auto* line = reinterpret_cast<QRgb*>(pixels + y * image.bytesPerLine());
         const uchar* inside = mask.constScanLine(y);
-        for (int x = 0; x < w; ++x) {
-            if (!inside[x])
-                line[x] = 0;
-        }
+        for (int x = 0; x < w; ++x)
+            line[x] = (line[x] | alpha) & (0u - QRgb(inside[x] != 0));
     }
 }
 
