@@ -29,8 +29,9 @@
 
 namespace {
 
-// Committed this often, so that a stop or a crash loses little and readers see progress.
-constexpr int rowsPerTransaction = 256;
+// Committed this often, so that a stop or a crash loses little and readers see progress;
+// no oftener, as each commit writes again every page of the names' index its rows touched.
+constexpr int commitEveryMs = 2000;
 constexpr int progressEveryMs = 100;
 
 class Statement
@@ -767,7 +768,7 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
     }
     int done = unchanged;
     int inTransaction = 0;
-    QElapsedTimer sinceProgress;
+    QElapsedTimer sinceProgress, sinceCommit;
     sinceProgress.start();
     std::deque<SkinReader::Read> taken;
     while (ok && !m_stop) {
@@ -781,8 +782,10 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
         }
         const SkinReader::Read read = std::move(taken.front());
         taken.pop_front();
-        if (inTransaction == 0)
+        if (inTransaction == 0) {
             ok = IndexFile::exec(db, "BEGIN");
+            sinceCommit.start();
+        }
         const SkinRecord& r = read.record;
         upsert.bind(1, r.folder);
         upsert.bind(2, r.name);
@@ -826,7 +829,8 @@ void IndexWorker::update(sqlite3* db, const QStringList& folders)
             ok = addReadme.run();
         }
         ++done;
-        if (ok && ++inTransaction >= rowsPerTransaction) {
+        ++inTransaction;
+        if (ok && sinceCommit.elapsed() >= commitEveryMs) {
             ok = IndexFile::exec(db, "COMMIT");
             inTransaction = 0;
         }
