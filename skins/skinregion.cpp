@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace SkinRegion {
@@ -75,13 +76,26 @@ public:
     {
         QImage mask(m_w, m_h, QImage::Format_Alpha8);
         bool any = false;
+        uchar* const bits = mask.bits();
         for (int y = 0; y < m_h; ++y) {
-            uchar* line = mask.scanLine(y);
+            uchar* line = bits + qsizetype(y) * mask.bytesPerLine();
+            const int* counts = m_winding.data() + size_t(y) * size_t(m_w + 1);
             int winding = 0;
-            for (int x = 0; x < m_w; ++x) {
-                winding += m_winding[size_t(y) * size_t(m_w + 1) + size_t(x)];
-                line[x] = winding != 0 ? 255 : 0;
-                any |= winding != 0;
+            int x = 0;
+            // A row crosses few edges: where four counts in a row are 0, the four pixels
+            // are as the one before them.
+            while (x < m_w) {
+                if (x + 4 <= m_w && (counts[x] | counts[x + 1] | counts[x + 2] | counts[x + 3]) == 0) {
+                    std::memset(line + x, winding != 0 ? 255 : 0, 4);
+                    x += 4;
+                    continue;
+                }
+                const int end = std::min(x + 4, m_w);
+                for (; x < end; ++x) {
+                    winding += counts[x];
+                    line[x] = winding != 0 ? 255 : 0;
+                    any |= winding != 0;
+                }
             }
         }
         return any ? mask : QImage();
