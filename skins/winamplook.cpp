@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #ifdef __SSE2__
@@ -67,6 +68,7 @@ public:
         }
     }
     const QImage& operator[](Bitmap b) const { return m_images[size_t(b)]; }
+    QImage take(Bitmap b) { return std::exchange(m_images[size_t(b)], QImage()); }
 
 private:
     std::array<QImage, BitmapCount> m_images;
@@ -221,12 +223,17 @@ const std::array<PreviewImage::RowSpans, BitmapCount>& mainRows()
 
 QImage composeMain(const SkinFiles& files)
 {
-    const Bitmaps bitmaps(
+    Bitmaps bitmaps(
         files, { Main, Titlebar, Cbuttons, Playpaus, Monoster, Volume, Balance, Shufrep, Text }, &mainRows());
     static_assert(isBackground(mainStopped[0]));
-    QImage image = canvas(bitmaps[mainStopped[0].sprite.bitmap]);
-    for (const Placed& p : mainSprites())
-        blit(image, bitmaps, p.sprite, p.x, p.y);
+    const std::vector<Placed>& sprites = mainSprites();
+    // A background of the window's own size is the canvas itself, not copied onto one: no
+    // other sprite is drawn from it.
+    const QImage& background = bitmaps[Main];
+    const bool exact = background.size() == wholeWindow.size() && background.format() == QImage::Format_RGB32;
+    QImage image = exact ? bitmaps.take(Main) : canvas(background);
+    for (auto p = sprites.cbegin() + (exact ? 1 : 0); p != sprites.cend(); ++p)
+        blit(image, bitmaps, p->sprite, p->x, p->y);
     text(image, bitmaps, QStringLiteral("1. Hadrel (3:45)"), songTitle);
     shape(image, files, QStringLiteral("Normal"));
     return image;
