@@ -349,9 +349,16 @@ void SearchWindow::setIndex(SkinIndex* index, std::function<QStringList()> regis
     prepareAhead();
 }
 
+void SearchWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    prepareAhead();
+}
+
 void SearchWindow::prepareAhead()
 {
-    if (!m_index)
+    // A closed window waits for the next showing: the index may change many times before.
+    if (!m_index || !isVisible())
         return;
     const std::shared_ptr<const IndexSnapshot> snapshot = m_index->snapshot();
     // One at a time: the one under way asks again once it is done.
