@@ -266,6 +266,9 @@ void TestWinampLook::regionIsReadAndFilledAsWindowsDoes()
     QVERIFY(inside("0,0 40,0 40,40 0,40 20,20 60,20 60,60 20,60", { 30, 30 }, "4,4"));
     const QByteArray opposite = "0,0 40,0 40,40 0,40 20,20 20,60 60,60 60,20";
     QVERIFY(!inside(opposite, { 30, 30 }, "4,4") && inside(opposite, { 50, 50 }, "4,4"));
+    // A region one pixel wide is a region, in the middle of a row as at its end.
+    QVERIFY(inside("101,0 102,0 102,116 101,116", { 101, 50 }, "4") && !inside("101,0 102,0 102,116 101,116", { 102, 50 }, "4"));
+    QVERIFY(inside("274,0 275,0 275,116 274,116", { 274, 50 }, "4"));
     // Reading stops at any other character: then the counts disagree, the window is square.
     QVERIFY(!inside("50,10 74,84;12,38, 88,38 26,84", { 50, 20 }));
 }
