@@ -108,6 +108,14 @@ void TestPreviewImage::decodesEveryLayout_data()
         << QList<QRgb> { qRgb(0, 130, 0), qRgb(0, 125, 0) };
     QTest::newRow("24 bits") << bitmapFile(40, 1, 2, 24, 0, {}, QByteArray::fromHex("01020300102030ff")) << QSize(1, 2)
                              << QList<QRgb> { qRgb(0x30, 0x20, 0x10), qRgb(3, 2, 1) };
+    // Nine pixels: two groups of four taken at once, then the last on its own.
+    QByteArray nine;
+    QList<QRgb> nineColours;
+    for (int i = 0; i < 9; ++i) {
+        nine += char(i) + QByteArray(1, char(16 + i)) + char(32 + i);
+        nineColours.append(qRgb(32 + i, 16 + i, i));
+    }
+    QTest::newRow("24 bits, nine in a row") << bitmapFile(40, 9, 1, 24, 0, {}, nine + '\0') << QSize(9, 1) << nineColours;
     QTest::newRow("32 bits, alpha mask, alpha 0") << bitmapFile(
         124, 2, 1, 32, 3, {}, QByteArray::fromHex("33221100ffffff00"), { 0xff0000, 0xff00, 0xff, 0xff000000 })
                                                   << QSize(2, 1) << QList<QRgb> { qRgb(0x11, 0x22, 0x33), white };
