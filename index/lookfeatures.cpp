@@ -160,31 +160,59 @@ constexpr int colourStep = 2;
 // false when there was one.
 template<bool opaque> bool countColours(const QRgb* line, int w, Boxes& boxes)
 {
-    // A piece of a row at a time, whose sums fit 16-bit fields: red and blue in one word,
-    // green and the count in another.
+    // A piece of a row at a time, whose sums fit 16-bit fields: red and blue in the low
+    // word, green and the count in the high one.
     constexpr int piece = 256 * colourStep;
     thread_local std::vector<quint16> runBoxes(piece / colourStep + 1);
     thread_local std::vector<quint64> before(piece / colourStep + 2); // the sums before each run, and at the end
     bool whole = true;
     for (int from = 0; from < w; from += piece) {
-        quint32 redBlue = 0, greenCount = 0;
+        const int to = std::min(w, from + piece);
+        quint64 sums = 0;
         size_t runs = 0;
         uint last = ~0u;
         // Without branches: each pixel opens a run in the next place, kept only when its box differs.
-        for (int x = from; x < std::min(w, from + piece); x += colourStep) {
-            const QRgb p = line[x];
+        auto count = [&](QRgb p) {
             const uint alpha = opaque ? 255 : qAlpha(p);
-            const quint32 counted = opaque ? ~0u : 0u - quint32(alpha == 255);
+            const quint64 counted = opaque ? ~quint64(0) : 0 - quint64(alpha == 255);
             const uint i = Boxes::indexOf(p);
             runBoxes[runs] = quint16(i);
-            before[runs] = redBlue | quint64(greenCount) << 32;
+            before[runs] = sums;
             runs += i != last;
             last = i;
-            redBlue += p & 0x00ff00ffu & counted;
-            greenCount += ((p >> 8 & 0xffu) | 0x10000u) & counted;
+            sums += ((p & 0x00ff00ffu) | quint64((p >> 8 & 0xffu) | 0x10000u) << 32) & counted;
             whole &= ((alpha + 1) & 0xff) <= 1;
+        };
+        int x = from;
+#ifdef __SSE2__
+        // Most counted pixels lie in the box of the one before: four of them at a time that
+        // all do (and are opaque) only add to the run's sums.
+        const __m128i boxBits = _mm_set1_epi32(0x00f0f0f0);
+        const __m128i opaqueBits = _mm_set1_epi32(opaque ? 0 : int(0xff000000u));
+        const __m128i compared = _mm_or_si128(boxBits, opaqueBits);
+        const __m128i redBlue = _mm_set1_epi32(0x00ff00ff), green = _mm_set1_epi32(0xff);
+        __m128i lastBox = _mm_set1_epi32(-1); // no pixel's
+        for (; x + 4 * colourStep <= to; x += 4 * colourStep) {
+            const __m128 low = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line + x)));
+            const __m128 high = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line + x + 4)));
+            const __m128i four = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(four, compared), lastBox)) == 0xffff) {
+                const __m128i rb = _mm_and_si128(four, redBlue), g = _mm_and_si128(_mm_srli_epi32(four, 8), green);
+                __m128i both = _mm_add_epi32(_mm_unpacklo_epi32(rb, g), _mm_unpackhi_epi32(rb, g));
+                both = _mm_add_epi32(both, _mm_unpackhi_epi64(both, both));
+                quint64 added;
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(&added), both);
+                sums += added + (quint64(4) << 48);
+            } else {
+                for (int i = 0; i < 4 * colourStep; i += colourStep)
+                    count(line[x + i]);
+                lastBox = _mm_or_si128(_mm_and_si128(_mm_shuffle_epi32(four, _MM_SHUFFLE(3, 3, 3, 3)), boxBits), opaqueBits);
+            }
         }
-        before[runs] = redBlue | quint64(greenCount) << 32;
+#endif
+        for (; x < to; x += colourStep)
+            count(line[x]);
+        before[runs] = sums;
         for (size_t run = 0; run < runs; ++run) {
             // Every field only grows, so the words subtract field by field.
             const quint64 sums = before[run + 1] - before[run];
@@ -221,10 +249,53 @@ template<bool opaque> bool pass(const QImage& image, Grid& fine, Grid& coarse, B
     }
     std::vector<quint16> fields(size_t(w) * 4);
     int rows = 0;
-    // Adds the columns summed over the rows up to y, which lie in one row of cells of each grid.
+    // Adds the columns summed over the rows up to y, which lie in one row of cells of each
+    // grid, and clears them.
     auto flush = [&](int y) {
         Sums* fineRow = fine.row(y - 1);
         Sums* coarseRow = coarse.row(y - 1);
+#ifdef __SSE2__
+        // Two columns at a time, each field on its own. A cell's sums gather in a register
+        // (in 32-bit fields, as a wide cell spans many segments): added to memory segment by
+        // segment, each sum waited on the last one's store.
+        const __m128i zero = _mm_setzero_si128();
+        auto addTo = [](Sums& sums, __m128i bgra) {
+            sums.b += quint32(_mm_cvtsi128_si32(bgra));
+            sums.g += quint32(_mm_cvtsi128_si32(_mm_shuffle_epi32(bgra, _MM_SHUFFLE(1, 1, 1, 1))));
+            sums.r += quint32(_mm_cvtsi128_si32(_mm_shuffle_epi32(bgra, _MM_SHUFFLE(2, 2, 2, 2))));
+        };
+        __m128i fineSums = zero, coarseSums = zero;
+        int fineCell = segments.front().fine, coarseCell = segments.front().coarse;
+        for (const Segment& segment : segments) {
+            __m128i two = zero;
+            int x = segment.begin;
+            for (; x + 2 <= segment.end; x += 2) {
+                auto* at = reinterpret_cast<__m128i*>(fields.data() + x * 4);
+                two = _mm_add_epi16(two, _mm_loadu_si128(at));
+                _mm_storeu_si128(at, zero);
+            }
+            if (x < segment.end) {
+                auto* at = reinterpret_cast<__m128i*>(fields.data() + x * 4);
+                two = _mm_add_epi16(two, _mm_loadl_epi64(at));
+                _mm_storel_epi64(at, zero);
+            }
+            const __m128i sums = _mm_unpacklo_epi16(_mm_add_epi16(two, _mm_unpackhi_epi64(two, two)), zero);
+            if (segment.fine != fineCell) {
+                addTo(fineRow[fineCell], fineSums);
+                fineSums = zero;
+                fineCell = segment.fine;
+            }
+            if (segment.coarse != coarseCell) {
+                addTo(coarseRow[coarseCell], coarseSums);
+                coarseSums = zero;
+                coarseCell = segment.coarse;
+            }
+            fineSums = _mm_add_epi32(fineSums, sums);
+            coarseSums = _mm_add_epi32(coarseSums, sums);
+        }
+        addTo(fineRow[fineCell], fineSums);
+        addTo(coarseRow[coarseCell], coarseSums);
+#else
         for (const Segment& segment : segments) {
             quint64 sum = 0;
             for (int x = segment.begin; x < segment.end; ++x) {
@@ -243,6 +314,7 @@ template<bool opaque> bool pass(const QImage& image, Grid& fine, Grid& coarse, B
             c.b += b;
         }
         std::fill(fields.begin(), fields.end(), quint16(0));
+#endif
         rows = 0;
     };
     bool whole = true;
