@@ -8,6 +8,7 @@
 
 #ifdef __SSE2__
 #include <emmintrin.h>
+#include <xmmintrin.h>
 #endif
 
 namespace LookFeatures {
@@ -31,72 +32,80 @@ const std::array<std::array<double, hashSide>, dctSide>& cosines()
     return table;
 }
 
-struct Sums
-{
-    quint32 r = 0, g = 0, b = 0;
-};
-static_assert(sizeof(Sums) == 3 * sizeof(quint32));
-
 // The picture as columns x rows cells, each the mean red, green and blue of the pixels it
-// covers: a box filter of our own, a fraction of the cost of scaling with Qt.
+// covers: a box filter of our own, a fraction of the cost of scaling with Qt. Kept by each
+// thread from picture to picture, most often all of one size.
 class Grid
 {
 public:
-    Grid(int columns, int rows, int width, int height)
-        : m_columns(columns)
-        , m_rows(rows)
-        , m_height(height)
-        , m_cellOfX(size_t(width))
-        , m_widths(size_t(columns))
-        , m_sums(size_t(columns * rows))
+    void reset(int columns, int rows, int width, int height)
     {
-        for (int x = 0; x < width; ++x) {
-            m_cellOfX[size_t(x)] = x * columns / width;
-            ++m_widths[size_t(m_cellOfX[size_t(x)])];
-        }
-    }
-    const int* cellOfX() const { return m_cellOfX.data(); }
-    int rowOf(int y) const { return y * m_rows / m_height; }
-    Sums* row(int y) { return m_sums.data() + size_t(rowOf(y) * m_columns); }
-
-    std::vector<float> means() const
-    {
-        std::vector<int> heights(static_cast<size_t>(m_rows));
-        for (int y = 0; y < m_height; ++y)
-            ++heights[size_t(y * m_rows / m_height)];
-        // Channel by channel, four divisions at once: each waited on the last conversion.
-        // An empty cell (a picture narrower than the grid) has sums of 0, and stays 0.
-        const size_t n = m_sums.size() * 3;
-        std::vector<quint32> sums(n);
-        std::memcpy(sums.data(), m_sums.data(), n * sizeof(quint32));
-        std::vector<float> counts(n);
-        for (int cy = 0; cy < m_rows; ++cy) {
-            for (int cx = 0; cx < m_columns; ++cx) {
-                const size_t cell = size_t(cy * m_columns + cx);
-                const float count = float(std::max(1, m_widths[size_t(cx)] * heights[size_t(cy)]));
-                counts[cell * 3] = counts[cell * 3 + 1] = counts[cell * 3 + 2] = count;
+        if (columns != m_columns || rows != m_rows || width != m_width || height != m_height) {
+            m_columns = columns;
+            m_rows = rows;
+            m_width = width;
+            m_height = height;
+            std::vector<int> widths, heights;
+            cellsOf(m_cellOfX, widths, columns, width);
+            cellsOf(m_rowOfY, heights, rows, height);
+            // An empty cell (a picture narrower than the grid) has sums of 0, and stays 0.
+            m_counts.resize(size_t(columns * rows) * 3);
+            for (int cy = 0; cy < rows; ++cy) {
+                for (int cx = 0; cx < columns; ++cx) {
+                    const size_t cell = size_t(cy * columns + cx);
+                    const float count = float(std::max(1, widths[size_t(cx)] * heights[size_t(cy)]));
+                    m_counts[cell * 3] = m_counts[cell * 3 + 1] = m_counts[cell * 3 + 2] = count;
+                }
             }
         }
-        std::vector<float> rgb(n);
+        m_sums.assign(m_counts.size(), 0);
+    }
+    int columns() const { return m_columns; }
+    const int* cellOfX() const { return m_cellOfX.data(); }
+    int rowOf(int y) const { return m_rowOfY[size_t(y)]; }
+    // Red, green and blue of each cell of the row of cells y lies in.
+    quint32* row(int y) { return m_sums.data() + size_t(rowOf(y) * m_columns) * 3; }
+
+    const std::vector<float>& means()
+    {
+        // Channel by channel, four divisions at once: each waited on the last conversion.
+        const size_t n = m_sums.size();
+        m_means.resize(n);
         size_t i = 0;
 #ifdef __SSE2__
         // The sums stay far below 2^31, so a signed conversion gives the same floats.
         for (; i + 4 <= n; i += 4) {
-            const __m128 sum = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sums.data() + i)));
-            _mm_storeu_ps(rgb.data() + i, _mm_div_ps(sum, _mm_loadu_ps(counts.data() + i)));
+            const __m128 sum = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m_sums.data() + i)));
+            _mm_storeu_ps(m_means.data() + i, _mm_div_ps(sum, _mm_loadu_ps(m_counts.data() + i)));
         }
 #endif
         // As float sums would give, which are exact at these sizes.
         for (; i < n; ++i)
-            rgb[i] = float(sums[i]) / counts[i];
-        return rgb;
+            m_means[i] = float(m_sums[i]) / m_counts[i];
+        return m_means;
     }
 
 private:
-    int m_columns, m_rows, m_height;
-    std::vector<int> m_cellOfX;
-    std::vector<int> m_widths;
-    std::vector<Sums> m_sums;
+    // Cell i * cells / length of each i < length, by steps rather than a division each, and
+    // how many fall into each cell.
+    static void cellsOf(std::vector<int>& cellOf, std::vector<int>& sizes, int cells, int length)
+    {
+        cellOf.resize(size_t(length));
+        sizes.assign(size_t(cells), 0);
+        int cell = 0, rest = 0; // i * cells == cell * length + rest
+        for (int i = 0; i < length; ++i) {
+            cellOf[size_t(i)] = cell;
+            ++sizes[size_t(cell)];
+            for (rest += cells; rest >= length; rest -= length)
+                ++cell;
+        }
+    }
+
+    int m_columns = -1, m_rows = -1, m_width = -1, m_height = -1;
+    std::vector<int> m_cellOfX, m_rowOfY;
+    std::vector<float> m_counts;
+    std::vector<quint32> m_sums;
+    std::vector<float> m_means;
 };
 
 struct Box
@@ -229,72 +238,70 @@ template<bool opaque> bool countColours(const QRgb* line, int w, Boxes& boxes)
 template<bool opaque> bool pass(const QImage& image, Grid& fine, Grid& coarse, Boxes& boxes)
 {
     const int w = image.width(), h = image.height();
-    // Each column's channels are summed down the rows into 16-bit fields, four pixels at a
-    // time where the processor can, until a row of cells of either grid ends; then the
-    // columns are summed into runs that lie in one cell of each grid, the four fields of a
-    // column as one word. A field of a run holds 257 pixels.
+    // The rows that lie in one row of cells of each grid go together: each column's channels
+    // are summed down them in registers, four pixels at a time where the processor can, into
+    // 16-bit fields; then the columns are summed into runs that lie in one cell of each grid,
+    // the four fields of a column as one word. A field of a run holds 257 pixels.
     struct Segment
     {
         int begin, end, fine, coarse;
     };
     constexpr int longestSegment = 16;
-    constexpr int rowsPerFlush = 257 / longestSegment;
-    std::vector<Segment> segments;
-    for (int x = 0; x < w; ++x) {
-        const int f = fine.cellOfX()[x], c = coarse.cellOfX()[x];
-        if (segments.empty() || segments.back().fine != f || segments.back().coarse != c
-            || segments.back().end - segments.back().begin == longestSegment)
-            segments.push_back({ x, x, f, c });
-        ++segments.back().end;
+    constexpr int rowsTogether = 257 / longestSegment;
+    thread_local std::vector<Segment> segments;
+    thread_local std::array<int, 3> segmented { -1, -1, -1 }; // the width and columns they are of
+    if (segmented != std::array<int, 3> { w, fine.columns(), coarse.columns() }) {
+        segmented = { w, fine.columns(), coarse.columns() };
+        segments.clear();
+        for (int x = 0; x < w; ++x) {
+            const int f = fine.cellOfX()[x], c = coarse.cellOfX()[x];
+            if (segments.empty() || segments.back().fine != f || segments.back().coarse != c
+                || segments.back().end - segments.back().begin == longestSegment)
+                segments.push_back({ x, x, f, c });
+            ++segments.back().end;
+        }
     }
-    std::vector<quint16> fields(size_t(w) * 4);
-    int rows = 0;
-    // Adds the columns summed over the rows up to y, which lie in one row of cells of each
-    // grid, and clears them.
+    thread_local std::vector<quint16> fields;
+    fields.resize(size_t(w) * 4);
+    // Adds the columns summed over rows of the row of cells of y of each grid.
     auto flush = [&](int y) {
-        Sums* fineRow = fine.row(y - 1);
-        Sums* coarseRow = coarse.row(y - 1);
+        quint32* fineRow = fine.row(y);
+        quint32* coarseRow = coarse.row(y);
 #ifdef __SSE2__
         // Two columns at a time, each field on its own. A cell's sums gather in a register
         // (in 32-bit fields, as a wide cell spans many segments): added to memory segment by
         // segment, each sum waited on the last one's store.
         const __m128i zero = _mm_setzero_si128();
-        auto addTo = [](Sums& sums, __m128i bgra) {
-            sums.b += quint32(_mm_cvtsi128_si32(bgra));
-            sums.g += quint32(_mm_cvtsi128_si32(_mm_shuffle_epi32(bgra, _MM_SHUFFLE(1, 1, 1, 1))));
-            sums.r += quint32(_mm_cvtsi128_si32(_mm_shuffle_epi32(bgra, _MM_SHUFFLE(2, 2, 2, 2))));
+        auto addTo = [](quint32* rgb, __m128i bgra) {
+            rgb[0] += quint32(_mm_cvtsi128_si32(_mm_shuffle_epi32(bgra, _MM_SHUFFLE(2, 2, 2, 2))));
+            rgb[1] += quint32(_mm_cvtsi128_si32(_mm_shuffle_epi32(bgra, _MM_SHUFFLE(1, 1, 1, 1))));
+            rgb[2] += quint32(_mm_cvtsi128_si32(bgra));
         };
         __m128i fineSums = zero, coarseSums = zero;
         int fineCell = segments.front().fine, coarseCell = segments.front().coarse;
         for (const Segment& segment : segments) {
             __m128i two = zero;
             int x = segment.begin;
-            for (; x + 2 <= segment.end; x += 2) {
-                auto* at = reinterpret_cast<__m128i*>(fields.data() + x * 4);
-                two = _mm_add_epi16(two, _mm_loadu_si128(at));
-                _mm_storeu_si128(at, zero);
-            }
-            if (x < segment.end) {
-                auto* at = reinterpret_cast<__m128i*>(fields.data() + x * 4);
-                two = _mm_add_epi16(two, _mm_loadl_epi64(at));
-                _mm_storel_epi64(at, zero);
-            }
+            for (; x + 2 <= segment.end; x += 2)
+                two = _mm_add_epi16(two, _mm_loadu_si128(reinterpret_cast<const __m128i*>(fields.data() + x * 4)));
+            if (x < segment.end)
+                two = _mm_add_epi16(two, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(fields.data() + x * 4)));
             const __m128i sums = _mm_unpacklo_epi16(_mm_add_epi16(two, _mm_unpackhi_epi64(two, two)), zero);
             if (segment.fine != fineCell) {
-                addTo(fineRow[fineCell], fineSums);
+                addTo(fineRow + fineCell * 3, fineSums);
                 fineSums = zero;
                 fineCell = segment.fine;
             }
             if (segment.coarse != coarseCell) {
-                addTo(coarseRow[coarseCell], coarseSums);
+                addTo(coarseRow + coarseCell * 3, coarseSums);
                 coarseSums = zero;
                 coarseCell = segment.coarse;
             }
             fineSums = _mm_add_epi32(fineSums, sums);
             coarseSums = _mm_add_epi32(coarseSums, sums);
         }
-        addTo(fineRow[fineCell], fineSums);
-        addTo(coarseRow[coarseCell], coarseSums);
+        addTo(fineRow + fineCell * 3, fineSums);
+        addTo(coarseRow + coarseCell * 3, coarseSums);
 #else
         for (const Segment& segment : segments) {
             quint64 sum = 0;
@@ -304,44 +311,62 @@ template<bool opaque> bool pass(const QImage& image, Grid& fine, Grid& coarse, B
                 sum += column;
             }
             const uint b = uint(sum & 0xffff), g = uint(sum >> 16 & 0xffff), r = uint(sum >> 32 & 0xffff);
-            Sums& f = fineRow[segment.fine];
-            Sums& c = coarseRow[segment.coarse];
-            f.r += r;
-            f.g += g;
-            f.b += b;
-            c.r += r;
-            c.g += g;
-            c.b += b;
+            quint32* f = fineRow + segment.fine * 3;
+            quint32* c = coarseRow + segment.coarse * 3;
+            f[0] += r;
+            f[1] += g;
+            f[2] += b;
+            c[0] += r;
+            c[1] += g;
+            c[2] += b;
         }
-        std::fill(fields.begin(), fields.end(), quint16(0));
 #endif
-        rows = 0;
     };
+    const uchar* bits = image.constBits();
+    const qsizetype stride = image.bytesPerLine();
     bool whole = true;
-    for (int y = 0; y < h; ++y) {
-        if (y > 0 && (fine.rowOf(y) != fine.rowOf(y - 1) || coarse.rowOf(y) != coarse.rowOf(y - 1) || rows == rowsPerFlush))
-            flush(y);
-        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int top = 0; top < h;) {
+        int bottom = top + 1;
+        while (bottom < h && bottom - top < rowsTogether && fine.rowOf(bottom) == fine.rowOf(top)
+            && coarse.rowOf(bottom) == coarse.rowOf(top))
+            ++bottom;
+        const int rows = bottom - top;
+        const uchar* first = bits + top * stride;
         int x = 0;
 #ifdef __SSE2__
         const __m128i zero = _mm_setzero_si128();
+        // Rows read side by side are not fetched ahead by the processor as one row is: the
+        // next rows are asked for, a line in each step, four rows of lines in all (an address
+        // past the picture is never read).
+        const quintptr next = quintptr(first) + quintptr(rows * stride);
         for (; x + 4 <= w; x += 4) {
-            const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + x));
-            auto* at = reinterpret_cast<__m128i*>(fields.data() + x * 4);
-            _mm_storeu_si128(at, _mm_add_epi16(_mm_loadu_si128(at), _mm_unpacklo_epi8(four, zero)));
-            _mm_storeu_si128(at + 1, _mm_add_epi16(_mm_loadu_si128(at + 1), _mm_unpackhi_epi8(four, zero)));
+            _mm_prefetch(reinterpret_cast<const char*>(next + quintptr(x) * 16), _MM_HINT_T0);
+            const uchar* at = first + x * 4;
+            __m128i low = zero, high = zero;
+            for (int y = 0; y < rows; ++y, at += stride) {
+                const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+                low = _mm_add_epi16(low, _mm_unpacklo_epi8(four, zero));
+                high = _mm_add_epi16(high, _mm_unpackhi_epi8(four, zero));
+            }
+            auto* to = reinterpret_cast<__m128i*>(fields.data() + x * 4);
+            _mm_storeu_si128(to, low);
+            _mm_storeu_si128(to + 1, high);
         }
 #endif
         for (; x < w; ++x) {
-            for (int channel = 0; channel < 4; ++channel)
-                fields[size_t(x * 4 + channel)] += quint16(line[x] >> (8 * channel) & 0xff);
+            std::array<quint16, 4> column {};
+            for (int y = 0; y < rows; ++y) {
+                const QRgb p = reinterpret_cast<const QRgb*>(first + y * stride)[x];
+                for (int channel = 0; channel < 4; ++channel)
+                    column[size_t(channel)] += quint16(p >> (8 * channel) & 0xff);
+            }
+            std::memcpy(fields.data() + x * 4, column.data(), sizeof column);
         }
-        ++rows;
-        if (y % colourStep == 0)
-            whole &= countColours<opaque>(line, w, boxes);
+        flush(top);
+        for (int y = top + top % colourStep; y < bottom; y += colourStep)
+            whole &= countColours<opaque>(reinterpret_cast<const QRgb*>(bits + y * stride), w, boxes);
+        top = bottom;
     }
-    if (h > 0)
-        flush(h);
     return whole;
 }
 
@@ -393,11 +418,16 @@ quint64 hashOf(const std::vector<float>& rgb)
 void chooseColours(const Boxes& boxes, QRgb* colours, quint8* shares, int count)
 {
     qint64 total = 0;
-    std::vector<int> order(boxes.touched(), boxes.touched() + boxes.touchedCount());
-    for (const int i : order)
-        total += boxes[size_t(i)].pixels;
+    for (size_t i = 0; i < boxes.touchedCount(); ++i)
+        total += boxes[boxes.touched()[i]].pixels;
     if (total == 0)
         return;
+    // Specks under half a percent change no main colour: left out before sorting the rest.
+    std::vector<int> order;
+    for (size_t i = 0; i < boxes.touchedCount(); ++i) {
+        if (qint64(boxes[boxes.touched()[i]].pixels) * 200 >= total)
+            order.push_back(boxes.touched()[i]);
+    }
     std::sort(order.begin(), order.end(), [&](int a, int b) {
         return boxes[size_t(a)].pixels != boxes[size_t(b)].pixels ? boxes[size_t(a)].pixels > boxes[size_t(b)].pixels
                                                                    : a < b;
@@ -412,9 +442,6 @@ void chooseColours(const Boxes& boxes, QRgb* colours, quint8* shares, int count)
     std::vector<Lab> chosenLab;
     for (const int i : order) {
         const Box& box = boxes[size_t(i)];
-        // Specks under half a percent change no main colour.
-        if (qint64(box.pixels) * 200 < total)
-            break;
         const QRgb mean = qRgb(int(box.r / box.pixels), int(box.g / box.pixels), int(box.b / box.pixels));
         const Lab l = lab(mean);
         size_t near = 0;
@@ -470,8 +497,9 @@ Summary summarise(const QImage& picture, int thumbWidth, int thumbHeight, QRgb* 
     const bool opaque = picture.format() == QImage::Format_RGB32;
     const bool direct = opaque || picture.format() == QImage::Format_ARGB32_Premultiplied;
     const QImage image = direct ? picture : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    Grid fine(dctSide, dctSide, image.width(), image.height());
-    Grid coarse(thumbWidth, thumbHeight, image.width(), image.height());
+    thread_local Grid fine, coarse;
+    fine.reset(dctSide, dctSide, image.width(), image.height());
+    coarse.reset(thumbWidth, thumbHeight, image.width(), image.height());
     Boxes& boxes = Boxes::ofThisThread();
     const bool whole = opaque ? pass<true>(image, fine, coarse, boxes) : pass<false>(image, fine, coarse, boxes);
     if (!whole || !direct) {
@@ -488,10 +516,14 @@ Summary summarise(const QImage& picture, int thumbWidth, int thumbHeight, QRgb* 
 
     Summary summary;
     summary.hash = hashOf(fine.means());
-    const std::vector<float> rgb = coarse.means();
+    const std::vector<float>& rgb = coarse.means();
     summary.thumbnail = QByteArray(qsizetype(rgb.size()), Qt::Uninitialized);
-    for (size_t i = 0; i < rgb.size(); ++i)
-        summary.thumbnail[qsizetype(i)] = char(quint8(std::lround(rgb[i])));
+    char* thumbnail = summary.thumbnail.data();
+    for (size_t i = 0; i < rgb.size(); ++i) {
+        // As lround, halves away from 0, on means of 0 to 255: the fraction is exact.
+        const int whole = int(rgb[i]);
+        thumbnail[i] = char(quint8(whole + int(rgb[i] - float(whole) >= 0.5f)));
+    }
     return summary;
 }
 
