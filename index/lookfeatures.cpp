@@ -8,6 +8,10 @@
 
 #ifdef __SSE2__
 #include <emmintrin.h>
+#include <xmmintrin.h>
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#endif
 #endif
 
 namespace LookFeatures {
@@ -31,72 +35,80 @@ const std::array<std::array<double, hashSide>, dctSide>& cosines()
     return table;
 }
 
-struct Sums
-{
-    quint32 r = 0, g = 0, b = 0;
-};
-static_assert(sizeof(Sums) == 3 * sizeof(quint32));
-
 // The picture as columns x rows cells, each the mean red, green and blue of the pixels it
-// covers: a box filter of our own, a fraction of the cost of scaling with Qt.
+// covers: a box filter of our own, a fraction of the cost of scaling with Qt. Kept by each
+// thread from picture to picture, most often all of one size.
 class Grid
 {
 public:
-    Grid(int columns, int rows, int width, int height)
-        : m_columns(columns)
-        , m_rows(rows)
-        , m_height(height)
-        , m_cellOfX(size_t(width))
-        , m_widths(size_t(columns))
-        , m_sums(size_t(columns * rows))
+    void reset(int columns, int rows, int width, int height)
     {
-        for (int x = 0; x < width; ++x) {
-            m_cellOfX[size_t(x)] = x * columns / width;
-            ++m_widths[size_t(m_cellOfX[size_t(x)])];
-        }
-    }
-    const int* cellOfX() const { return m_cellOfX.data(); }
-    int rowOf(int y) const { return y * m_rows / m_height; }
-    Sums* row(int y) { return m_sums.data() + size_t(rowOf(y) * m_columns); }
-
-    std::vector<float> means() const
-    {
-        std::vector<int> heights(static_cast<size_t>(m_rows));
-        for (int y = 0; y < m_height; ++y)
-            ++heights[size_t(y * m_rows / m_height)];
-        // Channel by channel, four divisions at once: each waited on the last conversion.
-        // An empty cell (a picture narrower than the grid) has sums of 0, and stays 0.
-        const size_t n = m_sums.size() * 3;
-        std::vector<quint32> sums(n);
-        std::memcpy(sums.data(), m_sums.data(), n * sizeof(quint32));
-        std::vector<float> counts(n);
-        for (int cy = 0; cy < m_rows; ++cy) {
-            for (int cx = 0; cx < m_columns; ++cx) {
-                const size_t cell = size_t(cy * m_columns + cx);
-                const float count = float(std::max(1, m_widths[size_t(cx)] * heights[size_t(cy)]));
-                counts[cell * 3] = counts[cell * 3 + 1] = counts[cell * 3 + 2] = count;
+        if (columns != m_columns || rows != m_rows || width != m_width || height != m_height) {
+            m_columns = columns;
+            m_rows = rows;
+            m_width = width;
+            m_height = height;
+            std::vector<int> widths, heights;
+            cellsOf(m_cellOfX, widths, columns, width);
+            cellsOf(m_rowOfY, heights, rows, height);
+            // An empty cell (a picture narrower than the grid) has sums of 0, and stays 0.
+            m_counts.resize(size_t(columns * rows) * 3);
+            for (int cy = 0; cy < rows; ++cy) {
+                for (int cx = 0; cx < columns; ++cx) {
+                    const size_t cell = size_t(cy * columns + cx);
+                    const float count = float(std::max(1, widths[size_t(cx)] * heights[size_t(cy)]));
+                    m_counts[cell * 3] = m_counts[cell * 3 + 1] = m_counts[cell * 3 + 2] = count;
+                }
             }
         }
-        std::vector<float> rgb(n);
+        m_sums.assign(m_counts.size(), 0);
+    }
+    int columns() const { return m_columns; }
+    const int* cellOfX() const { return m_cellOfX.data(); }
+    int rowOf(int y) const { return m_rowOfY[size_t(y)]; }
+    // Red, green and blue of each cell of the row of cells y lies in.
+    quint32* row(int y) { return m_sums.data() + size_t(rowOf(y) * m_columns) * 3; }
+
+    const std::vector<float>& means()
+    {
+        // Channel by channel, four divisions at once: each waited on the last conversion.
+        const size_t n = m_sums.size();
+        m_means.resize(n);
         size_t i = 0;
 #ifdef __SSE2__
         // The sums stay far below 2^31, so a signed conversion gives the same floats.
         for (; i + 4 <= n; i += 4) {
-            const __m128 sum = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sums.data() + i)));
-            _mm_storeu_ps(rgb.data() + i, _mm_div_ps(sum, _mm_loadu_ps(counts.data() + i)));
+            const __m128 sum = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m_sums.data() + i)));
+            _mm_storeu_ps(m_means.data() + i, _mm_div_ps(sum, _mm_loadu_ps(m_counts.data() + i)));
         }
 #endif
         // As float sums would give, which are exact at these sizes.
         for (; i < n; ++i)
-            rgb[i] = float(sums[i]) / counts[i];
-        return rgb;
+            m_means[i] = float(m_sums[i]) / m_counts[i];
+        return m_means;
     }
 
 private:
-    int m_columns, m_rows, m_height;
-    std::vector<int> m_cellOfX;
-    std::vector<int> m_widths;
-    std::vector<Sums> m_sums;
+    // Cell i * cells / length of each i < length, by steps rather than a division each, and
+    // how many fall into each cell.
+    static void cellsOf(std::vector<int>& cellOf, std::vector<int>& sizes, int cells, int length)
+    {
+        cellOf.resize(size_t(length));
+        sizes.assign(size_t(cells), 0);
+        int cell = 0, rest = 0; // i * cells == cell * length + rest
+        for (int i = 0; i < length; ++i) {
+            cellOf[size_t(i)] = cell;
+            ++sizes[size_t(cell)];
+            for (rest += cells; rest >= length; rest -= length)
+                ++cell;
+        }
+    }
+
+    int m_columns = -1, m_rows = -1, m_width = -1, m_height = -1;
+    std::vector<int> m_cellOfX, m_rowOfY;
+    std::vector<float> m_counts;
+    std::vector<quint32> m_sums;
+    std::vector<float> m_means;
 };
 
 struct Box
@@ -160,31 +172,59 @@ constexpr int colourStep = 2;
 // false when there was one.
 template<bool opaque> bool countColours(const QRgb* line, int w, Boxes& boxes)
 {
-    // A piece of a row at a time, whose sums fit 16-bit fields: red and blue in one word,
-    // green and the count in another.
+    // A piece of a row at a time, whose sums fit 16-bit fields: red and blue in the low
+    // word, green and the count in the high one.
     constexpr int piece = 256 * colourStep;
     thread_local std::vector<quint16> runBoxes(piece / colourStep + 1);
     thread_local std::vector<quint64> before(piece / colourStep + 2); // the sums before each run, and at the end
     bool whole = true;
     for (int from = 0; from < w; from += piece) {
-        quint32 redBlue = 0, greenCount = 0;
+        const int to = std::min(w, from + piece);
+        quint64 sums = 0;
         size_t runs = 0;
         uint last = ~0u;
         // Without branches: each pixel opens a run in the next place, kept only when its box differs.
-        for (int x = from; x < std::min(w, from + piece); x += colourStep) {
-            const QRgb p = line[x];
+        auto count = [&](QRgb p) {
             const uint alpha = opaque ? 255 : qAlpha(p);
-            const quint32 counted = opaque ? ~0u : 0u - quint32(alpha == 255);
+            const quint64 counted = opaque ? ~quint64(0) : 0 - quint64(alpha == 255);
             const uint i = Boxes::indexOf(p);
             runBoxes[runs] = quint16(i);
-            before[runs] = redBlue | quint64(greenCount) << 32;
+            before[runs] = sums;
             runs += i != last;
             last = i;
-            redBlue += p & 0x00ff00ffu & counted;
-            greenCount += ((p >> 8 & 0xffu) | 0x10000u) & counted;
+            sums += ((p & 0x00ff00ffu) | quint64((p >> 8 & 0xffu) | 0x10000u) << 32) & counted;
             whole &= ((alpha + 1) & 0xff) <= 1;
+        };
+        int x = from;
+#ifdef __SSE2__
+        // Most counted pixels lie in the box of the one before: four of them at a time that
+        // all do (and are opaque) only add to the run's sums.
+        const __m128i boxBits = _mm_set1_epi32(0x00f0f0f0);
+        const __m128i opaqueBits = _mm_set1_epi32(opaque ? 0 : int(0xff000000u));
+        const __m128i compared = _mm_or_si128(boxBits, opaqueBits);
+        const __m128i redBlue = _mm_set1_epi32(0x00ff00ff), green = _mm_set1_epi32(0xff);
+        __m128i lastBox = _mm_set1_epi32(-1); // no pixel's
+        for (; x + 4 * colourStep <= to; x += 4 * colourStep) {
+            const __m128 low = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line + x)));
+            const __m128 high = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line + x + 4)));
+            const __m128i four = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(four, compared), lastBox)) == 0xffff) {
+                const __m128i rb = _mm_and_si128(four, redBlue), g = _mm_and_si128(_mm_srli_epi32(four, 8), green);
+                __m128i both = _mm_add_epi32(_mm_unpacklo_epi32(rb, g), _mm_unpackhi_epi32(rb, g));
+                both = _mm_add_epi32(both, _mm_unpackhi_epi64(both, both));
+                quint64 added;
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(&added), both);
+                sums += added + (quint64(4) << 48);
+            } else {
+                for (int i = 0; i < 4 * colourStep; i += colourStep)
+                    count(line[x + i]);
+                lastBox = _mm_or_si128(_mm_and_si128(_mm_shuffle_epi32(four, _MM_SHUFFLE(3, 3, 3, 3)), boxBits), opaqueBits);
+            }
         }
-        before[runs] = redBlue | quint64(greenCount) << 32;
+#endif
+        for (; x < to; x += colourStep)
+            count(line[x]);
+        before[runs] = sums;
         for (size_t run = 0; run < runs; ++run) {
             // Every field only grows, so the words subtract field by field.
             const quint64 sums = before[run + 1] - before[run];
@@ -195,36 +235,114 @@ template<bool opaque> bool countColours(const QRgb* line, int w, Boxes& boxes)
     return whole;
 }
 
+#if defined(__SSE2__) && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define HADREL_AVX2 1
+bool hasAvx2()
+{
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
+// The columns' sums of rows of a picture as pass takes them, eight pixels at a time; the
+// columns up to the one returned.
+__attribute__((target("avx2"))) int sumColumnsAvx2(const uchar* first, qsizetype stride, int rows, int w, quint16* fields)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const quintptr next = quintptr(first) + quintptr(rows * stride);
+    int x = 0;
+    for (; x + 8 <= w; x += 8) {
+        _mm_prefetch(reinterpret_cast<const char*>(next + quintptr(x) * 16), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(next + quintptr(x) * 16 + 64), _MM_HINT_T0);
+        const uchar* at = first + x * 4;
+        // Pixels 0, 1, 4 and 5 in one, 2, 3, 6 and 7 in the other: each half on its own.
+        __m256i low = zero, high = zero;
+        for (int y = 0; y < rows; ++y, at += stride) {
+            const __m256i eight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+            low = _mm256_add_epi16(low, _mm256_unpacklo_epi8(eight, zero));
+            high = _mm256_add_epi16(high, _mm256_unpackhi_epi8(eight, zero));
+        }
+        auto* to = reinterpret_cast<__m256i*>(fields + x * 4);
+        _mm256_storeu_si256(to, _mm256_permute2x128_si256(low, high, 0x20));
+        _mm256_storeu_si256(to + 1, _mm256_permute2x128_si256(low, high, 0x31));
+    }
+    return x;
+}
+#endif
+
 // Both grids and the colour boxes in one pass over premultiplied pixels, which are over
 // black already. A pixel neither opaque nor clear is left for the caller to count; false
 // when there was one.
 template<bool opaque> bool pass(const QImage& image, Grid& fine, Grid& coarse, Boxes& boxes)
 {
     const int w = image.width(), h = image.height();
-    // Each column's channels are summed down the rows into 16-bit fields, four pixels at a
-    // time where the processor can, until a row of cells of either grid ends; then the
-    // columns are summed into runs that lie in one cell of each grid, the four fields of a
-    // column as one word. A field of a run holds 257 pixels.
+    // The rows that lie in one row of cells of each grid go together: each column's channels
+    // are summed down them in registers, four pixels at a time where the processor can, into
+    // 16-bit fields; then the columns are summed into runs that lie in one cell of each grid,
+    // the four fields of a column as one word. A field of a run holds 257 pixels.
     struct Segment
     {
         int begin, end, fine, coarse;
     };
     constexpr int longestSegment = 16;
-    constexpr int rowsPerFlush = 257 / longestSegment;
-    std::vector<Segment> segments;
-    for (int x = 0; x < w; ++x) {
-        const int f = fine.cellOfX()[x], c = coarse.cellOfX()[x];
-        if (segments.empty() || segments.back().fine != f || segments.back().coarse != c
-            || segments.back().end - segments.back().begin == longestSegment)
-            segments.push_back({ x, x, f, c });
-        ++segments.back().end;
+    constexpr int rowsTogether = 257 / longestSegment;
+    thread_local std::vector<Segment> segments;
+    thread_local std::array<int, 3> segmented { -1, -1, -1 }; // the width and columns they are of
+    if (segmented != std::array<int, 3> { w, fine.columns(), coarse.columns() }) {
+        segmented = { w, fine.columns(), coarse.columns() };
+        segments.clear();
+        for (int x = 0; x < w; ++x) {
+            const int f = fine.cellOfX()[x], c = coarse.cellOfX()[x];
+            if (segments.empty() || segments.back().fine != f || segments.back().coarse != c
+                || segments.back().end - segments.back().begin == longestSegment)
+                segments.push_back({ x, x, f, c });
+            ++segments.back().end;
+        }
     }
-    std::vector<quint16> fields(size_t(w) * 4);
-    int rows = 0;
-    // Adds the columns summed over the rows up to y, which lie in one row of cells of each grid.
+    thread_local std::vector<quint16> fields;
+    fields.resize(size_t(w) * 4);
+    // Adds the columns summed over rows of the row of cells of y of each grid.
     auto flush = [&](int y) {
-        Sums* fineRow = fine.row(y - 1);
-        Sums* coarseRow = coarse.row(y - 1);
+        quint32* fineRow = fine.row(y);
+        quint32* coarseRow = coarse.row(y);
+#ifdef __SSE2__
+        // Two columns at a time, each field on its own. A cell's sums gather in a register
+        // (in 32-bit fields, as a wide cell spans many segments): added to memory segment by
+        // segment, each sum waited on the last one's store.
+        const __m128i zero = _mm_setzero_si128();
+        auto addTo = [](quint32* rgb, __m128i bgra) {
+            rgb[0] += quint32(_mm_cvtsi128_si32(_mm_shuffle_epi32(bgra, _MM_SHUFFLE(2, 2, 2, 2))));
+            rgb[1] += quint32(_mm_cvtsi128_si32(_mm_shuffle_epi32(bgra, _MM_SHUFFLE(1, 1, 1, 1))));
+            rgb[2] += quint32(_mm_cvtsi128_si32(bgra));
+        };
+        __m128i fineSums = zero, coarseSums = zero;
+        int fineCell = segments.front().fine, coarseCell = segments.front().coarse;
+        for (const Segment& segment : segments) {
+            __m128i two = zero;
+            int x = segment.begin;
+            for (; x + 2 <= segment.end; x += 2)
+                two = _mm_add_epi16(two, _mm_loadu_si128(reinterpret_cast<const __m128i*>(fields.data() + x * 4)));
+            if (x < segment.end)
+                two = _mm_add_epi16(two, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(fields.data() + x * 4)));
+            const __m128i sums = _mm_unpacklo_epi16(_mm_add_epi16(two, _mm_unpackhi_epi64(two, two)), zero);
+            if (segment.fine != fineCell) {
+                addTo(fineRow + fineCell * 3, fineSums);
+                fineSums = zero;
+                fineCell = segment.fine;
+            }
+            if (segment.coarse != coarseCell) {
+                addTo(coarseRow + coarseCell * 3, coarseSums);
+                coarseSums = zero;
+                coarseCell = segment.coarse;
+            }
+            fineSums = _mm_add_epi32(fineSums, sums);
+            coarseSums = _mm_add_epi32(coarseSums, sums);
+        }
+        addTo(fineRow + fineCell * 3, fineSums);
+        addTo(coarseRow + coarseCell * 3, coarseSums);
+#else
         for (const Segment& segment : segments) {
             quint64 sum = 0;
             for (int x = segment.begin; x < segment.end; ++x) {
@@ -233,43 +351,69 @@ template<bool opaque> bool pass(const QImage& image, Grid& fine, Grid& coarse, B
                 sum += column;
             }
             const uint b = uint(sum & 0xffff), g = uint(sum >> 16 & 0xffff), r = uint(sum >> 32 & 0xffff);
-            Sums& f = fineRow[segment.fine];
-            Sums& c = coarseRow[segment.coarse];
-            f.r += r;
-            f.g += g;
-            f.b += b;
-            c.r += r;
-            c.g += g;
-            c.b += b;
+            quint32* f = fineRow + segment.fine * 3;
+            quint32* c = coarseRow + segment.coarse * 3;
+            f[0] += r;
+            f[1] += g;
+            f[2] += b;
+            c[0] += r;
+            c[1] += g;
+            c[2] += b;
         }
-        std::fill(fields.begin(), fields.end(), quint16(0));
-        rows = 0;
+#endif
     };
+    const uchar* bits = image.constBits();
+    const qsizetype stride = image.bytesPerLine();
+#ifdef HADREL_AVX2
+    const bool avx2 = hasAvx2();
+#endif
     bool whole = true;
-    for (int y = 0; y < h; ++y) {
-        if (y > 0 && (fine.rowOf(y) != fine.rowOf(y - 1) || coarse.rowOf(y) != coarse.rowOf(y - 1) || rows == rowsPerFlush))
-            flush(y);
-        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int top = 0; top < h;) {
+        int bottom = top + 1;
+        while (bottom < h && bottom - top < rowsTogether && fine.rowOf(bottom) == fine.rowOf(top)
+            && coarse.rowOf(bottom) == coarse.rowOf(top))
+            ++bottom;
+        const int rows = bottom - top;
+        const uchar* first = bits + top * stride;
         int x = 0;
 #ifdef __SSE2__
         const __m128i zero = _mm_setzero_si128();
+        // Rows read side by side are not fetched ahead by the processor as one row is: the
+        // next rows are asked for, a line in each step, four rows of lines in all (an address
+        // past the picture is never read).
+        const quintptr next = quintptr(first) + quintptr(rows * stride);
+#ifdef HADREL_AVX2
+        if (avx2)
+            x = sumColumnsAvx2(first, stride, rows, w, fields.data());
+#endif
         for (; x + 4 <= w; x += 4) {
-            const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + x));
-            auto* at = reinterpret_cast<__m128i*>(fields.data() + x * 4);
-            _mm_storeu_si128(at, _mm_add_epi16(_mm_loadu_si128(at), _mm_unpacklo_epi8(four, zero)));
-            _mm_storeu_si128(at + 1, _mm_add_epi16(_mm_loadu_si128(at + 1), _mm_unpackhi_epi8(four, zero)));
+            _mm_prefetch(reinterpret_cast<const char*>(next + quintptr(x) * 16), _MM_HINT_T0);
+            const uchar* at = first + x * 4;
+            __m128i low = zero, high = zero;
+            for (int y = 0; y < rows; ++y, at += stride) {
+                const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+                low = _mm_add_epi16(low, _mm_unpacklo_epi8(four, zero));
+                high = _mm_add_epi16(high, _mm_unpackhi_epi8(four, zero));
+            }
+            auto* to = reinterpret_cast<__m128i*>(fields.data() + x * 4);
+            _mm_storeu_si128(to, low);
+            _mm_storeu_si128(to + 1, high);
         }
 #endif
         for (; x < w; ++x) {
-            for (int channel = 0; channel < 4; ++channel)
-                fields[size_t(x * 4 + channel)] += quint16(line[x] >> (8 * channel) & 0xff);
+            std::array<quint16, 4> column {};
+            for (int y = 0; y < rows; ++y) {
+                const QRgb p = reinterpret_cast<const QRgb*>(first + y * stride)[x];
+                for (int channel = 0; channel < 4; ++channel)
+                    column[size_t(channel)] += quint16(p >> (8 * channel) & 0xff);
+            }
+            std::memcpy(fields.data() + x * 4, column.data(), sizeof column);
         }
-        ++rows;
-        if (y % colourStep == 0)
-            whole &= countColours<opaque>(line, w, boxes);
+        flush(top);
+        for (int y = top + top % colourStep; y < bottom; y += colourStep)
+            whole &= countColours<opaque>(reinterpret_cast<const QRgb*>(bits + y * stride), w, boxes);
+        top = bottom;
     }
-    if (h > 0)
-        flush(h);
     return whole;
 }
 
@@ -321,11 +465,16 @@ quint64 hashOf(const std::vector<float>& rgb)
 void chooseColours(const Boxes& boxes, QRgb* colours, quint8* shares, int count)
 {
     qint64 total = 0;
-    std::vector<int> order(boxes.touched(), boxes.touched() + boxes.touchedCount());
-    for (const int i : order)
-        total += boxes[size_t(i)].pixels;
+    for (size_t i = 0; i < boxes.touchedCount(); ++i)
+        total += boxes[boxes.touched()[i]].pixels;
     if (total == 0)
         return;
+    // Specks under half a percent change no main colour: left out before sorting the rest.
+    std::vector<int> order;
+    for (size_t i = 0; i < boxes.touchedCount(); ++i) {
+        if (qint64(boxes[boxes.touched()[i]].pixels) * 200 >= total)
+            order.push_back(boxes.touched()[i]);
+    }
     std::sort(order.begin(), order.end(), [&](int a, int b) {
         return boxes[size_t(a)].pixels != boxes[size_t(b)].pixels ? boxes[size_t(a)].pixels > boxes[size_t(b)].pixels
                                                                    : a < b;
@@ -340,9 +489,6 @@ void chooseColours(const Boxes& boxes, QRgb* colours, quint8* shares, int count)
     std::vector<Lab> chosenLab;
     for (const int i : order) {
         const Box& box = boxes[size_t(i)];
-        // Specks under half a percent change no main colour.
-        if (qint64(box.pixels) * 200 < total)
-            break;
         const QRgb mean = qRgb(int(box.r / box.pixels), int(box.g / box.pixels), int(box.b / box.pixels));
         const Lab l = lab(mean);
         size_t near = 0;
@@ -398,8 +544,9 @@ Summary summarise(const QImage& picture, int thumbWidth, int thumbHeight, QRgb* 
     const bool opaque = picture.format() == QImage::Format_RGB32;
     const bool direct = opaque || picture.format() == QImage::Format_ARGB32_Premultiplied;
     const QImage image = direct ? picture : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    Grid fine(dctSide, dctSide, image.width(), image.height());
-    Grid coarse(thumbWidth, thumbHeight, image.width(), image.height());
+    thread_local Grid fine, coarse;
+    fine.reset(dctSide, dctSide, image.width(), image.height());
+    coarse.reset(thumbWidth, thumbHeight, image.width(), image.height());
     Boxes& boxes = Boxes::ofThisThread();
     const bool whole = opaque ? pass<true>(image, fine, coarse, boxes) : pass<false>(image, fine, coarse, boxes);
     if (!whole || !direct) {
@@ -416,10 +563,14 @@ Summary summarise(const QImage& picture, int thumbWidth, int thumbHeight, QRgb* 
 
     Summary summary;
     summary.hash = hashOf(fine.means());
-    const std::vector<float> rgb = coarse.means();
+    const std::vector<float>& rgb = coarse.means();
     summary.thumbnail = QByteArray(qsizetype(rgb.size()), Qt::Uninitialized);
-    for (size_t i = 0; i < rgb.size(); ++i)
-        summary.thumbnail[qsizetype(i)] = char(quint8(std::lround(rgb[i])));
+    char* thumbnail = summary.thumbnail.data();
+    for (size_t i = 0; i < rgb.size(); ++i) {
+        // As lround, halves away from 0, on means of 0 to 255: the fraction is exact.
+        const int whole = int(rgb[i]);
+        thumbnail[i] = char(quint8(whole + int(rgb[i] - float(whole) >= 0.5f)));
+    }
     return summary;
 }
 
