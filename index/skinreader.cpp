@@ -22,9 +22,11 @@
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
-// Compiled in here, so that no library of it is needed to run.
-#define XXH_INLINE_ALL
+#if defined(__x86_64__)
+#include <xxh_x86dispatch.h> // the same hashes, with the processor's widest vectors
+#else
 #include <xxhash.h>
+#endif
 
 #include <algorithm>
 #include <climits>
