@@ -8,7 +8,6 @@
 
 #ifdef __SSE2__
 #include <emmintrin.h>
-#include <xmmintrin.h>
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
 #endif
@@ -89,19 +88,13 @@ public:
     }
 
 private:
-    // Cell i * cells / length of each i < length, by steps rather than a division each, and
-    // how many fall into each cell.
+    // The cell of each i < length, and how many fall into each cell.
     static void cellsOf(std::vector<int>& cellOf, std::vector<int>& sizes, int cells, int length)
     {
         cellOf.resize(size_t(length));
         sizes.assign(size_t(cells), 0);
-        int cell = 0, rest = 0; // i * cells == cell * length + rest
-        for (int i = 0; i < length; ++i) {
-            cellOf[size_t(i)] = cell;
-            ++sizes[size_t(cell)];
-            for (rest += cells; rest >= length; rest -= length)
-                ++cell;
-        }
+        for (int i = 0; i < length; ++i)
+            ++sizes[size_t(cellOf[size_t(i)] = i * cells / length)];
     }
 
     int m_columns = -1, m_rows = -1, m_width = -1, m_height = -1;
